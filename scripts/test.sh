@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# Builds every target and runs every test: native unit tests, the same tests under Address- and
+# UndefinedBehaviorSanitizer, the fuzzers, the unit tests and window tests of the Windows x86_64
+# build under Wine, and a build of the Windows i686 target. Ends with one "N passed, N failed"
+# line. FUZZ_SECONDS (default 60) sets the time per fuzz target.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/scripts/setup.sh" || { echo "setup failed"; exit 1; }
+
+fuzz_seconds=${FUZZ_SECONDS:-60}
+passed=0
+failed=0
+failures=()
+log_dir="$root/build/logs"
+mkdir -p "$log_dir"
+
+note_pass() { passed=$((passed + $1)); }
+note_fail() { failed=$((failed + $1)); failures+=("$2"); }
+
+# configure_and_build NAME CMAKE-ARGS... : quiet unless it fails.
+configure_and_build() {
+  local name="$1"
+  shift
+  local dir="$root/build/$name"
+  echo "== build $name"
+  if ! cmake -S "$root" -B "$dir" -G Ninja "$@" >"$log_dir/$name-configure.log" 2>&1; then
+    cat "$log_dir/$name-configure.log"
+    note_fail 1 "configure $name"
+    return 1
+  fi
+  if ! cmake --build "$dir" >"$log_dir/$name-build.log" 2>&1; then
+    tail -n 60 "$log_dir/$name-build.log"
+    note_fail 1 "build $name"
+    return 1
+  fi
+}
+
+# count_gtest LABEL LOG EXIT-CODE: adds a GoogleTest run's counts.
+count_gtest() {
+  local label="$1" log="$2" code="$3"
+  local ok bad
+  ok=$(grep -a -E '^\[  PASSED  \] [0-9]+ test' "$log" | tail -n 1 | grep -o -E '[0-9]+' | head -n 1)
+  bad=$(grep -a -E '^\[  FAILED  \] [0-9]+ test' "$log" | tail -n 1 | grep -o -E '[0-9]+' | head -n 1)
+  ok=${ok:-0}
+  bad=${bad:-0}
+  note_pass "$ok"
+  if [ "$bad" -gt 0 ]; then note_fail "$bad" "$label"; fi
+  if [ "$code" -ne 0 ] && [ "$bad" -eq 0 ]; then note_fail 1 "$label (exit $code)"; fi
+  if [ "$code" -ne 0 ] || [ "$bad" -gt 0 ]; then
+    grep -a -E '^\[  FAILED  \]|Failure|ERROR|Sanitizer' "$log" | head -n 40
+  fi
+  echo "   $label: $ok passed, $bad failed (exit $code)"
+}
+
+# ---- native ----
+if configure_and_build native -DCMAKE_BUILD_TYPE=Release; then
+  echo "== native unit tests"
+  (cd "$root/build/native" && ./unit_tests --gtest_brief=1) >"$log_dir/native-unit.log" 2>&1
+  count_gtest "native unit tests" "$log_dir/native-unit.log" $?
+fi
+
+# ---- sanitizers ----
+if configure_and_build asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_SANITIZE=ON \
+    -DVANTOR_BENCH=OFF; then
+  echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+  (cd "$root/build/asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ./unit_tests --gtest_brief=1) >"$log_dir/asan-unit.log" 2>&1
+  count_gtest "sanitizer unit tests" "$log_dir/asan-unit.log" $?
+fi
+
+# ---- fuzzers ----
+if CC=clang CXX=clang++ configure_and_build fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVANTOR_FUZZ=ON; then
+  for target in "$root"/build/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus="$root/build/fuzz/corpus-$name"
+    mkdir -p "$corpus"
+    seeds=()
+    [ -d "$root/fuzz/seeds/$name" ] && seeds=("$root/fuzz/seeds/$name")
+    echo "== fuzz $name for ${fuzz_seconds}s"
+    if (cd "$root/build/fuzz" && "$target" -max_total_time="$fuzz_seconds" -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 "$corpus" "${seeds[@]}") \
+        >"$log_dir/$name.log" 2>&1; then
+      note_pass 1
+      grep -a -E 'stat::number_of_executed_units' "$log_dir/$name.log" | sed 's/^/   /'
+    else
+      tail -n 40 "$log_dir/$name.log"
+      note_fail 1 "fuzz $name"
+    fi
+  done
+fi
+
+# ---- Windows x86_64, under Wine ----
+if configure_and_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release; then
+  # shellcheck source=wine-env.sh
+  source "$root/scripts/wine-env.sh"
+  echo "== Wine prefix and display"
+  wine_start "$root/build/wine"
+  echo "== Windows unit tests under Wine"
+  (cd "$root/build/win64" && wine_run 900 ./unit_tests.exe --gtest_brief=1) \
+    >"$log_dir/win64-unit.log" 2>&1
+  count_gtest "Windows unit tests" "$log_dir/win64-unit.log" $?
+  if [ -f "$root/build/win64/gui_tests.exe" ]; then
+    echo "== window tests under Wine"
+    mkdir -p "$root/build/screenshots"
+    (cd "$root/build/win64" && VANTOR_SCREENSHOT_DIR="$root/build/screenshots" \
+      wine_run 900 ./gui_tests.exe --gtest_brief=1) >"$log_dir/win64-gui.log" 2>&1
+    count_gtest "window tests" "$log_dir/win64-gui.log" $?
+  fi
+  if [ -x "$root/scripts/gui-extra-tests.sh" ]; then
+    echo "== end-to-end checks with real windows"
+    if "$root/scripts/gui-extra-tests.sh" >"$log_dir/gui-extra.log" 2>&1; then
+      note_pass 1
+    else
+      tail -n 40 "$log_dir/gui-extra.log"
+      note_fail 1 "end-to-end checks"
+    fi
+  fi
+  wine_stop
+fi
+
+# ---- Windows i686: build and link only (no 32-bit Wine here) ----
+if configure_and_build win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release; then
+  note_pass 1
+  echo "   i686 build: linked $(cd "$root/build/win32" && ls ./*.exe | tr '\n' ' ')"
+fi
+
+if [ ${#failures[@]} -gt 0 ]; then
+  echo "failed: ${failures[*]}"
+fi
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

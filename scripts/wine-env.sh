@@ -1,0 +1,67 @@
+# Sourced by the scripts: a private X display and a private Wine prefix for running the Windows
+# builds. Call wine_start; wine_stop runs on exit.
+# shellcheck shell=bash
+
+wine_state_dir=""
+wine_xvfb_pid=""
+
+wine_stop() {
+  if [ -n "${WINEPREFIX:-}" ]; then timeout 20 wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "$wine_xvfb_pid" ]; then kill "$wine_xvfb_pid" >/dev/null 2>&1 || true; fi
+  wine_xvfb_pid=""
+}
+
+# wine_start DIR [use-own-display]: prefix in DIR/prefix (made once, reused), display :N of a
+# private Xvfb unless use-own-display is given and DISPLAY is set.
+wine_start() {
+  wine_state_dir="$1"
+  mkdir -p "$wine_state_dir"
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+  export WINEPREFIX="$wine_state_dir/prefix"
+  if [ "${2:-}" != "use-own-display" ] || [ -z "${DISPLAY:-}" ]; then
+    rm -f "$wine_state_dir/dpy"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$wine_state_dir/dpy" \
+      >/dev/null 2>&1 &
+    wine_xvfb_pid=$!
+    for _ in $(seq 1 100); do
+      [ -s "$wine_state_dir/dpy" ] && break
+      sleep 0.1
+    done
+    export DISPLAY=":$(cat "$wine_state_dir/dpy")"
+  fi
+  trap wine_stop EXIT
+  if [ ! -f "$WINEPREFIX/.vantor-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    timeout 120 wineboot -i >/dev/null 2>&1 || true
+    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    local reg="$wine_state_dir/fonts.reg"
+    (printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"MS UI Gothic"="IPAPGothic"
+"MS PGothic"="IPAPGothic"
+"MS Gothic"="IPAGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"ＭＳ Ｐゴシック"="IPAPGothic"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"MS Shell Dlg"="MS UI Gothic"
+"MS Shell Dlg 2"="MS UI Gothic"
+REG
+    ) > "$reg"
+    timeout 60 wine reg import "$reg" >/dev/null 2>&1 || true
+    timeout 20 wineserver -k >/dev/null 2>&1 || true
+    touch "$WINEPREFIX/.vantor-ready"
+  fi
+}
+
+# wine_run SECONDS PROGRAM ARGS...: runs a Windows program with a time limit.
+wine_run() {
+  local seconds="$1"
+  shift
+  timeout --kill-after=5 "$seconds" wine "$@"
+}

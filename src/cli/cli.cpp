@@ -1,0 +1,120 @@
+#include "cli/cli.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/portability.h"
+
+namespace vcv::cli {
+
+namespace {
+
+const Command kCommands[] = {
+    {"pack", "pack [--mode short|long|best] [--search fast|scan] IN OUT", cmd_pack},
+    {"unpack", "unpack IN OUT [--offset N] [--limit N]", cmd_unpack},
+};
+
+void print_help(std::FILE* out) {
+  std::fprintf(out, "usage: vantorchar COMMAND [ARGS]\n\ncommands:\n");
+  for (const Command& command : kCommands) std::fprintf(out, "  %s\n", command.synopsis);
+  std::fprintf(out, "\nNumbers are decimal, or hexadecimal with 0x. Exit codes: 0 success, "
+                    "1 failure, 2 usage error.\n");
+}
+
+}  // namespace
+
+int run_cli(const std::vector<std::string>& args, Streams streams) {
+  if (args.empty()) {
+    std::fprintf(streams.err, "vantorchar: no command given; try --help\n");
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    print_help(streams.out);
+    return kExitOk;
+  }
+  for (const Command& command : kCommands) {
+    if (args[0] == command.name) {
+      return command.run(std::vector<std::string>(args.begin() + 1, args.end()), streams);
+    }
+  }
+  std::fprintf(streams.err, "vantorchar: unknown command '%s'; try --help\n", args[0].c_str());
+  return kExitUsage;
+}
+
+bool parse_number(const std::string& text, long long* value) {
+  if (text.empty()) return false;
+  const char* begin = text.c_str();
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    begin += 2;
+  }
+  if (*begin == '\0' || *begin == '-' || *begin == '+' || *begin == ' ') return false;
+  errno = 0;
+  char* end = nullptr;
+  const long long parsed = std::strtoll(begin, &end, base);
+  if (errno != 0 || end == nullptr || *end != '\0') return false;
+  *value = parsed;
+  return true;
+}
+
+bool ArgReader::take_value(const std::string& name, std::string* value) {
+  for (size_t i = 0; i < args_.size(); ++i) {
+    if (args_[i] == name) {
+      if (i + 1 >= args_.size()) {
+        error_ = name + " needs a value";
+        args_.erase(args_.begin() + static_cast<long>(i));
+        return false;
+      }
+      *value = args_[i + 1];
+      args_.erase(args_.begin() + static_cast<long>(i), args_.begin() + static_cast<long>(i) + 2);
+      return true;
+    }
+    if (args_[i].rfind(name + "=", 0) == 0) {
+      *value = args_[i].substr(name.size() + 1);
+      args_.erase(args_.begin() + static_cast<long>(i));
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ArgReader::take_flag(const std::string& name) {
+  for (size_t i = 0; i < args_.size(); ++i) {
+    if (args_[i] == name) {
+      args_.erase(args_.begin() + static_cast<long>(i));
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> ArgReader::positionals() {
+  for (const std::string& arg : args_) {
+    if (arg.size() > 1 && arg[0] == '-' && error_.empty()) error_ = "unknown option " + arg;
+  }
+  return args_;
+}
+
+bool read_file(const std::string& path, std::vector<unsigned char>* bytes) {
+  std::FILE* file = fopen_utf8(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  bytes->clear();
+  unsigned char buffer[65536];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes->insert(bytes->end(), buffer, buffer + got);
+  }
+  const bool ok = std::ferror(file) == 0;
+  std::fclose(file);
+  return ok;
+}
+
+bool write_file(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::FILE* file = fopen_utf8(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace vcv::cli

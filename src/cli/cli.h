@@ -1,0 +1,59 @@
+// The companion command-line tool. Exit codes: 0 success, 1 failure, 2 usage error; every
+// failure writes one line to the error stream.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace vcv::cli {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+struct Streams {
+  std::FILE* out;
+  std::FILE* err;
+};
+
+// Runs one command line (arguments without the program name). UTF-8 text throughout.
+int run_cli(const std::vector<std::string>& args, Streams streams);
+
+// ---- shared helpers for the commands ----
+
+// Parses decimal, or hexadecimal with a 0x prefix; the whole text must be a number.
+bool parse_number(const std::string& text, long long* value);
+
+// Walks the arguments of one command: flags with or without a value, and positionals.
+class ArgReader {
+ public:
+  explicit ArgReader(std::vector<std::string> args) : args_(std::move(args)) {}
+  // Takes "--name VALUE" (or "--name=VALUE"); false when absent. Sets error on a missing value.
+  bool take_value(const std::string& name, std::string* value);
+  bool take_flag(const std::string& name);
+  // What is left after the flags have been taken; unknown "--" options count as an error.
+  std::vector<std::string> positionals();
+  const std::string& error() const { return error_; }
+
+ private:
+  std::vector<std::string> args_;
+  std::string error_;
+};
+
+// Reads or writes a whole file; false on any failure.
+bool read_file(const std::string& path, std::vector<unsigned char>* bytes);
+bool write_file(const std::string& path, const std::vector<unsigned char>& bytes);
+
+// One command: its name, a one-line synopsis for --help, and its handler.
+struct Command {
+  const char* name;
+  const char* synopsis;
+  int (*run)(const std::vector<std::string>& args, Streams streams);
+};
+
+// The commands, each defined in its own cmd_*.cpp file.
+int cmd_pack(const std::vector<std::string>& args, Streams streams);
+int cmd_unpack(const std::vector<std::string>& args, Streams streams);
+
+}  // namespace vcv::cli

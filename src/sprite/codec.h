@@ -1,0 +1,57 @@
+// The packed graphics block: a byte-oriented LZ77 variant with flag bytes, 16-bit header and
+// control words, and two window modes (11-bit distances with copies of 3..34 bytes, or 12-bit
+// distances with copies of 3..18 bytes).
+//
+// Safety contract: `unpack_block` never reads outside [source, source + source_size) and never
+// writes outside [output, output + limit); every malformed block fails with -1. The encoders
+// never write outside [output, output + output_capacity) and refuse (kPackRefused) input whose
+// block would not fit the 16-bit header and control words or the output buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vcv {
+
+class RomFile;
+
+constexpr int kPackedBufferSize = 65536;   // packed blocks and decoded pictures live in these
+constexpr int kMaxDecodedInput = 65536;    // largest picture the encoder takes
+constexpr int kStoredBlockReadSize = 0xA000;  // bytes read by repack_stored_block
+constexpr int kRepackDecodeLimit = 0xFF00;    // output limit used by repack_stored_block
+constexpr int kPackRefused = -1;  // encoder result: the input cannot be stored as one block
+
+enum class PackMode { kShortWindow, kLongWindow };
+enum class MatchSearch { kFast, kScan };  // kScan is the plain window scan, kept as the oracle
+
+// Decodes the block at source[start] into output. Returns the decoded size and stores the
+// packed size, or returns -1 when the output reaches `limit` or the block is malformed
+// (a decoded block must be shorter than the limit).
+int unpack_block(const uint8_t* source, size_t source_size, size_t start, uint8_t* output,
+                 int limit, int* packed_size);
+
+// Encodes `count` input bytes in one mode. Returns the packed size, or kPackRefused.
+int pack_block(const uint8_t* input, int count, uint8_t* output, int output_capacity,
+               PackMode mode, MatchSearch search = MatchSearch::kFast);
+
+// Encodes in both modes and leaves the shorter block (ties: short window) in output.
+int pack_block_best(const uint8_t* input, int count, uint8_t* output, int output_capacity,
+                    MatchSearch search = MatchSearch::kFast);
+
+// Reads 0xA000 bytes at bank:offset into `block` (65536 bytes), decodes them with a limit of
+// 0xFF00 into `scratch` (65536 bytes; a buffer of its own when null) and encodes the result
+// back into `block` with pack_block_best. Returns the new packed size, or -1 when decoding
+// (or re-encoding) failed.
+int repack_stored_block(RomFile& rom, int bank, int offset, uint8_t* block, uint8_t* scratch,
+                        MatchSearch search = MatchSearch::kFast);
+
+struct Match {
+  int length = 0;
+  int position = 0;
+};
+
+// The plain scan: the longest match for position p within `window` bytes before it, at most
+// `max_length` long; the earliest position wins among equal lengths; candidates may overlap p.
+Match find_longest_match(const uint8_t* input, int count, int p, int window, int max_length);
+
+}  // namespace vcv
