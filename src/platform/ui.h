@@ -41,6 +41,11 @@ class Ui {
   virtual std::string control_text(int control_id) = 0;
   virtual void select_entry_in_list(int index) = 0;
   virtual bool is_box_checked(int control_id) = 0;
+  // Checks or unchecks a check box or radio button of the panel.
+  virtual void set_box_checked(int control_id, bool checked) {
+    (void)control_id;
+    (void)checked;
+  }
   virtual void set_title(const std::string& text) = 0;
   // Redraws the frame, sheet and palette areas before returning.
   virtual void repaint_areas() = 0;
