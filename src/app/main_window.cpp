@@ -1,0 +1,118 @@
+#include "app/main_window.h"
+
+#include <string>
+
+#include "app/panel_dialog.h"
+#include "app/win32_ui.h"
+#include "res/resource.h"
+#include "rom/open_rom.h"
+
+namespace vcv {
+namespace {
+
+constexpr int kWindowLeft = 60;
+constexpr int kWindowTop = 60;
+constexpr int kInitialWidth = 600;
+constexpr int kInitialHeight = 400;
+
+Application* application_of(HWND window) {
+  return reinterpret_cast<Application*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
+                                       LPARAM lparam) {
+  switch (message) {
+    case WM_NCCREATE: {
+      const CREATESTRUCTW* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+      SetWindowLongPtrW(window, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      break;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_COMMAND:
+      if (Application* app = application_of(window)) on_menu_command(*app, LOWORD(wparam));
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+bool register_main_class(HINSTANCE instance) {
+  WNDCLASSEXW window_class = {};
+  window_class.cbSize = sizeof window_class;
+  window_class.style = CS_HREDRAW | CS_VREDRAW;
+  window_class.lpfnWndProc = main_window_procedure;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));    // IDI_APPLICATION
+  window_class.hIconSm = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));
+  window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  window_class.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
+  window_class.lpszClassName = kMainWindowClass;
+  if (RegisterClassExW(&window_class)) return true;
+  // A second application object in the same process (the window tests) reuses the class.
+  return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+// Makes the main window as wide as the panel plus the side borders and as high as the panel
+// plus everything above the client area, keeping it at its place.
+void fit_main_window_to_panel(const Application& app) {
+  RECT panel;
+  GetWindowRect(app.panel, &panel);
+  MoveWindow(app.main_window, kWindowLeft, kWindowTop, panel.right + panel.left - 2 * kWindowLeft,
+             panel.bottom - kWindowTop + 4, FALSE);
+}
+
+}  // namespace
+
+const wchar_t kMainWindowClass[] = L"VantorCharView";
+
+bool create_main_window(Application& app, HINSTANCE instance) {
+  if (!register_main_class(instance)) return false;
+  app.instance = instance;
+  app.main_window = CreateWindowExW(0, kMainWindowClass, L"VantorCharViewer", WS_OVERLAPPEDWINDOW,
+                                    kWindowLeft, kWindowTop, kInitialWidth, kInitialHeight,
+                                    nullptr, nullptr, instance, &app);
+  if (app.main_window == nullptr) return false;
+  if (create_panel(app) == nullptr) {
+    DestroyWindow(app.main_window);
+    app.main_window = nullptr;
+    return false;
+  }
+  fit_main_window_to_panel(app);
+  ShowWindow(app.main_window, SW_SHOW);
+  ShowWindow(app.panel, SW_SHOW);
+  UpdateWindow(app.main_window);
+  return true;
+}
+
+void open_rom_from_dialog(Application& app) {
+  std::string path;
+  if (app.ui->choose_rom_file(&path)) open_rom(app.state, *app.ui, path);
+}
+
+bool on_menu_command(Application& app, int command_id) {
+  switch (command_id) {
+    case IDM_OPEN:
+      open_rom_from_dialog(app);
+      return true;
+    default:
+      return false;
+  }
+}
+
+int run_message_loop() {
+  MSG message;
+  BOOL result;
+  while ((result = GetMessageW(&message, nullptr, 0, 0)) != 0) {
+    if (result == -1) return 0;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace vcv

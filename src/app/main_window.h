@@ -1,0 +1,24 @@
+// The main window: its class, its creation with the panel inside, the menu commands, and the
+// message loop.
+#pragma once
+
+#include "app/application.h"
+
+namespace vcv {
+
+extern const wchar_t kMainWindowClass[];
+
+// Registers the class and creates the main window with the panel sized around it, shown.
+// Returns false when the class cannot be registered or a window cannot be created.
+bool create_main_window(Application& app, HINSTANCE instance);
+
+// The handler of one menu command; false for ids without a handler.
+bool on_menu_command(Application& app, int command_id);
+
+// The File > Open command: the Open dialog, then opening the chosen file.
+void open_rom_from_dialog(Application& app);
+
+// Runs the message loop until the quit message; returns its exit code.
+int run_message_loop();
+
+}  // namespace vcv

@@ -1,0 +1,92 @@
+#include "view/mouse_edit.h"
+
+#include "platform/ui.h"
+#include "sprite/frames.h"
+#include "sprite/tiles.h"
+#include "view/app_state.h"
+#include "view/refresh.h"
+
+namespace vcv {
+namespace {
+
+constexpr int kBlockBoxSize = 24;     // a 16-pixel block enlarged by 3/2
+constexpr int kQuadrantSize = 12;
+constexpr int kFrameAreaCentre = 144; // the canvas centre, 96, enlarged by 3/2
+constexpr int kTileScreenSize = 16;   // a tile on the sheet, enlarged twice
+constexpr int kTilesPerSheetRow = 16;
+constexpr int kTilesPerPage = 512;
+
+int signed_byte(uint8_t b) { return b >= 0x80 ? b - 0x100 : b; }
+
+ClickResult recolour(AppState& app, Ui& ui, int index) {
+  DisplayState& display = app.display;
+  uint32_t chosen = 0;
+  if (!ui.choose_colour(display.display_palette[index], display.display_palette, &chosen)) {
+    return ClickResult::kColourCancelled;
+  }
+  const bool unchanged = chosen == display.display_palette[index];
+  display.display_palette[index] = chosen;
+  // Only the chosen entry is reduced: reducing all sixteen would also clear bits of the other
+  // stored words that their display colours do not carry (bit 15), and Write Palette would then
+  // write changes nobody made.
+  // Confirming the colour the chooser opened with keeps the stored word, bit 15 included.
+  if (!unchanged) app.working_set->palette[index] = display_colour_to_palette(chosen);
+  app.working_set->sheet_valid = false;
+  refresh_view_if_open(app, ui);
+  return ClickResult::kRecoloured;
+}
+
+ClickResult select_tile(AppState& app, Ui& ui, const Rect& sheet, int x, int y) {
+  const int column = (x - sheet.left) / kTileScreenSize;
+  const int row = (y - sheet.top) / kTileScreenSize;
+  app.display.selected_tile =
+      (app.view.tile_page & 1) * kTilesPerPage + row * kTilesPerSheetRow + column;
+  refresh_view_if_open(app, ui);
+  return ClickResult::kTileSelected;
+}
+
+bool block_box_contains(const Frame& frame, int block, int px, int py, int* bx, int* by) {
+  *bx = signed_byte(frame.x[block]) * 3 / 2 + kFrameAreaCentre;
+  *by = signed_byte(frame.y[block]) * 3 / 2 + kFrameAreaCentre;
+  return *bx <= px && px < *bx + kBlockBoxSize && *by <= py && py < *by + kBlockBoxSize;
+}
+
+ClickResult place_tile(AppState& app, Ui& ui, const Rect& frame_area, int x, int y) {
+  const int image = app.view.image_no;
+  if (image < 0 || image >= kFrameStoreSize) return ClickResult::kNothing;
+  Frame& frame = app.working_set->frames[image];
+  const int px = x - frame_area.left;
+  const int py = y - frame_area.top;
+  int target = -1, bx = 0, by = 0;
+  const int selected = app.view.block_no;
+  // The selected block wins where blocks overlap; elsewhere the lowest-numbered block does.
+  if (selected >= 0 && selected < kMaxBlocksPerFrame &&
+      block_box_contains(frame, selected, px, py, &bx, &by)) {
+    target = selected;
+  } else {
+    const int blocks = app.working_set->blocks_per_image();
+    for (int b = 0; b < blocks && target < 0; ++b) {
+      if (block_box_contains(frame, b, px, py, &bx, &by)) target = b;
+    }
+  }
+  if (target < 0) return ClickResult::kNothing;
+  const int quadrant = ((py - by) / kQuadrantSize) * 2 + (px - bx) / kQuadrantSize;
+  frame.tile[target][quadrant] =
+      static_cast<uint16_t>((app.view.flip_bits & 0xC0) * 256 + (app.display.selected_tile & 0x7FF));
+  pack_frame(*app.working_set, image);
+  refresh_view_if_open(app, ui);
+  return ClickResult::kTilePlaced;
+}
+
+}  // namespace
+
+ClickResult on_panel_left_click(AppState& app, Ui& ui, const ViewAreas& areas, int x, int y) {
+  if (point_in_area(x, y, areas.palette)) {
+    return recolour(app, ui, (x - areas.palette.left) / kSwatchSize);
+  }
+  if (point_in_area(x, y, areas.sheet)) return select_tile(app, ui, areas.sheet, x, y);
+  if (point_in_area(x, y, areas.frame)) return place_tile(app, ui, areas.frame, x, y);
+  return ClickResult::kNothing;
+}
+
+}  // namespace vcv
