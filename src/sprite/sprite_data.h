@@ -78,6 +78,7 @@ struct SpriteWorkingSet {
   uint8_t sheet[kSheetWidth * kSheetHeight] = {};
   bool sheet_valid = false;      // the cached sheet picture matches sheet + palette
   Frame frames[kFrameStoreSize];
+  int frame_store_count = 0;     // frames filled from the position data; later ones are empty
 
   int assembly() const { return header[0]; }
   int animation_type() const { return header[3]; }

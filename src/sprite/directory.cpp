@@ -1,0 +1,219 @@
+#include "sprite/directory.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "rom/rom_file.h"
+#include "sprite/codec.h"
+#include "sprite/frames.h"
+#include "sprite/tiles.h"
+
+namespace vcv {
+
+namespace {
+
+constexpr int kCharacterRecordSize = 5;
+constexpr int kEnemyRecordSize = 10;
+constexpr int kLongPointerSize = 3;
+constexpr int kPaletteRecordSize = 24;   // colours 1..12
+constexpr int kWeaponRecordSize = 6;     // colours 13..15
+constexpr int kFirstWeaponColour = 13;
+constexpr int kFacingCount = 4;
+constexpr int kSheetTileCapacity = (kSheetWidth / 8) * (kSheetHeight / 8);  // 1280
+constexpr uint8_t kUnreadFill = 0xFF;    // what reads past the end of the file give
+
+int bank_of(int32_t address) { return (address >> 16) & 0xFF; }
+
+// Reads into a buffer pre-filled as a read past the end of the file would leave it.
+void read_filled(RomFile& rom, int bank, int offset, int count, uint8_t* destination) {
+  std::memset(destination, kUnreadFill, static_cast<size_t>(count));
+  rom.read_block(bank, offset, count, destination);
+}
+
+int32_t read_long_pointer(RomFile& rom, int offset) {
+  const int low = rom.read_word(kTableBank, offset);
+  const int bank = rom.read_byte(kTableBank, offset + 2);
+  return (bank << 16) | low;
+}
+
+void read_header(RomFile& rom, int entry, uint8_t* header) {
+  std::memset(header, 0, 10);
+  if (entry < kCharacterCount) {
+    read_filled(rom, kTableBank, kCharacterTable + kCharacterRecordSize * entry,
+                kCharacterRecordSize, header);
+  } else {
+    read_filled(rom, kTableBank, kEnemyTable + kEnemyRecordSize * (entry - kCharacterCount),
+                kEnemyRecordSize, header);
+  }
+}
+
+void read_animation_pointers(RomFile& rom, SpriteWorkingSet& set) {
+  for (int table = 0; table < 2; ++table) {
+    const int at = kAnimationPointerTable[table] + 2 * set.animation_type();
+    const int offset = rom.read_word(kTableBank, at);
+    const int next = rom.read_word(kTableBank, at + 2);
+    set.animation_offset[table] = offset;
+    // A next pointer below this one would give a negative size: such a table is empty.
+    set.animation_size[table] = std::max(0, next - offset);
+  }
+}
+
+// Tile data of the entry; false when a packed block fails to decode.
+bool read_graphics(RomFile& rom, SpriteWorkingSet& set) {
+  const int assembly = set.assembly();
+  if (assembly < kFirstPackedGraphics) {
+    read_filled(rom, set.graphics_bank, set.graphics_offset, kPlainGraphicsReadSize,
+                set.tile_data);
+    set.decoded_size = kPlainGraphicsSize[assembly];
+    set.stored_size = kPlainGraphicsSize[assembly];
+    return true;
+  }
+  read_filled(rom, set.graphics_bank, set.graphics_offset, kPackedReadSize, set.packed);
+  int packed_size = 0;
+  const int decoded = unpack_block(set.packed, kPackedReadSize, 0, set.tile_data,
+                                   kGraphicsDecodeLimit, &packed_size);
+  if (decoded < 0) return false;
+  set.decoded_size = decoded;
+  set.stored_size = packed_size;
+  return true;
+}
+
+void read_palette(RomFile& rom, SpriteWorkingSet& set, int weapon_palette) {
+  uint8_t bytes[kPaletteRecordSize];
+  read_filled(rom, kTableBank, kPaletteTable + kPaletteRecordSize * set.palette_type,
+              kPaletteRecordSize, bytes);
+  for (int i = 0; i < 12; ++i) set.palette[1 + i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  read_filled(rom, kWeaponPaletteBank, kWeaponPaletteTable + kWeaponRecordSize * weapon_palette,
+              kWeaponRecordSize, bytes);
+  for (int i = 0; i < 3; ++i) {
+    set.palette[kFirstWeaponColour + i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  }
+}
+
+// Each table is split into four quarters, one per facing; a quarter longer than its slot is
+// cut to the slot, and the rest of a slot reads as sequence ends.
+void read_animations(RomFile& rom, SpriteWorkingSet& set) {
+  for (int table = 0; table < 2; ++table) {
+    const int quarter = set.animation_size[table] / kFacingCount;
+    const int kept = std::min(quarter, kAnimationSlotSize);
+    for (int facing = 0; facing < kFacingCount; ++facing) {
+      uint8_t* slot = set.animation[table][facing];
+      std::memset(slot, 0xFF, kAnimationSlotSize);
+      if (kept > 0) {
+        rom.read_block(kTableBank, set.animation_offset[table] + facing * quarter, kept, slot);
+      }
+    }
+  }
+}
+
+void read_position_data(RomFile& rom, const SpriteDirectory& directory, SpriteWorkingSet& set) {
+  std::memset(set.position_data, 0, kPositionDataCapacity);
+  const int size = std::min(directory_position_size(directory, set.position_type),
+                            kPositionDataCapacity);
+  if (size > 0) rom.read_block(set.position_bank, set.position_offset, size, set.position_data);
+}
+
+void draw_tile_sheet(SpriteWorkingSet& set) {
+  std::memset(set.sheet, 0, sizeof set.sheet);
+  const int tiles = std::min(set.decoded_size / kTileBytes, kSheetTileCapacity);
+  for (int i = 0; i < tiles; ++i) {
+    draw_tile(set.tile_data, i, set.sheet, kSheetWidth, kSheetHeight, 8 * (i % 16), 8 * (i / 16),
+              0);
+  }
+}
+
+// Leaves nothing of the previous entry that could pass for the failed one's data.
+void clear_after_failed_decode(SpriteWorkingSet& set, int entry) {
+  set.failed_entry = entry;
+  set.loaded_entry = -1;
+  set.decoded_size = 0;
+  set.stored_size = 0;
+  std::memset(set.tile_data, 0, sizeof set.tile_data);
+  std::memset(set.sheet, 0, sizeof set.sheet);
+  std::memset(set.position_data, 0, sizeof set.position_data);
+  for (Frame& frame : set.frames) frame = Frame();
+  set.frame_store_count = 0;
+}
+
+}  // namespace
+
+int32_t position_block_end(const int32_t* pointers, int count, int index) {
+  const int32_t start = pointers[index];
+  int32_t end = kDirectoryEndDefault;
+  bool found = false;
+  for (int j = 0; j < count; ++j) {
+    if (pointers[j] > start && (!found || pointers[j] < end)) {
+      end = pointers[j];
+      found = true;
+    }
+  }
+  if (bank_of(end) != bank_of(start)) {
+    for (const BankLimit& limit : kPositionBankLimits) {
+      if (limit.bank == bank_of(start)) end = limit.limit;
+    }
+  }
+  return end;
+}
+
+void build_sprite_directory(RomFile& rom, SpriteDirectory& directory) {
+  directory = SpriteDirectory();
+  for (int i = 0; i < kEntryCount; ++i) {
+    uint8_t header[10];
+    read_header(rom, i, header);
+    directory.size_type_of[header[1]] = header[4];
+  }
+  int32_t pointers[kPositionTypeCount];
+  for (int i = 0; i < kPositionTypeCount; ++i) {
+    pointers[i] = read_long_pointer(rom, kPositionPointerTable + kLongPointerSize * i);
+  }
+  for (int i = 0; i < kPositionTypeCount; ++i) {
+    const int32_t size = position_block_end(pointers, kPositionTypeCount, i) - pointers[i];
+    directory.position_data_size[i] = std::max<int32_t>(0, size);
+    directory.frame_count[i] =
+        directory.position_data_size[i] / kRecordSize[directory.size_type_of[i] & 3];
+  }
+}
+
+int directory_position_size(const SpriteDirectory& directory, int position_type) {
+  if (position_type < 0 || position_type >= kPositionTypeCount) return 0;
+  return directory.position_data_size[position_type];
+}
+
+int directory_frame_count(const SpriteDirectory& directory, int position_type) {
+  if (position_type < 0 || position_type >= kPositionTypeCount) return 0;
+  return directory.frame_count[position_type];
+}
+
+int load_entry(RomFile& rom, const SpriteDirectory& directory, SpriteWorkingSet& set, int entry,
+               int weapon_palette) {
+  if (entry < 0 || entry > kLastEntry) return 0;
+  if (entry == set.loaded_entry) return 1;
+  set.sheet_valid = false;
+  set.loaded_entry = entry;
+
+  read_header(rom, entry, set.header);
+  const int32_t graphics = read_long_pointer(rom, kGraphicsPointerTable + kLongPointerSize * set.assembly());
+  set.graphics_bank = bank_of(graphics);
+  set.graphics_offset = graphics & 0xFFFF;
+  set.position_type = set.header[1];
+  set.palette_type = set.header[2];
+  const int32_t position = read_long_pointer(rom, kPositionPointerTable + kLongPointerSize * set.position_type);
+  set.position_bank = bank_of(position);
+  set.position_offset = position & 0xFFFF;
+  read_animation_pointers(rom, set);
+  set.size_type = set.header[4];
+
+  if (!read_graphics(rom, set)) {
+    clear_after_failed_decode(set, entry);
+    return 0;
+  }
+  set.failed_entry = -1;
+  read_palette(rom, set, std::clamp(weapon_palette, 0, kWeaponPaletteCount - 1));
+  read_animations(rom, set);
+  read_position_data(rom, directory, set);
+  draw_tile_sheet(set);
+  unpack_all_frames(set, directory_frame_count(directory, set.position_type));
+  return 1;
+}
+
+}  // namespace vcv

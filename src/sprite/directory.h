@@ -1,0 +1,45 @@
+// The sprite directory (sizes and frame counts of every position data block, computed once per
+// opened ROM) and the loading of one entry into the sprite working set.
+#pragma once
+
+#include <cstdint>
+
+#include "sprite/sprite_data.h"
+
+namespace vcv {
+
+class RomFile;
+
+// Bank limits that replace a block's end when the next block lies in another bank.
+struct BankLimit {
+  int bank;
+  int32_t limit;  // 24-bit address
+};
+constexpr BankLimit kPositionBankLimits[] = {
+    {0xDC, 0xDCDF98}, {0xDD, 0xDDFD48}, {0xDE, 0xDEBF90}, {0xE1, 0xE1F518}};
+
+// End address of position data block `index` among `count` 24-bit pointers: the smallest pointer
+// above it (or the default end), replaced by its bank's limit when that end lies in another
+// bank. Equal pointers get the same end.
+int32_t position_block_end(const int32_t* pointers, int count, int index);
+
+// Fills the directory from the tables of the open ROM. A block whose end lies below its start
+// (possible only with damaged tables) gets size 0 and no frames.
+void build_sprite_directory(RomFile& rom, SpriteDirectory& directory);
+
+// Directory values of a position type; position types the table does not hold give 0.
+int directory_position_size(const SpriteDirectory& directory, int position_type);
+int directory_frame_count(const SpriteDirectory& directory, int position_type);
+
+constexpr int kLastEntry = kEntryCount - 1;  // 0x1FB
+
+// Makes `entry` the loaded entry of `set`, with the weapon colours of `weapon_palette` (0..31).
+// Returns 1 when the entry is loaded (at once when it already was), 0 when the entry id is out of
+// range (nothing changes) or its graphics fail to decode. After a failed decode the working set
+// holds the new header, addresses and animation sizes, no tile data (decoded size 0), an empty
+// sheet, frame store and position data; `failed_entry` names the entry and `loaded_entry` stays
+// -1 so that the next load tries again. Every buffer is filled only up to its capacity.
+int load_entry(RomFile& rom, const SpriteDirectory& directory, SpriteWorkingSet& set, int entry,
+               int weapon_palette);
+
+}  // namespace vcv
