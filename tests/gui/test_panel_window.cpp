@@ -1,0 +1,354 @@
+// The real window and panel under the messages of a user's actions, grouped by what the user
+// is doing: starting the program, opening a ROM, browsing an entry's animations, stepping
+// through images, recolouring, placing a flipped tile, and what the panel paints.
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/text_convert.h"
+#include "demo/demo_rom.h"
+#include "gui_fixture.h"
+#include "png_writer.h"
+#include "res/resource.h"
+#include "sprite/tiles.h"
+#include "view/panel_paint.h"
+
+namespace vcv {
+namespace {
+
+using demo::DemoRomFacts;
+
+constexpr uint32_t kRed = 0xFF0000, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+
+std::wstring range_label(int last) {
+  wchar_t text[32];
+  std::swprintf(text, 32, L"00\uFF5E%02X", last);
+  return text;
+}
+
+std::string hex2(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02X", value);
+  return text;
+}
+
+std::wstring menu_text(HMENU menu, int command_id) {
+  wchar_t text[128] = {};
+  GetMenuStringW(menu, static_cast<UINT>(command_id), text, 128, MF_BYCOMMAND);
+  return text;
+}
+
+TEST_F(PanelWindow, StartUpShowsTheEmptyPanel) {
+  EXPECT_EQ(title(), "VantorCharViewer");
+  wchar_t class_name[64] = {};
+  GetClassNameW(app.main_window, class_name, 64);
+  EXPECT_STREQ(class_name, L"VantorCharView");
+  RECT main_rect, panel_rect;
+  GetWindowRect(app.main_window, &main_rect);
+  GetWindowRect(panel, &panel_rect);
+  EXPECT_EQ(main_rect.left, 60);
+  EXPECT_EQ(main_rect.top, 60);
+  POINT client_origin = {0, 0};
+  ClientToScreen(app.main_window, &client_origin);
+  EXPECT_EQ(panel_rect.left, client_origin.x);
+  EXPECT_EQ(panel_rect.top, client_origin.y);
+  EXPECT_EQ(main_rect.right - main_rect.left, panel_rect.right + panel_rect.left - 120);
+  EXPECT_EQ(main_rect.bottom - main_rect.top, panel_rect.bottom - 56);
+  EXPECT_TRUE(IsWindowVisible(app.main_window));
+  EXPECT_TRUE(IsWindowVisible(panel));
+  EXPECT_TRUE(GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+
+  HMENU menu = GetMenu(app.main_window);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(GetMenuItemCount(menu), 2);
+  EXPECT_EQ(menu_text(menu, IDM_OPEN), L"&Open");
+  EXPECT_EQ(menu_text(menu, IDM_PASTE_ALL_IMG), L"Paste All Img ");
+  EXPECT_EQ(menu_text(menu, IDM_WRITE_PALETTE), L"Write Palette  ");
+  EXPECT_EQ(menu_text(menu, IDM_WRITE_TILE_INFO), L"Write Tile Info   ");
+  EXPECT_EQ(menu_text(menu, IDM_WRITE_IMAGE), L"Write Image Changes");
+  EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 1)), 9);
+
+  HWND list = GetDlgItem(panel, IDC_ENTRY_LIST);
+  EXPECT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 508);
+  EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), CB_ERR);
+  wchar_t item[64] = {};
+  SendMessageW(list, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
+  EXPECT_STREQ(item, L"Player 1");
+  SendMessageW(list, CB_GETLBTEXT, 0x114, reinterpret_cast<LPARAM>(item));
+  EXPECT_STREQ(item, L"114:");
+  SendMessageW(list, CB_GETLBTEXT, 0x1FA, reinterpret_cast<LPARAM>(item));
+  EXPECT_STREQ(item, L"1FA:Enemy");
+
+  EXPECT_EQ(text(IDC_FACE_BUTTON), "Face");
+  EXPECT_EQ(text(IDC_BLOCK_BUTTON), "00");
+  EXPECT_EQ(text(IDC_PAGE_BUTTON), "+0000");
+  EXPECT_EQ(text(IDC_TABLE_BUTTON), "0");
+  EXPECT_EQ(text(IDC_ENTRY_LABEL), "No.");
+  EXPECT_EQ(text(IDC_IMAGE_RANGE), "Max=");
+  EXPECT_TRUE(checked(IDC_SEQUENCE_RADIO));
+  EXPECT_FALSE(checked(IDC_IMAGE_RADIO));
+  EXPECT_TRUE(checked(IDC_BOUNDARIES));
+  EXPECT_EQ(app.state.view.sequence_mode, 1);
+
+  // Without a ROM the controls still step and caption, but nothing is shown.
+  click_button(IDC_FACE_BUTTON);
+  EXPECT_EQ(text(IDC_FACE_BUTTON), " Down ");
+  select_entry(0x120);
+  EXPECT_EQ(app.state.view.current_entry, 0x120);
+  scroll(IDC_IMAGE_ARROWS, SB_LINERIGHT);
+  EXPECT_EQ(app.state.view.image_no, 0);
+  EXPECT_EQ(text(IDC_IMAGE_FIELD), "");
+  EXPECT_EQ(text(IDC_INFO_TEXT), "");
+  // A command id the menu does not have changes nothing.
+  choose_menu(40000);
+  EXPECT_EQ(title(), "VantorCharViewer");
+}
+
+TEST_F(PanelWindow, OpeningARomShowsItsFirstEntry) {
+  ui.rom_answers.push_back("");  // the Open dialog cancelled
+  choose_menu(IDM_OPEN);
+  EXPECT_EQ(ui.open_prompts, 1);
+  EXPECT_FALSE(app.state.rom_open());
+  select_entry(0x120);
+  open_demo_rom();
+  EXPECT_EQ(title(), "VantorCharViewer - vantor_gui_demo.sfc ");
+  EXPECT_EQ(text(IDC_ENTRY_LABEL), "No.000");
+  EXPECT_EQ(SendDlgItemMessageW(panel, IDC_ENTRY_LIST, CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(text(IDC_ANIMATION_FIELD), "00");
+  EXPECT_EQ(text(IDC_SEQUENCE_FIELD), "00");
+  EXPECT_EQ(text(IDC_WEAPON_FIELD), "00");
+  const ViewState& view = app.state.view;
+  EXPECT_EQ(wide_text(IDC_IMAGE_RANGE), range_label(view.image_count - 1));
+  EXPECT_EQ(wide_text(IDC_ANIMATION_RANGE), range_label(view.animation_count - 1));
+  EXPECT_GT(view.image_count, 1);
+  const std::string info = text(IDC_INFO_TEXT);
+  EXPECT_EQ(info.rfind("Assembly=00(", 0), 0u) << info;
+  EXPECT_NE(info.find("\r\nPosition Type="), std::string::npos);
+  EXPECT_EQ(text(IDC_TILE_INFO_TEXT).rfind("X=", 0), 0u);
+}
+
+TEST_F(PanelWindow, DroppingFilesOpensTheFirst) {
+  const std::wstring first = utf8_to_utf16(demo_rom_path());
+  const std::wstring list = first + L'\0' + L"C:\\missing\\b.sfc" + L'\0' + L"C:\\c.sfc" + L'\0';
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.c_str(),
+              (list.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  SendMessageW(panel, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  EXPECT_TRUE(app.state.rom_open());
+  EXPECT_EQ(app.state.rom_path, demo_rom_path());
+  EXPECT_EQ(text(IDC_ENTRY_LABEL), "No.000");
+}
+
+TEST_F(PanelWindow, BrowsingAnEntrysAnimations) {
+  open_demo_rom();
+  const int entry = DemoRomFacts::kEntrySize1;
+  select_entry(entry);
+  char label[16];
+  std::snprintf(label, sizeof label, "No.%03X", entry);
+  EXPECT_EQ(text(IDC_ENTRY_LABEL), label);
+  const ViewState& view = app.state.view;
+  const SpriteWorkingSet& set = *app.state.working_set;
+  ASSERT_GT(view.animation_count, 1);
+  auto expected_image = [&]() -> int {
+    if (view.sequence_count == 0) return 0;  // an empty sequence shows image 0
+    return set.animation[view.animation_table][view.face_direction]
+                        [view.animation_no * 4 + view.sequence_no];
+  };
+  // Step through every animation of the first facing and every frame of each sequence.
+  for (int a = 0; a < view.animation_count; ++a) {
+    EXPECT_EQ(text(IDC_ANIMATION_FIELD), hex2(a));
+    for (int s = 0; s < view.sequence_count; ++s) {
+      EXPECT_EQ(text(IDC_SEQUENCE_FIELD), hex2(s));
+      EXPECT_EQ(view.image_no, expected_image());
+      EXPECT_EQ(text(IDC_IMAGE_FIELD), hex2(view.image_no));
+      EXPECT_NE(text(IDC_INFO_TEXT).find("(ImageNo=" + hex2(view.image_no) + ")"),
+                std::string::npos);
+      scroll(IDC_SEQUENCE_ARROWS, SB_LINERIGHT);
+    }
+    EXPECT_EQ(view.sequence_no, 0);  // wrapped
+    scroll(IDC_ANIMATION_ARROWS, SB_LINERIGHT);
+  }
+  EXPECT_EQ(view.animation_no, 0);
+  scroll(IDC_ANIMATION_ARROWS, SB_LINELEFT);
+  EXPECT_EQ(view.animation_no, view.animation_count - 1);
+  EXPECT_EQ(wide_text(IDC_SEQUENCE_RANGE), range_label(view.sequence_count - 1));
+
+  click_button(IDC_FACE_BUTTON);
+  EXPECT_EQ(text(IDC_FACE_BUTTON), " Down ");
+  EXPECT_EQ(view.face_direction, 1);
+  EXPECT_EQ(view.image_no, expected_image());
+
+  click_button(IDC_TABLE_BUTTON);
+  EXPECT_EQ(text(IDC_TABLE_BUTTON), "1");
+  EXPECT_EQ(view.animation_count, set.animation_size[1] / 16);
+  EXPECT_EQ(wide_text(IDC_ANIMATION_RANGE), range_label(view.animation_count - 1));
+  click_button(IDC_TABLE_BUTTON);
+  EXPECT_EQ(text(IDC_TABLE_BUTTON), "0");
+
+  scroll(IDC_WEAPON_ARROWS, SB_LINELEFT);
+  EXPECT_EQ(text(IDC_WEAPON_FIELD), "1F");
+  EXPECT_EQ(set.loaded_entry, entry);  // loaded again with the new weapon colours
+}
+
+TEST_F(PanelWindow, SteppingThroughImages) {
+  open_demo_rom();
+  select_entry(DemoRomFacts::kEntrySize2);
+  toggle_box(IDC_IMAGE_RADIO);
+  const ViewState& view = app.state.view;
+  EXPECT_EQ(view.sequence_mode, 0);
+  EXPECT_TRUE(checked(IDC_IMAGE_RADIO));
+  EXPECT_FALSE(checked(IDC_SEQUENCE_RADIO));
+  EXPECT_EQ(wide_text(IDC_SEQUENCE_RANGE), range_label(3));
+  ASSERT_GT(view.image_count, 2);
+  scroll(IDC_IMAGE_ARROWS, SB_LINELEFT);
+  EXPECT_EQ(text(IDC_IMAGE_FIELD), hex2(view.image_count - 1));
+  scroll(IDC_IMAGE_ARROWS, SB_LINERIGHT);
+  EXPECT_EQ(text(IDC_IMAGE_FIELD), "00");
+  const std::vector<uint32_t> first = app.surface.pixels;
+  scroll(IDC_IMAGE_ARROWS, SB_LINERIGHT);
+  EXPECT_EQ(text(IDC_IMAGE_FIELD), "01");
+  EXPECT_NE(app.surface.pixels, first) << "the next image paints something else";
+  // The arrows of Animation put the panel back into Sequence mode.
+  scroll(IDC_ANIMATION_ARROWS, SB_THUMBPOSITION);
+  EXPECT_EQ(view.sequence_mode, 1);
+  EXPECT_TRUE(checked(IDC_SEQUENCE_RADIO));
+  EXPECT_FALSE(checked(IDC_IMAGE_RADIO));
+  toggle_box(IDC_SEQUENCE_RADIO);
+  EXPECT_EQ(view.sequence_mode, 1);
+}
+
+TEST_F(PanelWindow, RecolouringAPaletteEntry) {
+  open_demo_rom();
+  select_entry(DemoRomFacts::kEntrySize3);
+  const ViewAreas a = areas();
+  uint16_t before[16];
+  std::memcpy(before, app.state.working_set->palette, sizeof before);
+  ui.colour_answers.push_back(-1);
+  left_click(a.palette.left + 5 * 12 + 6, a.palette.top + 6);
+  ASSERT_EQ(ui.colour_prompts.size(), 1u);
+  EXPECT_EQ(ui.colour_prompts[0], palette_colour_to_display(before[5] & 0x7FFF));
+  EXPECT_EQ(std::memcmp(before, app.state.working_set->palette, sizeof before), 0);
+
+  const uint32_t chosen = 0x00FF8040;  // blue FF, green 80, red 40
+  ui.colour_answers.push_back(chosen);
+  left_click(a.palette.left + 5 * 12 + 6, a.palette.top + 6);
+  const uint16_t stored = display_colour_to_palette(chosen);
+  EXPECT_EQ(app.state.working_set->palette[5], stored);
+  for (int i = 0; i < 16; ++i) {
+    if (i != 5) {
+      EXPECT_EQ(app.state.working_set->palette[i], before[i]) << i;
+    }
+  }
+  const uint32_t shown = display_to_pixel(palette_colour_to_display(stored));
+  EXPECT_EQ(screen_pixel(a.palette.left + 5 * 12 + 6, a.palette.top + 6), shown);
+  EXPECT_EQ(screen_pixel(a.palette.left + 4 * 12 + 6, a.palette.top + 6),
+            display_to_pixel(palette_colour_to_display(before[4] & 0x7FFF)));
+}
+
+TEST_F(PanelWindow, PlacingAFlippedTile) {
+  open_demo_rom();
+  select_entry(DemoRomFacts::kEntrySize1);
+  toggle_box(IDC_IMAGE_RADIO);
+  const ViewAreas a = areas();
+  left_click(a.sheet.left + 3 * 16 + 8, a.sheet.top + 1 * 16 + 8);  // tile 0x13
+  EXPECT_EQ(app.state.display.selected_tile, 0x13);
+  EXPECT_EQ(screen_pixel(a.sheet.left + 3 * 16, a.sheet.top + 16), kWhite);
+  toggle_box(IDC_FLIPX);
+  EXPECT_EQ(app.state.view.flip_bits, 0x40);
+  const Frame& frame = app.state.working_set->frames[app.state.view.image_no];
+  const int bx = (frame.x[0] >= 0x80 ? frame.x[0] - 256 : frame.x[0]) * 3 / 2 + 144;
+  const int by = (frame.y[0] >= 0x80 ? frame.y[0] - 256 : frame.y[0]) * 3 / 2 + 144;
+  left_click(a.frame.left + bx + 18, a.frame.top + by + 2);  // upper right of block 0
+  EXPECT_EQ(frame.tile[0][1], 0x4013);
+  EXPECT_NE(text(IDC_TILE_INFO_TEXT).find("U Right TileNo=013 xflip=1 yflip=0\r\n"),
+            std::string::npos)
+      << text(IDC_TILE_INFO_TEXT);
+  // The stored record shows the new entry (little-endian 13 40) in the Info dump.
+  EXPECT_NE(text(IDC_INFO_TEXT).find("13 40 "), std::string::npos);
+  // The tile is now used by the frame; the selected tile's white outline covers the red one.
+  EXPECT_EQ(screen_pixel(a.sheet.left + 3 * 16, a.sheet.top + 16), kWhite);
+}
+
+TEST_F(PanelWindow, PaintedAreasMatchTheFrameAndOutlines) {
+  open_demo_rom();
+  select_entry(DemoRomFacts::kEntrySize3);
+  toggle_box(IDC_IMAGE_RADIO);
+  const ViewAreas a = areas();
+  // The screen shows exactly what the painter drew, across all three areas (but for the first
+  // row and column, where the framed anchor boxes draw their frame over the picture).
+  for (const Rect& r : {a.frame, a.sheet, a.palette}) {
+    for (int y = r.top + 1; y < r.bottom; y += 7) {
+      for (int x = r.left + 1; x < r.right; x += 5) {
+        ASSERT_EQ(screen_pixel(x, y), app.surface.at(x, y)) << x << "," << y;
+      }
+    }
+  }
+  const Frame& frame = app.state.working_set->frames[app.state.view.image_no];
+  auto outline_corner = [&](int b) {
+    const int x = (frame.x[b] >= 0x80 ? frame.x[b] - 256 : frame.x[b]) + 96;
+    const int y = (frame.y[b] >= 0x80 ? frame.y[b] - 256 : frame.y[b]) + 96;
+    return POINT{a.frame.left + x * 3 / 2, a.frame.top + y * 3 / 2};
+  };
+  const POINT last = outline_corner(23);
+  EXPECT_EQ(screen_pixel(last.x, last.y), kRed);
+  // The selected block's outline is blue; the block button moves it.
+  click_button(IDC_BLOCK_BUTTON);
+  EXPECT_EQ(text(IDC_BLOCK_BUTTON), "01");
+  const POINT second = outline_corner(1);
+  EXPECT_EQ(screen_pixel(second.x + 22, second.y + 22), kBlue);
+  toggle_box(IDC_BOUNDARIES);
+  EXPECT_FALSE(checked(IDC_BOUNDARIES));
+  EXPECT_NE(screen_pixel(second.x + 22, second.y + 22), kBlue);
+  toggle_box(IDC_BOUNDARIES);
+  click_button(IDC_PAGE_BUTTON);
+  EXPECT_EQ(text(IDC_PAGE_BUTTON), "+4000");
+  EXPECT_EQ(app.state.view.tile_page, 1);
+  click_button(IDC_PAGE_BUTTON);
+  EXPECT_EQ(text(IDC_PAGE_BUTTON), "+0000");
+}
+
+// Saves the window after opening the demo ROM and choosing an entry with 24-block frames, for
+// a person to look at.
+TEST_F(PanelWindow, ScreenshotOfAGiantEntry) {
+  open_demo_rom();
+  select_entry(DemoRomFacts::kEntrySize3);
+  EXPECT_EQ(app.state.working_set->blocks_per_image(), 24);
+  const char* folder = std::getenv("VANTOR_SCREENSHOT_DIR");
+  if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "VANTOR_SCREENSHOT_DIR not set";
+  RedrawWindow(app.main_window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT r;
+  GetWindowRect(app.main_window, &r);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC window_dc = GetWindowDC(app.main_window);
+  HDC memory_dc = CreateCompatibleDC(window_dc);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(window_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(bitmap, nullptr);
+  HGDIOBJ old = SelectObject(memory_dc, bitmap);
+  BitBlt(memory_dc, 0, 0, width, height, window_dc, 0, 0, SRCCOPY);
+  GdiFlush();
+  std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                               static_cast<const uint32_t*>(bits) + width * height);
+  SelectObject(memory_dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory_dc);
+  ReleaseDC(app.main_window, window_dc);
+  const std::string path = std::string(folder) + "/panel.png";
+  EXPECT_TRUE(write_png(path, width, height, pixels)) << path;
+}
+
+}  // namespace
+}  // namespace vcv
