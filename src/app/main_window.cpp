@@ -4,6 +4,7 @@
 
 #include "app/panel_dialog.h"
 #include "app/win32_ui.h"
+#include "edit/edit_commands.h"
 #include "res/resource.h"
 #include "rom/open_rom.h"
 
@@ -99,6 +100,14 @@ bool on_menu_command(Application& app, int command_id) {
     case IDM_OPEN:
       open_rom_from_dialog(app);
       return true;
+    case IDM_COPY_IMG: copy_img(app.state, *app.ui); return true;
+    case IDM_COPY_SPRITE: copy_sprite(app.state, *app.ui); return true;
+    case IDM_PASTE_SPRITE: paste_sprite(app.state, *app.ui); return true;
+    case IDM_COPY_ALL_IMG: copy_all_img(app.state, *app.ui); return true;
+    case IDM_PASTE_ALL_IMG: paste_all_img(app.state, *app.ui); return true;
+    case IDM_WRITE_IMAGE: write_image_changes(app.state, *app.ui); return true;
+    case IDM_WRITE_PALETTE: write_palette(app.state, *app.ui); return true;
+    case IDM_WRITE_TILE_INFO: write_tile_info(app.state, *app.ui); return true;
     default:
       return false;
   }

@@ -7,6 +7,7 @@
 
 #include "app/text_convert.h"
 #include "app/win32_ui.h"
+#include "edit/edit_commands.h"
 #include "res/resource.h"
 #include "rom/open_rom.h"
 #include "view/character_list.h"
@@ -98,6 +99,10 @@ void on_command(Application& app, HWND panel, int id, int notification) {
     return;
   }
   if (notification != BN_CLICKED) return;
+  if (id == IDC_ED_BUTTON) {
+    parse_tile_info_text(app.state, *app.ui);
+    return;
+  }
   on_panel_command(app.state, *app.ui, id);
 }
 

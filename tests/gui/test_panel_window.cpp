@@ -313,6 +313,29 @@ TEST_F(PanelWindow, PaintedAreasMatchTheFrameAndOutlines) {
   EXPECT_EQ(text(IDC_PAGE_BUTTON), "+0000");
 }
 
+TEST_F(PanelWindow, EdButtonAndEditMenuReachTheirCommands) {
+  open_demo_rom();
+  select_entry(DemoRomFacts::kEntrySize1);
+  toggle_box(IDC_IMAGE_RADIO);
+  std::string tile_info = text(IDC_TILE_INFO_TEXT);
+  const size_t line_end = tile_info.find("\r\n");
+  ASSERT_NE(line_end, std::string::npos);
+  tile_info = "X=5 Y=-3" + tile_info.substr(line_end);
+  SetDlgItemTextW(panel, IDC_TILE_INFO_TEXT, utf8_to_utf16(tile_info).c_str());
+  click_button(IDC_ED_BUTTON);
+  const Frame& frame = app.state.working_set->frames[app.state.view.image_no];
+  EXPECT_EQ(frame.x[0], 5);
+  EXPECT_EQ(frame.y[0], 0xFD);
+  EXPECT_EQ(text(IDC_TILE_INFO_TEXT).rfind("X=5 Y=-3\r\n", 0), 0u);
+
+  if (OpenClipboard(app.main_window)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  choose_menu(IDM_COPY_IMG);
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+}
+
 // Saves the window after opening the demo ROM and choosing an entry with 24-block frames, for
 // a person to look at.
 TEST_F(PanelWindow, ScreenshotOfAGiantEntry) {
