@@ -12,6 +12,12 @@ namespace {
 const Command kCommands[] = {
     {"pack", "pack [--mode short|long|best] [--search fast|scan] IN OUT", cmd_pack},
     {"unpack", "unpack IN OUT [--offset N] [--limit N]", cmd_unpack},
+    {"demo-rom", "demo-rom OUT.sfc", cmd_demo_rom},
+    {"info",
+     "info ROM --entry ID [--mode image|sequence] [--image N] [--anim-table 0|1] [--anim N] "
+     "[--seq N] [--face 0-3] [--block N] [--weapon-palette N]",
+     cmd_info},
+    {"export", "export ROM --entry ID (--frame N | --sheet) -o OUT (.png, or .bmp)", cmd_export},
 };
 
 void print_help(std::FILE* out) {

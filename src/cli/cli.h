@@ -55,5 +55,8 @@ struct Command {
 // The commands, each defined in its own cmd_*.cpp file.
 int cmd_pack(const std::vector<std::string>& args, Streams streams);
 int cmd_unpack(const std::vector<std::string>& args, Streams streams);
+int cmd_demo_rom(const std::vector<std::string>& args, Streams streams);
+int cmd_info(const std::vector<std::string>& args, Streams streams);
+int cmd_export(const std::vector<std::string>& args, Streams streams);
 
 }  // namespace vcv::cli
