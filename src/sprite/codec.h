@@ -52,6 +52,7 @@ struct Match {
 
 // The plain scan: the longest match for position p within `window` bytes before it, at most
 // `max_length` long; the earliest position wins among equal lengths; candidates may overlap p.
+// A position outside the input gives length 0.
 Match find_longest_match(const uint8_t* input, int count, int p, int window, int max_length);
 
 }  // namespace vcv

@@ -1,0 +1,198 @@
+#include "sprite/match_finder.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace vcv {
+
+std::atomic<MatchFinder::Workspace*> MatchFinder::spare_workspace_{nullptr};
+
+namespace {
+
+constexpr int kMaxBucketBits = 14;
+constexpr int kMinBucketBits = 8;
+constexpr int kByteBuckets = 8;  // one bucket per byte value: single-byte chains are exact
+
+// Enough buckets for the input, so small inputs do not pay for clearing a large table.
+int bucket_bits_for(int count) {
+  int bits = kMinBucketBits;
+  while (bits < kMaxBucketBits && (4 << bits) < count) ++bits;
+  return bits;
+}
+
+}  // namespace
+
+// Take the spare workspace, or make one.
+std::unique_ptr<MatchFinder::Workspace> MatchFinder::take_workspace() {
+  std::unique_ptr<Workspace> work(spare_workspace_.exchange(nullptr));
+  return work != nullptr ? std::move(work) : std::make_unique<Workspace>();
+}
+
+MatchFinder::MatchFinder(const uint8_t* input, int count, int bucket_bits)
+    : input_(input),
+      count_(count > 0 && input != nullptr ? count : 0),
+      work_(take_workspace()),
+      run_(work_->run),
+      triples_(work_->triples),
+      pairs_(work_->pairs),
+      singles_(work_->singles) {
+  run_.assign(static_cast<size_t>(count_), 1);
+  for (int i = count_ - 2; i >= 0; --i) {
+    if (input_[i] == input_[i + 1]) run_[static_cast<size_t>(i)] = run_[static_cast<size_t>(i) + 1] + 1;
+  }
+  bucket_bits_ = bucket_bits >= 1 && bucket_bits <= kMaxBucketBits ? bucket_bits
+                                                                    : bucket_bits_for(count_);
+  build(triples_, 3, bucket_bits_);
+}
+
+MatchFinder::~MatchFinder() { delete spare_workspace_.exchange(work_.release()); }
+
+void MatchFinder::build_short_chains() {
+  if (short_chains_built_) return;
+  build(pairs_, 2, bucket_bits_);
+  build(singles_, 1, kByteBuckets);
+  short_chains_built_ = true;
+}
+
+void MatchFinder::rewind() {
+  for (PrefixChains* chains : {&triples_, &pairs_, &singles_}) chains->cursor = chains->first;
+}
+
+uint32_t MatchFinder::bucket_of(const PrefixChains& chains, int position) const {
+  uint32_t key = 0;
+  for (int i = 0; i < chains.prefix_length; ++i) key = (key << 8) | input_[position + i];
+  if (chains.prefix_length == 1) return key;
+  return (key * 2654435761u) >> (32 - chains.bucket_bits);
+}
+
+void MatchFinder::build(PrefixChains& chains, int prefix_length, int bucket_bits) {
+  chains.prefix_length = prefix_length;
+  chains.bucket_bits = bucket_bits;
+  const int positions = std::max(0, count_ - prefix_length + 1);
+  chains.next.assign(static_cast<size_t>(positions), -1);
+  chains.prev.assign(static_cast<size_t>(positions), -1);
+  chains.cursor.assign(size_t{1} << bucket_bits, -1);  // starts at the first of each bucket
+  std::vector<int32_t>& last = work_->last;
+  last.assign(size_t{1} << bucket_bits, -1);
+  for (int i = 0; i < positions; ++i) {
+    const uint32_t bucket = bucket_of(chains, i);
+    const int32_t before = last[bucket];
+    chains.prev[static_cast<size_t>(i)] = before;
+    if (before >= 0) {
+      chains.next[static_cast<size_t>(before)] = i;
+    } else {
+      chains.cursor[bucket] = i;
+    }
+    last[bucket] = i;
+  }
+  chains.first = chains.cursor;
+}
+
+int MatchFinder::first_in_window(PrefixChains& chains, int p, int window_start) {
+  const uint32_t bucket = bucket_of(chains, p);
+  int32_t at = chains.cursor[bucket];
+  if (at < 0) return -1;
+  // Searches move mostly forward; the encoder's look-ahead steps back by a few bytes.
+  while (chains.prev[static_cast<size_t>(at)] >= window_start) {
+    at = chains.prev[static_cast<size_t>(at)];
+  }
+  while (at < window_start && chains.next[static_cast<size_t>(at)] >= 0) {
+    at = chains.next[static_cast<size_t>(at)];
+  }
+  chains.cursor[bucket] = at;
+  return at >= window_start ? at : -1;
+}
+
+bool MatchFinder::same_prefix(int a, int b, int prefix_length) const {
+  for (int i = 0; i < prefix_length; ++i) {
+    if (input_[a + i] != input_[b + i]) return false;
+  }
+  return true;
+}
+
+// p starts a run of at least 3 bytes b, so every candidate starts a run of b of at least 3.
+// A candidate whose run differs in length from p's matches exactly the shorter run; only one
+// with an equal run needs comparing beyond it. Positions later in a run longer than p's match
+// no longer than its first position, so the walk jumps to the one whose run equals p's; later
+// positions still have shorter runs, so the walk then leaves the run.
+Match MatchFinder::longest_in_runs(int p, int window_start, int length_cap) {
+  Match best;
+  const int here_run = run_[static_cast<size_t>(p)];
+  const uint8_t* here = input_ + p;
+  int at = first_in_window(triples_, p, window_start);
+  while (at >= 0 && at < p) {
+    const int there_run = run_[static_cast<size_t>(at)];
+    if (input_[at] != *here || there_run < 3) {  // another prefix in the same bucket
+      at = triples_.next[static_cast<size_t>(at)];
+      continue;
+    }
+    int length = std::min(std::min(there_run, here_run), length_cap);
+    if (there_run == here_run) {
+      const uint8_t* there = input_ + at;
+      while (length < length_cap && there[length] == here[length]) ++length;
+    }
+    if (length > best.length) {
+      best = Match{length, at};
+      if (length == length_cap) break;
+    }
+    if (there_run > here_run) {
+      at += there_run - here_run;  // same bucket: its run is p's run, at least 3 long
+    } else {
+      at = triples_.next[static_cast<size_t>(at + there_run - 3)];
+    }
+  }
+  return best;
+}
+
+Match MatchFinder::longest_from_triples(int p, int window_start, int length_cap) {
+  if (run_[static_cast<size_t>(p)] >= 3) return longest_in_runs(p, window_start, length_cap);
+  Match best;
+  const uint8_t* here = input_ + p;
+  for (int at = first_in_window(triples_, p, window_start); at >= 0 && at < p;
+       at = triples_.next[static_cast<size_t>(at)]) {
+    const uint8_t* there = input_ + at;
+    if (!same_prefix(at, p, 3)) continue;  // another prefix in the same bucket
+    // A candidate can only win if it also matches at the current best length.
+    if (best.length >= 3 && there[best.length] != here[best.length]) continue;
+    int length = 3;
+    while (length < length_cap && there[length] == here[length]) ++length;
+    if (length > best.length) {
+      best = Match{length, at};
+      if (length == length_cap) break;  // nothing later can be longer, and earlier wins ties
+    }
+  }
+  return best;
+}
+
+int MatchFinder::earliest_with_prefix(PrefixChains& chains, int p, int window_start) {
+  for (int at = first_in_window(chains, p, window_start); at >= 0 && at < p;
+       at = chains.next[static_cast<size_t>(at)]) {
+    if (same_prefix(at, p, chains.prefix_length)) return at;
+  }
+  return -1;
+}
+
+Match MatchFinder::find_copy(int p, int window, int max_length) {
+  if (p < 0 || p >= count_) return Match{};
+  const int length_cap = std::min(max_length, count_ - p);
+  if (length_cap < 3) return Match{};
+  return longest_from_triples(p, std::max(0, p - window), length_cap);
+}
+
+Match MatchFinder::find(int p, int window, int max_length) {
+  const Match copy = find_copy(p, window, max_length);
+  if (copy.length >= 3 || p < 0 || p >= count_) return copy;
+  build_short_chains();
+  const int window_start = std::max(0, p - window);
+  const int length_cap = std::min(max_length, count_ - p);
+  // No 3-byte match: the earliest 2-byte match, else the earliest equal byte.
+  if (length_cap >= 2) {
+    const int at = earliest_with_prefix(pairs_, p, window_start);
+    if (at >= 0) return Match{2, at};
+  }
+  const int at = earliest_with_prefix(singles_, p, window_start);
+  if (at >= 0) return Match{1, at};
+  return Match{};
+}
+
+}  // namespace vcv
