@@ -80,9 +80,32 @@ int lookahead_length(const Match& match) {
   return match.length >= kMinMatchLength ? match.length : 1;
 }
 
+// Remembers the last searches: the look-ahead at p + 1 or p + length is often the next step's
+// own search.
+template <typename Search>
+class RecentMatches {
+ public:
+  explicit RecentMatches(Search& search) : search_(search) {}
+  Match operator()(int p) {
+    Entry& entry = entries_[static_cast<size_t>(p) % kEntries];
+    if (entry.position != p) entry = Entry{p, search_(p)};
+    return entry.match;
+  }
+
+ private:
+  static constexpr size_t kEntries = 8;  // covers p .. p + 4 and the step after
+  struct Entry {
+    int position = -1;
+    Match match;
+  };
+  Search& search_;
+  Entry entries_[kEntries];
+};
+
 template <typename Search>
 int encode(const uint8_t* input, int count, uint8_t* output, int capacity, const ModeLimits& mode,
-           Search&& search) {
+           Search&& uncached_search) {
+  RecentMatches<Search> search(uncached_search);
   BlockWriter out(output, capacity);
   if (!out.reserve(kHeaderBytes)) return kPackRefused;
   int flag_position = 0;

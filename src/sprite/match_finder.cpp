@@ -11,7 +11,8 @@ namespace {
 
 constexpr int kMaxBucketBits = 14;
 constexpr int kMinBucketBits = 8;
-constexpr int kByteBuckets = 8;  // one bucket per byte value: single-byte chains are exact
+constexpr int kByteBuckets = 8;      // one bucket per byte value: single-byte chains are exact
+constexpr int kRunEndKeyLimit = 256;  // longer runs outlast any copy: no run-end key needed
 
 // Enough buckets for the input, so small inputs do not pay for clearing a large table.
 int bucket_bits_for(int count) {
@@ -34,6 +35,7 @@ MatchFinder::MatchFinder(const uint8_t* input, int count, int bucket_bits)
       work_(take_workspace()),
       run_(work_->run),
       triples_(work_->triples),
+      run_ends_(work_->run_ends),
       pairs_(work_->pairs),
       singles_(work_->singles) {
   run_.assign(static_cast<size_t>(count_), 1);
@@ -43,6 +45,7 @@ MatchFinder::MatchFinder(const uint8_t* input, int count, int bucket_bits)
   bucket_bits_ = bucket_bits >= 1 && bucket_bits <= kMaxBucketBits ? bucket_bits
                                                                     : bucket_bits_for(count_);
   build(triples_, 3, bucket_bits_);
+  build(run_ends_, kRunEndChain, bucket_bits_);
 }
 
 MatchFinder::~MatchFinder() { delete spare_workspace_.exchange(work_.release()); }
@@ -55,26 +58,47 @@ void MatchFinder::build_short_chains() {
 }
 
 void MatchFinder::rewind() {
-  for (PrefixChains* chains : {&triples_, &pairs_, &singles_}) chains->cursor = chains->first;
+  for (PrefixChains* chains : {&triples_, &run_ends_, &pairs_, &singles_}) {
+    chains->cursor = chains->first;
+  }
 }
 
 uint32_t MatchFinder::bucket_of(const PrefixChains& chains, int position) const {
   uint32_t key = 0;
-  for (int i = 0; i < chains.prefix_length; ++i) key = (key << 8) | input_[position + i];
-  if (chains.prefix_length == 1) return key;
+  if (chains.prefix_length == kRunEndChain) {
+    const int run = run_[static_cast<size_t>(position)];
+    key = (static_cast<uint32_t>(input_[position]) << 16) | (static_cast<uint32_t>(run) << 8) |
+          input_[position + run];
+  } else {
+    for (int i = 0; i < chains.prefix_length; ++i) key = (key << 8) | input_[position + i];
+    if (chains.prefix_length == 1) return key;
+  }
   return (key * 2654435761u) >> (32 - chains.bucket_bits);
+}
+
+bool MatchFinder::in_run_end_chain(int position) const {
+  const int run = run_[static_cast<size_t>(position)];
+  return run >= 3 && run < kRunEndKeyLimit && position + run < count_;
+}
+
+bool MatchFinder::same_run_end(int a, int b) const {
+  const int run = run_[static_cast<size_t>(a)];
+  return run == run_[static_cast<size_t>(b)] && input_[a] == input_[b] &&
+         input_[a + run] == input_[b + run];
 }
 
 void MatchFinder::build(PrefixChains& chains, int prefix_length, int bucket_bits) {
   chains.prefix_length = prefix_length;
   chains.bucket_bits = bucket_bits;
-  const int positions = std::max(0, count_ - prefix_length + 1);
+  const bool run_ends = prefix_length == kRunEndChain;
+  const int positions = run_ends ? count_ : std::max(0, count_ - prefix_length + 1);
   chains.next.assign(static_cast<size_t>(positions), -1);
   chains.prev.assign(static_cast<size_t>(positions), -1);
   chains.cursor.assign(size_t{1} << bucket_bits, -1);  // starts at the first of each bucket
   std::vector<int32_t>& last = work_->last;
   last.assign(size_t{1} << bucket_bits, -1);
   for (int i = 0; i < positions; ++i) {
+    if (run_ends && !in_run_end_chain(i)) continue;
     const uint32_t bucket = bucket_of(chains, i);
     const int32_t before = last[bucket];
     chains.prev[static_cast<size_t>(i)] = before;
@@ -110,36 +134,47 @@ bool MatchFinder::same_prefix(int a, int b, int prefix_length) const {
   return true;
 }
 
-// p starts a run of at least 3 bytes b, so every candidate starts a run of b of at least 3.
-// A candidate whose run differs in length from p's matches exactly the shorter run; only one
-// with an equal run needs comparing beyond it. Positions later in a run longer than p's match
-// no longer than its first position, so the walk jumps to the one whose run equals p's; later
-// positions still have shorter runs, so the walk then leaves the run.
+// p starts a run of h >= 3 bytes b. A candidate matches beyond h only when it also starts a run
+// of exactly h bytes b followed by the byte that follows p's run: the run-end chain holds just
+// those. Failing that, the longest match is the longest run of b in the window, up to h.
 Match MatchFinder::longest_in_runs(int p, int window_start, int length_cap) {
-  Match best;
   const int here_run = run_[static_cast<size_t>(p)];
   const uint8_t* here = input_ + p;
+  if (here_run < length_cap) {
+    Match best;
+    for (int at = first_in_window(run_ends_, p, window_start); at >= 0 && at < p;
+         at = run_ends_.next[static_cast<size_t>(at)]) {
+      if (!same_run_end(at, p)) continue;  // another key in the same bucket
+      const uint8_t* there = input_ + at;
+      if (best.length > 0 && there[best.length] != here[best.length]) continue;
+      int length = here_run + 1;
+      while (length < length_cap && there[length] == here[length]) ++length;
+      if (length > best.length) {
+        best = Match{length, at};
+        if (length == length_cap) break;
+      }
+    }
+    if (best.length > 0) return best;
+  }
+  return longest_run_in_window(p, window_start, std::min(here_run, length_cap));
+}
+
+// The earliest of the longest runs of p's byte (at least 3 long) in the window, counting at
+// most `wanted` bytes of each. Later positions of a run have shorter runs, so each run is
+// looked at once.
+Match MatchFinder::longest_run_in_window(int p, int window_start, int wanted) {
+  Match best;
+  const uint8_t byte = input_[p];
   int at = first_in_window(triples_, p, window_start);
   while (at >= 0 && at < p) {
     const int there_run = run_[static_cast<size_t>(at)];
-    if (input_[at] != *here || there_run < 3) {  // another prefix in the same bucket
+    if (input_[at] != byte || there_run < 3) {  // another prefix in the same bucket
       at = triples_.next[static_cast<size_t>(at)];
       continue;
     }
-    int length = std::min(std::min(there_run, here_run), length_cap);
-    if (there_run == here_run) {
-      const uint8_t* there = input_ + at;
-      while (length < length_cap && there[length] == here[length]) ++length;
-    }
-    if (length > best.length) {
-      best = Match{length, at};
-      if (length == length_cap) break;
-    }
-    if (there_run > here_run) {
-      at += there_run - here_run;  // same bucket: its run is p's run, at least 3 long
-    } else {
-      at = triples_.next[static_cast<size_t>(at + there_run - 3)];
-    }
+    if (there_run >= wanted) return Match{wanted, at};
+    if (there_run > best.length) best = Match{there_run, at};
+    at = triples_.next[static_cast<size_t>(at + there_run - 3)];
   }
   return best;
 }

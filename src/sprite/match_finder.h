@@ -5,7 +5,8 @@
 // match, the earliest position among equal lengths, overlapping matches included. Positions are
 // chained per prefix of 3, 2 and 1 bytes in increasing order, so a search walks candidates
 // oldest first and stops at the first one that reaches the longest possible length. Inside runs
-// of one byte value, the run lengths decide most candidates without comparing bytes.
+// of one byte value, candidates are chained by run length and the byte after the run, so the
+// many runs of the window that end differently are never visited.
 #pragma once
 
 #include <atomic>
@@ -39,8 +40,11 @@ class MatchFinder {
   void rewind();
 
  private:
+  static constexpr int kRunEndChain = 0;  // prefix_length of the run-end chain
+
   // Positions whose first `prefix_length` bytes hash alike, in increasing order, with a
-  // per-bucket cursor that follows the window as searches move along the input.
+  // per-bucket cursor that follows the window as searches move along the input. The run-end
+  // chain instead keys a position inside a run by its byte, its run length and the byte after.
   struct PrefixChains {
     int prefix_length = 0;
     int bucket_bits = 0;
@@ -56,6 +60,7 @@ class MatchFinder {
     std::vector<int32_t> run;  // bytes equal to input[i] from i on (at least 1)
     std::vector<int32_t> last; // build scratch: the latest position of each bucket
     PrefixChains triples;
+    PrefixChains run_ends;
     PrefixChains pairs;
     PrefixChains singles;
   };
@@ -67,6 +72,9 @@ class MatchFinder {
   bool same_prefix(int a, int b, int prefix_length) const;
   Match longest_from_triples(int p, int window_start, int length_cap);
   Match longest_in_runs(int p, int window_start, int length_cap);
+  Match longest_run_in_window(int p, int window_start, int wanted);
+  bool in_run_end_chain(int position) const;
+  bool same_run_end(int a, int b) const;
   int earliest_with_prefix(PrefixChains& chains, int p, int window_start);
 
   void build_short_chains();
@@ -80,6 +88,7 @@ class MatchFinder {
   std::unique_ptr<Workspace> work_;
   std::vector<int32_t>& run_;
   PrefixChains& triples_;
+  PrefixChains& run_ends_;
   PrefixChains& pairs_;
   PrefixChains& singles_;
 };
