@@ -1,0 +1,149 @@
+// vantorchar pack / unpack on temporary files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench_data.h"
+#include "cli/cli.h"
+#include "sprite/codec.h"
+
+namespace vcv {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+struct Outcome {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string read_back(std::FILE* file) {
+  std::string text;
+  std::rewind(file);
+  char buffer[1024];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  std::fclose(file);
+  return text;
+}
+
+Outcome run(const std::vector<std::string>& args) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  Outcome outcome;
+  outcome.code = cli::run_cli(args, {out, err});
+  outcome.out = read_back(out);
+  outcome.err = read_back(err);
+  return outcome;
+}
+
+class CliPack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = std::filesystem::temp_directory_path() /
+              (std::string("vcv_cli_pack_") + info->name());
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  std::string file(const char* name) const { return (folder_ / name).string(); }
+  bool exists(const char* name) const { return std::filesystem::exists(folder_ / name); }
+
+  std::filesystem::path folder_;
+};
+
+void expect_one_line_error(const Outcome& outcome, int code) {
+  EXPECT_EQ(outcome.code, code);
+  EXPECT_TRUE(outcome.out.empty()) << outcome.out;
+  ASSERT_FALSE(outcome.err.empty());
+  EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+}
+
+TEST_F(CliPack, PackThenUnpackRoundTrips) {
+  const Bytes picture = testdata::sprite_tiles(5000, 41);
+  ASSERT_TRUE(cli::write_file(file("in.bin"), picture));
+  const Outcome packed = run({"pack", file("in.bin"), file("block.bin")});
+  ASSERT_EQ(packed.code, 0) << packed.err;
+
+  Bytes block;
+  ASSERT_TRUE(cli::read_file(file("block.bin"), &block));
+  Bytes expected(kPackedBufferSize);
+  const int size = pack_block_best(picture.data(), static_cast<int>(picture.size()),
+                                   expected.data(), kPackedBufferSize);
+  expected.resize(static_cast<size_t>(size));
+  EXPECT_EQ(block, expected);
+  EXPECT_EQ(packed.out, "packed=" + std::to_string(size) + "\n");
+
+  const Outcome unpacked = run({"unpack", file("block.bin"), file("out.bin")});
+  ASSERT_EQ(unpacked.code, 0) << unpacked.err;
+  EXPECT_EQ(unpacked.out,
+            "decoded=" + std::to_string(picture.size()) + " packed=" + std::to_string(size) + "\n");
+  Bytes decoded;
+  ASSERT_TRUE(cli::read_file(file("out.bin"), &decoded));
+  EXPECT_EQ(decoded, picture);
+}
+
+TEST_F(CliPack, ModesAndSearchesSelectTheEncoder) {
+  const Bytes run20(20, 0x07);
+  ASSERT_TRUE(cli::write_file(file("in.bin"), run20));
+  const Outcome long_mode =
+      run({"pack", "--mode", "long", "--search=scan", file("in.bin"), file("long.bin")});
+  ASSERT_EQ(long_mode.code, 0) << long_mode.err;
+  EXPECT_EQ(long_mode.out, "packed=11\n");
+  const Outcome short_mode = run({"pack", "--mode=short", file("in.bin"), file("short.bin")});
+  EXPECT_EQ(short_mode.out, "packed=10\n");
+  Bytes block;
+  ASSERT_TRUE(cli::read_file(file("long.bin"), &block));
+  EXPECT_EQ(block, (Bytes{0x00, 0x00, 0x03, 0x0A, 0x00, 0x0A, 0x07, 0x01, 0xF0, 0x07, 0x00}));
+}
+
+TEST_F(CliPack, UnpackFindsABlockAtAnOffset) {
+  Bytes container(0x30, 0xAA);
+  const Bytes block{0x00, 0x00, 0x42, 0x09, 0x00, 0x06, 0x07, 0x01, 0x80, 0x00};
+  container.insert(container.end(), block.begin(), block.end());
+  ASSERT_TRUE(cli::write_file(file("rom.bin"), container));
+  const Outcome outcome = run({"unpack", file("rom.bin"), file("out.bin"), "--offset", "0x30"});
+  ASSERT_EQ(outcome.code, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "decoded=20 packed=10\n");
+  // The same block with a limit it reaches fails, and leaves no output file.
+  const Outcome limited =
+      run({"unpack", file("rom.bin"), file("cut.bin"), "--offset=48", "--limit", "20"});
+  expect_one_line_error(limited, 1);
+  EXPECT_FALSE(exists("cut.bin"));
+}
+
+TEST_F(CliPack, FailuresAndUsageErrorsSayWhyInOneLine) {
+  ASSERT_TRUE(cli::write_file(file("small.bin"), Bytes{1, 2, 3}));
+  ASSERT_TRUE(cli::write_file(file("big.bin"), Bytes(kMaxDecodedInput + 1, 0)));
+  ASSERT_TRUE(cli::write_file(file("noise.bin"), testdata::random_bytes(kMaxDecodedInput, 5)));
+
+  expect_one_line_error(run({"pack", file("missing.bin"), file("o.bin")}), 1);
+  expect_one_line_error(run({"pack", file("big.bin"), file("o.bin")}), 1);
+  expect_one_line_error(run({"pack", file("noise.bin"), file("o.bin")}), 1);
+  expect_one_line_error(run({"pack", file("small.bin"), (folder_ / "no" / "o.bin").string()}), 1);
+  expect_one_line_error(run({"unpack", file("small.bin"), file("o.bin")}), 1);
+  expect_one_line_error(run({"unpack", file("small.bin"), file("o.bin"), "--offset", "3"}), 1);
+  EXPECT_FALSE(exists("o.bin"));
+
+  expect_one_line_error(run({"pack", file("small.bin")}), 2);
+  expect_one_line_error(run({"pack", "--mode", "tiny", file("small.bin"), file("o.bin")}), 2);
+  expect_one_line_error(run({"pack", "--search", "slow", file("small.bin"), file("o.bin")}), 2);
+  expect_one_line_error(run({"pack", "--fast", file("small.bin"), file("o.bin")}), 2);
+  expect_one_line_error(run({"pack", file("small.bin"), file("o.bin"), "--mode"}), 2);
+  expect_one_line_error(run({"unpack", file("small.bin"), file("o.bin"), "--limit", "65537"}), 2);
+  expect_one_line_error(run({"unpack", file("small.bin"), file("o.bin"), "--limit", "0"}), 2);
+  expect_one_line_error(run({"unpack", file("small.bin"), file("o.bin"), "--offset", "-1"}), 2);
+  expect_one_line_error(run({"unpack", file("small.bin"), file("o.bin"), "--offset", "0xZZ"}), 2);
+  EXPECT_FALSE(exists("o.bin"));
+}
+
+}  // namespace
+}  // namespace vcv

@@ -1,0 +1,123 @@
+// Re-encoding a block stored in a ROM file: read through the address mapping, decoded with the
+// repacking limit, and encoded again with the shorter mode.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench_data.h"
+#include "rom/rom_file.h"
+#include "sprite/codec.h"
+
+namespace vcv {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr int kRomSize = 0x30000;  // three 64 KiB banks
+constexpr int kBank = 0xC1;        // the second bank, file offset 0x10000
+
+class CodecRepack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = (std::filesystem::temp_directory_path() /
+             (std::string("vcv_codec_repack_") + info->name() + ".sfc"))
+                .string();
+    image_.assign(kRomSize, 0x5A);
+  }
+  void TearDown() override {
+    rom_.close();
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+
+  // Puts `block` at bank:offset of the image; `size` cuts the file (0: the whole image).
+  void place(int offset, const Bytes& block) {
+    std::copy(block.begin(), block.end(), image_.begin() + 0x10000 + offset);
+  }
+  void write_and_open(size_t size = 0) {
+    std::FILE* file = std::fopen(path_.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    const size_t count = size != 0 ? size : image_.size();
+    ASSERT_EQ(std::fwrite(image_.data(), 1, count, file), count);
+    ASSERT_EQ(std::fclose(file), 0);
+    ASSERT_EQ(rom_.open(path_.c_str(), kMappingHiRom, 0), 1);
+  }
+
+  std::string path_;
+  Bytes image_;
+  RomFile rom_;
+};
+
+Bytes pack(const Bytes& input, PackMode mode) {
+  Bytes out(kPackedBufferSize);
+  const int size = pack_block(input.data(), static_cast<int>(input.size()), out.data(),
+                              kPackedBufferSize, mode);
+  out.resize(size < 0 ? 0 : static_cast<size_t>(size));
+  return out;
+}
+
+Bytes pack_best(const Bytes& input) {
+  Bytes out(kPackedBufferSize);
+  const int size = pack_block_best(input.data(), static_cast<int>(input.size()), out.data(),
+                                   kPackedBufferSize);
+  out.resize(size < 0 ? 0 : static_cast<size_t>(size));
+  return out;
+}
+
+TEST_F(CodecRepack, StoredBlockComesBackInTheShorterMode) {
+  const Bytes picture = testdata::sprite_tiles(12000, 31);
+  const Bytes stored = pack(picture, PackMode::kShortWindow);
+  const Bytes expected = pack_best(picture);
+  ASSERT_NE(stored, expected) << "the sample should favour the other mode";
+  place(0x2000, stored);
+  write_and_open();
+
+  for (bool own_scratch : {false, true}) {
+    Bytes block(kPackedBufferSize, 0xEE);
+    Bytes scratch(kPackedBufferSize, 0xEE);
+    const int size = repack_stored_block(rom_, kBank, 0x2000, block.data(),
+                                         own_scratch ? nullptr : scratch.data());
+    ASSERT_EQ(size, static_cast<int>(expected.size()));
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), block.begin()));
+    if (!own_scratch) {
+      EXPECT_TRUE(std::equal(picture.begin(), picture.end(), scratch.begin()));
+    }
+  }
+}
+
+TEST_F(CodecRepack, BlockAtTheEndOfTheFileIsReadWithoutStaleBytes) {
+  // The 40 KiB read runs past the end of the file; the block itself ends 1 byte before it.
+  const Bytes picture = testdata::byte_runs(3000, 32, 20);
+  const Bytes stored = pack_best(picture);
+  const int offset = 0x10000 - 1 - static_cast<int>(stored.size());
+  place(offset, stored);
+  write_and_open(static_cast<size_t>(0x20000));
+  Bytes block(kPackedBufferSize, 0x00);
+  EXPECT_EQ(repack_stored_block(rom_, kBank, offset, block.data(), nullptr),
+            static_cast<int>(stored.size()));
+  EXPECT_TRUE(std::equal(stored.begin(), stored.end(), block.begin()));
+}
+
+TEST_F(CodecRepack, DamagedOrOversizedBlocksFail) {
+  // Header pointing past the 40 KiB that are read.
+  place(0x0000, Bytes{0xF0, 0xFF, 0x00});
+  // A picture of exactly the repacking limit (0xFF00 bytes) fails; one byte less is fine.
+  const Bytes at_limit = pack_best(Bytes(kRepackDecodeLimit, 0));
+  const Bytes below_limit = pack_best(Bytes(kRepackDecodeLimit - 1, 0));
+  place(0x4000, at_limit);
+  place(0x8000, below_limit);
+  write_and_open();
+  Bytes block(kPackedBufferSize);
+  Bytes scratch(kPackedBufferSize);
+  EXPECT_EQ(repack_stored_block(rom_, kBank, 0x0000, block.data(), scratch.data()), -1);
+  EXPECT_EQ(repack_stored_block(rom_, kBank, 0x4000, block.data(), scratch.data()), -1);
+  EXPECT_EQ(repack_stored_block(rom_, kBank, 0x8000, block.data(), scratch.data()),
+            static_cast<int>(below_limit.size()));
+}
+
+}  // namespace
+}  // namespace vcv
