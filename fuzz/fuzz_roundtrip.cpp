@@ -1,0 +1,63 @@
+// Packs arbitrary bytes in every mode and search, then decodes: the decoded bytes and packed
+// size must match. On small inputs the indexed search must give the scan's bytes exactly.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "sprite/codec.h"
+
+namespace {
+
+constexpr size_t kScanCheckSize = 512;  // the scan is slow: cross-checked on small inputs only
+
+// Packs with `search` in `mode` (0 short, 1 long, 2 best); the size or kPackRefused.
+int pack(const std::vector<uint8_t>& input, std::vector<uint8_t>& out, int mode,
+         vcv::MatchSearch search) {
+  const int count = static_cast<int>(input.size());
+  if (mode == 2) {
+    return vcv::pack_block_best(input.data(), count, out.data(), vcv::kPackedBufferSize, search);
+  }
+  return vcv::pack_block(input.data(), count, out.data(), vcv::kPackedBufferSize,
+                         mode == 0 ? vcv::PackMode::kShortWindow : vcv::PackMode::kLongWindow,
+                         search);
+}
+
+void check_round_trip(const std::vector<uint8_t>& input, const std::vector<uint8_t>& block,
+                      int size) {
+  if (size == vcv::kPackRefused) {
+    // Only input that cannot shrink enough may be refused.
+    if (input.size() * 9 / 8 + 8 < static_cast<size_t>(vcv::kPackedBufferSize)) __builtin_trap();
+    return;
+  }
+  std::vector<uint8_t> exact(block.begin(), block.begin() + size);
+  std::vector<uint8_t> decoded(input.size() + 1);
+  int packed = -1;
+  const int count = vcv::unpack_block(exact.data(), exact.size(), 0, decoded.data(),
+                                      static_cast<int>(decoded.size()), &packed);
+  if (count != static_cast<int>(input.size()) || packed != size) __builtin_trap();
+  if (!input.empty() && std::memcmp(decoded.data(), input.data(), input.size()) != 0) {
+    __builtin_trap();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > static_cast<size_t>(vcv::kMaxDecodedInput)) return 0;
+  const std::vector<uint8_t> input(data, data + size);
+  std::vector<uint8_t> fast(vcv::kPackedBufferSize);
+  std::vector<uint8_t> scan(vcv::kPackedBufferSize);
+  for (int mode = 0; mode <= 2; ++mode) {
+    const int fast_size = pack(input, fast, mode, vcv::MatchSearch::kFast);
+    check_round_trip(input, fast, fast_size);
+    if (size <= kScanCheckSize) {
+      const int scan_size = pack(input, scan, mode, vcv::MatchSearch::kScan);
+      if (scan_size != fast_size) __builtin_trap();
+      if (fast_size > 0 && std::memcmp(fast.data(), scan.data(), static_cast<size_t>(fast_size))) {
+        __builtin_trap();
+      }
+    }
+  }
+  return 0;
+}
