@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "app/panel_dialog.h"
@@ -72,6 +74,9 @@ void fit_main_window_to_panel(const Application& app) {
 const wchar_t kMainWindowClass[] = L"VantorCharView";
 
 bool create_main_window(Application& app, HINSTANCE instance) {
+  // The manifest asks for version 6 of the common controls, which must be loaded explicitly.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
   if (!register_main_class(instance)) return false;
   app.instance = instance;
   app.main_window = CreateWindowExW(0, kMainWindowClass, L"VantorCharViewer", WS_OVERLAPPEDWINDOW,
