@@ -203,13 +203,15 @@ int load_entry(RomFile& rom, const SpriteDirectory& directory, SpriteWorkingSet&
   read_animation_pointers(rom, set);
   set.size_type = set.header[4];
 
-  if (!read_graphics(rom, set)) {
+  const bool decoded = read_graphics(rom, set);
+  // Palette and animations do not depend on the graphics: a failed entry still shows its own.
+  read_palette(rom, set, std::clamp(weapon_palette, 0, kWeaponPaletteCount - 1));
+  read_animations(rom, set);
+  if (!decoded) {
     clear_after_failed_decode(set, entry);
     return 0;
   }
   set.failed_entry = -1;
-  read_palette(rom, set, std::clamp(weapon_palette, 0, kWeaponPaletteCount - 1));
-  read_animations(rom, set);
   read_position_data(rom, directory, set);
   draw_tile_sheet(set);
   unpack_all_frames(set, directory_frame_count(directory, set.position_type));

@@ -36,9 +36,9 @@ constexpr int kLastEntry = kEntryCount - 1;  // 0x1FB
 // Makes `entry` the loaded entry of `set`, with the weapon colours of `weapon_palette` (0..31).
 // Returns 1 when the entry is loaded (at once when it already was), 0 when the entry id is out of
 // range (nothing changes) or its graphics fail to decode. After a failed decode the working set
-// holds the new header, addresses and animation sizes, no tile data (decoded size 0), an empty
-// sheet, frame store and position data; `failed_entry` names the entry and `loaded_entry` stays
-// -1 so that the next load tries again. Every buffer is filled only up to its capacity.
+// holds the new header, addresses, palette and animations, no tile data (decoded size 0), an
+// empty sheet, frame store and position data; `failed_entry` names the entry and `loaded_entry`
+// stays -1 so that the next load tries again. Every buffer is filled only up to its capacity.
 int load_entry(RomFile& rom, const SpriteDirectory& directory, SpriteWorkingSet& set, int entry,
                int weapon_palette);
 

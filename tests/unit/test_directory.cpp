@@ -244,6 +244,8 @@ TEST_F(LoadEntryTest, UndecodableGraphicsLeaveNothingOfThePreviousEntry) {
   EXPECT_EQ(s.size_type, 1);
   EXPECT_EQ(s.graphics_bank, 0xD3);
   EXPECT_EQ(s.graphics_offset, 0xE280);
+  EXPECT_EQ(s.palette[1], 0) << "palette type 4 of this entry, not type 2 of the previous one";
+  EXPECT_EQ(s.animation[0][0][0], 0x40);
   EXPECT_EQ(s.decoded_size, 0);
   EXPECT_EQ(s.frame_store_count, 0);
   EXPECT_EQ(s.frames[0].block_count, 0);
