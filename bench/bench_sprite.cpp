@@ -20,7 +20,8 @@ using vcv::demo::DemoRomFacts;
 // The demo ROM, written once per process to a temporary file.
 const std::string& demo_rom_path() {
   static const std::string path = [] {
-    const std::string p = (std::filesystem::temp_directory_path() / "vcv_bench_sprite.sfc").string();
+    const std::string p =
+        (std::filesystem::temp_directory_path() / "vcv_bench_sprite.sfc").string();
     std::string error;
     if (!vcv::demo::write_demo_rom(p, &error)) std::fprintf(stderr, "%s\n", error.c_str());
     return p;
@@ -65,9 +66,9 @@ void BM_LoadEntry(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * set->decoded_size);
 }
 BENCHMARK(BM_LoadEntry)
-    ->Arg(DemoRomFacts::kEntrySize1Plain)   // plain graphics
-    ->Arg(DemoRomFacts::kEntrySize1)        // packed humanoid, 12 KiB decoded
-    ->Arg(DemoRomFacts::kEntryLongGiant)    // packed, 42 KiB decoded
+    ->Arg(DemoRomFacts::kEntrySize1Plain)  // plain graphics
+    ->Arg(DemoRomFacts::kEntrySize1)       // packed humanoid, 12 KiB decoded
+    ->Arg(DemoRomFacts::kEntryLongGiant)   // packed, 42 KiB decoded
     ->Unit(benchmark::kMicrosecond);
 
 void BM_BuildDemoRom(benchmark::State& state) {

@@ -69,7 +69,8 @@ int cmd_export(const std::vector<std::string>& args, Streams streams) {
                  entry, session.set->graphics_bank, session.set->graphics_offset);
     return kExitFailure;
   }
-  const IndexedImage image = sheet ? sheet_picture(*session.set) : frame_picture(*session.set, frame);
+  const IndexedImage image =
+      sheet ? sheet_picture(*session.set) : frame_picture(*session.set, frame);
   if (image.height == 0) {
     std::fprintf(streams.err, "vantorchar export: entry %03X has no tile data\n", entry);
     return kExitFailure;

@@ -22,7 +22,8 @@ bool read_view_options(ArgReader& reader, ViewState* view, int* entry, Streams s
   std::string mode;
   if (reader.take_value("--mode", &mode)) {
     if (mode != "image" && mode != "sequence") {
-      std::fprintf(streams.err, "vantorchar info: --mode is image or sequence, not '%s'\n", mode.c_str());
+      std::fprintf(streams.err, "vantorchar info: --mode is image or sequence, not '%s'\n",
+                   mode.c_str());
       return false;
     }
     view->sequence_mode = mode == "sequence" ? 1 : 0;
@@ -53,8 +54,8 @@ int cmd_info(const std::vector<std::string>& args, Streams streams) {
   if (!open_sprite_rom("info", rest[0], &session, streams)) return kExitFailure;
 
   session.view.current_entry = entry;
-  session.load_result = load_entry(session.rom, session.directory, *session.set, entry,
-                                   session.view.weapon_palette);
+  session.load_result =
+      load_entry(session.rom, session.directory, *session.set, entry, session.view.weapon_palette);
   apply_refresh_clamps(session.view, *session.set, session.directory);
   const std::string info = build_info_text(session.view, *session.set, session.directory);
   const std::string tile_info = build_tile_info_text(session.view, *session.set);

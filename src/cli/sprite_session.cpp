@@ -20,7 +20,8 @@ bool take_number(ArgReader& reader, const std::string& command, const std::strin
   if (!reader.take_value(name, &text)) return reader.error().empty();
   long long parsed = 0;
   if (!parse_number(text, &parsed) || parsed < low || parsed > high) {
-    std::fprintf(streams.err, "vantorchar %s: %s takes a number from %lld to %lld (0x%llX), not '%s'\n",
+    std::fprintf(streams.err,
+                 "vantorchar %s: %s takes a number from %lld to %lld (0x%llX), not '%s'\n",
                  command.c_str(), name.c_str(), low, high, high, text.c_str());
     return false;
   }

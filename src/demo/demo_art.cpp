@@ -30,7 +30,8 @@ class Painter {
       for (int x = 0; x < width_; ++x) {
         const double nx = (x + 0.5 - cx) / rx;
         const double ny = (y + 0.5 - cy) / ry;
-        if (nx * nx + ny * ny <= 1.0 && clipped_in(x, y)) layer_[index(x, y)] = static_cast<uint8_t>(colour);
+        if (nx * nx + ny * ny <= 1.0 && clipped_in(x, y))
+          layer_[index(x, y)] = static_cast<uint8_t>(colour);
       }
     }
   }
@@ -67,7 +68,8 @@ class Painter {
 
   // Details drawn straight onto the canvas (eyes, belts, cracks).
   void dot(int x, int y, int colour) {
-    if (x >= 0 && y >= 0 && x < width_ && y < height_) canvas_[index(x, y)] = static_cast<uint8_t>(colour);
+    if (x >= 0 && y >= 0 && x < width_ && y < height_)
+      canvas_[index(x, y)] = static_cast<uint8_t>(colour);
   }
   void hline(int x0, int x1, int y, int colour) {
     for (int x = x0; x <= x1; ++x) dot(x, y, colour);
@@ -99,7 +101,8 @@ class Painter {
     const int dy[4] = {0, 0, 1, -1};
     for (int k = 0; k < 4; ++k) {
       const int nx = x + dx[k], ny = y + dy[k];
-      if (nx >= 0 && ny >= 0 && nx < width_ && ny < height_ && layer_[index(nx, ny)] != 0) return true;
+      if (nx >= 0 && ny >= 0 && nx < width_ && ny < height_ && layer_[index(nx, ny)] != 0)
+        return true;
     }
     return false;
   }
@@ -123,8 +126,8 @@ enum Facing { kDown, kUp, kLeft };
 
 struct HumanPose {
   Facing facing;
-  int step;       // 0 standing, 1 and 2 the two steps
-  int attack;     // 0 none, 1 sword raised, 2 sword swung
+  int step;    // 0 standing, 1 and 2 the two steps
+  int attack;  // 0 none, 1 sword raised, 2 sword swung
   bool hurt;
 };
 
@@ -366,10 +369,9 @@ struct GiantPose {
 
 GiantPose giant_pose(int pose) {
   static const GiantPose kPoses[kLongGiantPoses] = {
-      {0, 0, 0, 0, 0},  {0, 0, 1, -1, 1}, {6, 0, -3, 3, 1},  {0, 6, 3, -3, 1},
-      {2, 0, -1, 1, 0}, {5, 0, -2, 2, 1}, {7, 0, -3, 3, 2},  {4, 0, -2, 2, 1},
-      {0, 0, 0, 0, 0},  {0, 2, 1, -1, 0}, {0, 5, 2, -2, 1},  {0, 7, 3, -3, 2},
-      {0, 4, 2, -2, 1}, {0, 1, 1, -1, 0}};
+      {0, 0, 0, 0, 0},  {0, 0, 1, -1, 1}, {6, 0, -3, 3, 1}, {0, 6, 3, -3, 1}, {2, 0, -1, 1, 0},
+      {5, 0, -2, 2, 1}, {7, 0, -3, 3, 2}, {4, 0, -2, 2, 1}, {0, 0, 0, 0, 0},  {0, 2, 1, -1, 0},
+      {0, 5, 2, -2, 1}, {0, 7, 3, -3, 2}, {0, 4, 2, -2, 1}, {0, 1, 1, -1, 0}};
   return kPoses[pose % kLongGiantPoses];
 }
 
@@ -425,20 +427,28 @@ Pixels draw_giant(int variant, int pose) {
 
 FigureShape figure_shape(FigureKind kind) {
   switch (kind) {
-    case FigureKind::kHumanoid: return {1, 2, 4, 12};
-    case FigureKind::kCritter: return {0, 2, 2, 7};
-    case FigureKind::kFlyer: return {2, 4, 3, 4};
-    case FigureKind::kGiant: return {3, 4, 6, 4};
+    case FigureKind::kHumanoid:
+      return {1, 2, 4, 12};
+    case FigureKind::kCritter:
+      return {0, 2, 2, 7};
+    case FigureKind::kFlyer:
+      return {2, 4, 3, 4};
+    case FigureKind::kGiant:
+      return {3, 4, 6, 4};
   }
   return {0, 2, 2, 1};
 }
 
 Pixels draw_figure(FigureKind kind, int variant, int pose) {
   switch (kind) {
-    case FigureKind::kHumanoid: return draw_humanoid(variant, pose);
-    case FigureKind::kCritter: return draw_critter(variant, pose);
-    case FigureKind::kFlyer: return draw_flyer(variant, pose);
-    case FigureKind::kGiant: return draw_giant(variant, pose);
+    case FigureKind::kHumanoid:
+      return draw_humanoid(variant, pose);
+    case FigureKind::kCritter:
+      return draw_critter(variant, pose);
+    case FigureKind::kFlyer:
+      return draw_flyer(variant, pose);
+    case FigureKind::kGiant:
+      return draw_giant(variant, pose);
   }
   return Pixels();
 }

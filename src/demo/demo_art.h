@@ -21,10 +21,10 @@ constexpr int kWeaponRamp = 13;  // 13..15: the colours the weapon palette suppl
 enum class FigureKind { kHumanoid, kCritter, kFlyer, kGiant };
 
 struct FigureShape {
-  int size_type;     // blocks per frame 4, 8, 12, 24 for 0..3
-  int blocks_wide;   // the frame's blocks on screen, blocks_wide x blocks_high
+  int size_type;    // blocks per frame 4, 8, 12, 24 for 0..3
+  int blocks_wide;  // the frame's blocks on screen, blocks_wide x blocks_high
   int blocks_high;
-  int pose_count;    // poses of the picture (the long giant has more, see giant_pose_count)
+  int pose_count;  // poses of the picture (the long giant has more, see giant_pose_count)
 };
 
 FigureShape figure_shape(FigureKind kind);

@@ -46,11 +46,15 @@ Design position_design(int position_type) {
 FigureKind design_kind(Design design) {
   switch (design) {
     case Design::kCharacter:
-    case Design::kHumanoid: return FigureKind::kHumanoid;
-    case Design::kCritter: return FigureKind::kCritter;
-    case Design::kFlyer: return FigureKind::kFlyer;
+    case Design::kHumanoid:
+      return FigureKind::kHumanoid;
+    case Design::kCritter:
+      return FigureKind::kCritter;
+    case Design::kFlyer:
+      return FigureKind::kFlyer;
     case Design::kGiant:
-    case Design::kLongGiant: return FigureKind::kGiant;
+    case Design::kLongGiant:
+      return FigureKind::kGiant;
   }
   return FigureKind::kHumanoid;
 }
@@ -82,12 +86,18 @@ int entry_graphics(int entry) {
   if (entry == DemoRomFacts::kEntryUndecodable) return DemoRomFacts::kUndecodableGraphics;
   const int p = entry_position_type(entry);
   switch (position_design(p)) {
-    case Design::kCharacter: return p;
-    case Design::kHumanoid: return pick(kHumanoidGraphics, entry);
-    case Design::kCritter: return pick(kCritterGraphics, entry);
-    case Design::kFlyer: return pick(kFlyerGraphics, entry);
-    case Design::kGiant: return pick(kGiantGraphics, entry);
-    case Design::kLongGiant: return DemoRomFacts::kLongGiantGraphics;
+    case Design::kCharacter:
+      return p;
+    case Design::kHumanoid:
+      return pick(kHumanoidGraphics, entry);
+    case Design::kCritter:
+      return pick(kCritterGraphics, entry);
+    case Design::kFlyer:
+      return pick(kFlyerGraphics, entry);
+    case Design::kGiant:
+      return pick(kGiantGraphics, entry);
+    case Design::kLongGiant:
+      return DemoRomFacts::kLongGiantGraphics;
   }
   return 0;
 }
@@ -96,12 +106,18 @@ int entry_graphics(int entry) {
 // 4 the long giant.
 int entry_animation_type(int entry) {
   switch (position_design(entry_position_type(entry))) {
-    case Design::kCharacter: return 0;
-    case Design::kHumanoid: return entry % 2 == 0 ? 0 : DemoRomFacts::kAnimationTypeNoTable2;
-    case Design::kCritter: return 1;
-    case Design::kFlyer: return 2;
-    case Design::kGiant: return 3;
-    case Design::kLongGiant: return 4;
+    case Design::kCharacter:
+      return 0;
+    case Design::kHumanoid:
+      return entry % 2 == 0 ? 0 : DemoRomFacts::kAnimationTypeNoTable2;
+    case Design::kCritter:
+      return 1;
+    case Design::kFlyer:
+      return 2;
+    case Design::kGiant:
+      return 3;
+    case Design::kLongGiant:
+      return 4;
   }
   return 0;
 }
@@ -161,11 +177,16 @@ Picture draw_picture(FigureKind kind, int variant, int poses) {
 
 Picture graphics_picture(int graphics) {
   if (graphics < kPlayableCount || (graphics >= 7 && graphics <= 18)) {
-    return draw_picture(FigureKind::kHumanoid, graphics, figure_shape(FigureKind::kHumanoid).pose_count);
+    return draw_picture(FigureKind::kHumanoid, graphics,
+                        figure_shape(FigureKind::kHumanoid).pose_count);
   }
-  if (graphics <= 26) return draw_picture(FigureKind::kCritter, graphics, figure_shape(FigureKind::kCritter).pose_count);
-  if (graphics <= 32) return draw_picture(FigureKind::kFlyer, graphics, figure_shape(FigureKind::kFlyer).pose_count);
-  if (graphics <= 36) return draw_picture(FigureKind::kGiant, graphics, figure_shape(FigureKind::kGiant).pose_count);
+  if (graphics <= 26)
+    return draw_picture(FigureKind::kCritter, graphics,
+                        figure_shape(FigureKind::kCritter).pose_count);
+  if (graphics <= 32)
+    return draw_picture(FigureKind::kFlyer, graphics, figure_shape(FigureKind::kFlyer).pose_count);
+  if (graphics <= 36)
+    return draw_picture(FigureKind::kGiant, graphics, figure_shape(FigureKind::kGiant).pose_count);
   return draw_picture(FigureKind::kGiant, graphics, kLongGiantPoses);
 }
 
@@ -181,8 +202,8 @@ std::vector<FrameRef> design_frames(Design design) {
   switch (design) {
     case Design::kCharacter:
     case Design::kHumanoid:
-      return {{0, false, 0}, {1, false, 0}, {2, false, 0}, {3, false, 0}, {4, false, 0},
-              {5, false, 0}, {6, false, 0}, {7, false, 0}, {8, false, 0}, {6, true, 0},
+      return {{0, false, 0}, {1, false, 0}, {2, false, 0}, {3, false, 0},  {4, false, 0},
+              {5, false, 0}, {6, false, 0}, {7, false, 0}, {8, false, 0},  {6, true, 0},
               {7, true, 0},  {8, true, 0},  {9, false, 0}, {10, false, 0}, {11, false, -3}};
     case Design::kCritter:
       return {{0, false, 0}, {1, false, 0}, {2, false, 0}, {3, false, 0}, {4, false, 0},
@@ -190,8 +211,8 @@ std::vector<FrameRef> design_frames(Design design) {
     case Design::kFlyer:
       return {{0, false, 0}, {1, false, 0}, {2, false, 0}, {3, false, 0}, {3, true, 0}};
     case Design::kGiant:
-      return {{0, false, 0}, {1, false, 0}, {2, false, 0}, {3, false, 0}, {0, true, 0},
-              {2, true, 0}};
+      return {{0, false, 0}, {1, false, 0}, {2, false, 0},
+              {3, false, 0}, {0, true, 0},  {2, true, 0}};
     case Design::kLongGiant: {
       std::vector<FrameRef> frames;
       for (int pose = 0; pose < kLongGiantPoses; ++pose) frames.push_back({pose, false, 0});
@@ -215,8 +236,8 @@ void write_record(FigureKind kind, const FrameRef& frame, uint8_t* record) {
     for (int bx = 0; bx < shape.blocks_wide; ++bx) {
       const int d = by * shape.blocks_wide + bx;
       const int source_bx = frame.mirrored ? shape.blocks_wide - 1 - bx : bx;
-      record[8 * blocks + 2 * d] = static_cast<uint8_t>(
-          signed_to_byte(bx * 16 - shape.blocks_wide * 8 + frame.shift_x));
+      record[8 * blocks + 2 * d] =
+          static_cast<uint8_t>(signed_to_byte(bx * 16 - shape.blocks_wide * 8 + frame.shift_x));
       record[8 * blocks + 2 * d + 1] =
           static_cast<uint8_t>(signed_to_byte(by * 16 - shape.blocks_high * 8));
       for (int k = 0; k < 4; ++k) {
@@ -238,7 +259,8 @@ std::vector<uint8_t> position_block(Design design, int frame_count) {
   const std::vector<FrameRef> frames = design_frames(design);
   std::vector<uint8_t> block(static_cast<size_t>(record) * frame_count, 0);
   for (int i = 0; i < frame_count; ++i) {
-    write_record(kind, frames[static_cast<size_t>(i) % frames.size()], &block[static_cast<size_t>(i) * record]);
+    write_record(kind, frames[static_cast<size_t>(i) % frames.size()],
+                 &block[static_cast<size_t>(i) * record]);
   }
   return block;
 }
@@ -272,11 +294,16 @@ void animation_blocks(int type, std::vector<uint8_t>* first, std::vector<uint8_t
       *first = animation_block(5, [](int f, int a) -> Sequence {
         const int b = kWalkerBase[f];
         switch (a) {
-          case 0: return {b, b + 1, b, b + 2};  // walk
-          case 1: return {b, E, E, E};          // stand
-          case 2: return {12, 13, E, E};        // attack
-          case 3: return {14, b, 14, E};        // hurt
-          default: return {E, E, E, E};         // an empty animation
+          case 0:
+            return {b, b + 1, b, b + 2};  // walk
+          case 1:
+            return {b, E, E, E};  // stand
+          case 2:
+            return {12, 13, E, E};  // attack
+          case 3:
+            return {14, b, 14, E};  // hurt
+          default:
+            return {E, E, E, E};  // an empty animation
         }
       });
       if (type == 0) {
@@ -292,10 +319,14 @@ void animation_blocks(int type, std::vector<uint8_t>* first, std::vector<uint8_t
       *first = animation_block(4, [](int f, int a) -> Sequence {
         const int b = kCritterBase[f];
         switch (a) {
-          case 0: return {b, b + 1, b, b + 1};  // hop
-          case 1: return {b, E, E, E};
-          case 2: return {8, b, E, E};          // bite
-          default: return {b, 0x30, E, E};      // names an image past the last frame
+          case 0:
+            return {b, b + 1, b, b + 1};  // hop
+          case 1:
+            return {b, E, E, E};
+          case 2:
+            return {8, b, E, E};  // bite
+          default:
+            return {b, 0x30, E, E};  // names an image past the last frame
         }
       });
       // Eight bytes: two per facing, shorter than one sequence of the table.
@@ -345,12 +376,25 @@ uint16_t hsv(double hue, double saturation, double value) {
   const double h = std::fmod(hue, 360.0) / 60.0;
   const double x = c * (1 - std::fabs(std::fmod(h, 2.0) - 1));
   double r = 0, g = 0, b = 0;
-  if (h < 1) { r = c; g = x; }
-  else if (h < 2) { r = x; g = c; }
-  else if (h < 3) { g = c; b = x; }
-  else if (h < 4) { g = x; b = c; }
-  else if (h < 5) { r = x; b = c; }
-  else { r = c; b = x; }
+  if (h < 1) {
+    r = c;
+    g = x;
+  } else if (h < 2) {
+    r = x;
+    g = c;
+  } else if (h < 3) {
+    g = c;
+    b = x;
+  } else if (h < 4) {
+    g = x;
+    b = c;
+  } else if (h < 5) {
+    r = x;
+    b = c;
+  } else {
+    r = c;
+    b = x;
+  }
   const double m = value - c;
   auto level = [](double v) { return static_cast<int>(std::lround(v * 31)); };
   return bgr(level(r + m), level(g + m), level(b + m));
@@ -368,7 +412,8 @@ void palette_colours(int t, uint16_t* colours12) {
       {215, 50}, {0, 280}, {120, 25}, {45, 200}, {280, 60}, {180, 0}, {30, 240}};
   static const double kSkinHues[4][2] = {{25, 0.45}, {20, 0.6}, {28, 0.7}, {95, 0.45}};
   const double main_hue = t < kPlayableCount ? kCharacterHues[t][0] : (t * 47) % 360;
-  const double second_hue = t < kPlayableCount ? kCharacterHues[t][1] : (t * 47 + 120 + (t * 13) % 120) % 360;
+  const double second_hue =
+      t < kPlayableCount ? kCharacterHues[t][1] : (t * 47 + 120 + (t * 13) % 120) % 360;
   colours12[0] = bgr(3, 2, 5);
   const int skin = t < kPlayableCount ? t % 3 : t % 4;
   colours12[1] = hsv(kSkinHues[skin][0], kSkinHues[skin][1], 0.6);
@@ -404,7 +449,9 @@ class Image {
   void put(int bank, int offset, const std::vector<uint8_t>& data) {
     if (!data.empty()) put(bank, offset, data.data(), data.size());
   }
-  void byte(int bank, int offset, int value) { (*bytes_)[at(bank, offset)] = static_cast<uint8_t>(value); }
+  void byte(int bank, int offset, int value) {
+    (*bytes_)[at(bank, offset)] = static_cast<uint8_t>(value);
+  }
   void word(int bank, int offset, int value) {
     byte(bank, offset, value);
     byte(bank, offset + 1, value >> 8);
@@ -429,12 +476,10 @@ struct Region {
 
 // The stretches of the banks that repacking may fill (the viewer's own table).
 std::vector<Region> demo_regions() {
-  const int table[][3] = {{0xD2, 0xEE80, 0x10000}, {0xD3, 0xE280, 0x10000},
-                          {0xD4, 0xFB00, 0x10000}, {0xD5, 0x8C00, 0x10000},
-                          {0xD6, 0x0000, 0x10000}, {0xD7, 0x0000, 0x10000},
-                          {0xD8, 0x0000, 0xE000},  {0xD9, 0x0000, 0x10000},
-                          {0xDA, 0x0000, 0x10000}, {0xDF, 0x0000, 0x10000},
-                          {0xE0, 0x0000, 0x10000}, {0xE1, 0x0000, 0xE000}};
+  const int table[][3] = {{0xD2, 0xEE80, 0x10000}, {0xD3, 0xE280, 0x10000}, {0xD4, 0xFB00, 0x10000},
+                          {0xD5, 0x8C00, 0x10000}, {0xD6, 0x0000, 0x10000}, {0xD7, 0x0000, 0x10000},
+                          {0xD8, 0x0000, 0xE000},  {0xD9, 0x0000, 0x10000}, {0xDA, 0x0000, 0x10000},
+                          {0xDF, 0x0000, 0x10000}, {0xE0, 0x0000, 0x10000}, {0xE1, 0x0000, 0xE000}};
   std::vector<Region> regions;
   for (const auto& row : table) regions.push_back({row[0], row[1], row[2], row[1]});
   return regions;
@@ -495,7 +540,8 @@ bool place_graphics(Image& image, DemoRomLayout* layout) {
     broken[0] = 0xFF;  // header word FFFF: the first control position lies past any block
     broken[1] = 0xFF;
     int32_t where = 0;
-    if (!place(*region_of(regions, DemoRomFacts::kUndecodableBank), broken, image, &where)) return false;
+    if (!place(*region_of(regions, DemoRomFacts::kUndecodableBank), broken, image, &where))
+      return false;
     layout->graphics_address[DemoRomFacts::kUndecodableGraphics] = where;
     layout->undecodable_address = where;
   }
@@ -503,7 +549,8 @@ bool place_graphics(Image& image, DemoRomLayout* layout) {
   Region& tight = *region_of(regions, DemoRomFacts::kNearlyFullBank);
   for (int g : kCritterGraphics) put_in(tight.bank, g);
   std::vector<int> by_size;
-  for (int g = kFirstPackedGraphics; g <= DemoRomFacts::kLongGiantGraphics; ++g) by_size.push_back(g);
+  for (int g = kFirstPackedGraphics; g <= DemoRomFacts::kLongGiantGraphics; ++g)
+    by_size.push_back(g);
   std::stable_sort(by_size.begin(), by_size.end(), [&](int a, int b) {
     return packed[static_cast<size_t>(a)].size() < packed[static_cast<size_t>(b)].size();
   });
@@ -551,8 +598,9 @@ bool place_position_data(Image& image, const uint8_t* size_type_of, DemoRomLayou
   std::vector<int> order;
   for (int p = 0; p < kPositionTypeCount; ++p)
     if (p != shared_second) order.push_back(p);
-  std::stable_sort(order.begin(), order.end(),
-                   [](int a, int b) { return (a * 97) % kPositionTypeCount < (b * 97) % kPositionTypeCount; });
+  std::stable_sort(order.begin(), order.end(), [](int a, int b) {
+    return (a * 97) % kPositionTypeCount < (b * 97) % kPositionTypeCount;
+  });
 
   std::vector<int> frames(kPositionTypeCount);
   auto record_of = [&](int p) { return kRecordSize[size_type_of[p] & 3]; };
@@ -598,7 +646,8 @@ bool place_position_data(Image& image, const uint8_t* size_type_of, DemoRomLayou
     if (offset < bank.first) return false;
     for (size_t i = 0; i < members.size(); ++i) {
       const int p = members[i];
-      const std::vector<uint8_t> block = position_block(position_design(p), frames[static_cast<size_t>(p)]);
+      const std::vector<uint8_t> block =
+          position_block(position_design(p), frames[static_cast<size_t>(p)]);
       image.put(bank.bank, offset, block);
       pointers[p] = address(bank.bank, offset);
       offset += static_cast<int>(block.size());
@@ -610,13 +659,26 @@ bool place_position_data(Image& image, const uint8_t* size_type_of, DemoRomLayou
     }
     const int last = members.back();
     switch (bank.bank) {
-      case 0xE3: layout->highest_position_type = last; break;
-      case 0xE2: layout->last_e2_position_type = last; break;
-      case 0xDC: layout->last_position_type_in[0] = last; break;
-      case 0xDD: layout->last_position_type_in[1] = last; break;
-      case 0xDE: layout->last_position_type_in[2] = last; break;
-      case 0xE1: layout->last_position_type_in[3] = last; break;
-      default: break;
+      case 0xE3:
+        layout->highest_position_type = last;
+        break;
+      case 0xE2:
+        layout->last_e2_position_type = last;
+        break;
+      case 0xDC:
+        layout->last_position_type_in[0] = last;
+        break;
+      case 0xDD:
+        layout->last_position_type_in[1] = last;
+        break;
+      case 0xDE:
+        layout->last_position_type_in[2] = last;
+        break;
+      case 0xE1:
+        layout->last_position_type_in[3] = last;
+        break;
+      default:
+        break;
     }
   }
   if (next != order.size()) return false;
@@ -650,7 +712,8 @@ void write_tables(Image& image, DemoRomLayout* layout, uint8_t* size_type_of) {
   for (int w = 0; w < kWeaponPaletteCount; ++w) {
     uint16_t colours[3];
     weapon_colours(w, colours);
-    for (int i = 0; i < 3; ++i) image.word(kWeaponPaletteBank, kWeaponPaletteTable + 6 * w + 2 * i, colours[i]);
+    for (int i = 0; i < 3; ++i)
+      image.word(kWeaponPaletteBank, kWeaponPaletteTable + 6 * w + 2 * i, colours[i]);
   }
   // Graphics pointers: unused numbers name the empty block at C0:0000.
   for (int g = 0; g < kGraphicsPointerCount; ++g) {

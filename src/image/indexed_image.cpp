@@ -86,13 +86,13 @@ bool encode_png(const IndexedImage& image, std::FILE* file) {
 
 std::vector<uint8_t> build_bmp_file(const IndexedImage& image) {
   if (!image_is_consistent(image)) return {};
-  const std::vector<uint8_t> dib = build_dib(image.pixels.data(), image.width, image.height,
-                                             image.colour_count, image.palette);
+  const std::vector<uint8_t> dib =
+      build_dib(image.pixels.data(), image.width, image.height, image.colour_count, image.palette);
   if (dib.empty()) return {};
   std::vector<uint8_t> file(kBmpFileHeaderSize, 0);
   const uint32_t total = static_cast<uint32_t>(kBmpFileHeaderSize + dib.size());
-  const uint32_t pixel_start = static_cast<uint32_t>(
-      kBmpFileHeaderSize + kDibHeaderSize + image.colour_count * kDibColourEntrySize);
+  const uint32_t pixel_start = static_cast<uint32_t>(kBmpFileHeaderSize + kDibHeaderSize +
+                                                     image.colour_count * kDibColourEntrySize);
   file[0] = 'B';
   file[1] = 'M';
   for (int i = 0; i < 4; ++i) {

@@ -12,8 +12,8 @@ namespace vcv {
 struct IndexedImage {
   int width = 0;
   int height = 0;
-  std::vector<uint8_t> pixels;   // width * height palette indices
-  uint32_t palette[256] = {};    // display colours 0x00BBGGRR
+  std::vector<uint8_t> pixels;  // width * height palette indices
+  uint32_t palette[256] = {};   // display colours 0x00BBGGRR
   int colour_count = 16;
 };
 

@@ -15,12 +15,12 @@ namespace {
 constexpr int kCharacterRecordSize = 5;
 constexpr int kEnemyRecordSize = 10;
 constexpr int kLongPointerSize = 3;
-constexpr int kPaletteRecordSize = 24;   // colours 1..12
-constexpr int kWeaponRecordSize = 6;     // colours 13..15
+constexpr int kPaletteRecordSize = 24;  // colours 1..12
+constexpr int kWeaponRecordSize = 6;    // colours 13..15
 constexpr int kFirstWeaponColour = 13;
 constexpr int kFacingCount = 4;
 constexpr int kSheetTileCapacity = (kSheetWidth / 8) * (kSheetHeight / 8);  // 1280
-constexpr uint8_t kUnreadFill = 0xFF;    // what reads past the end of the file give
+constexpr uint8_t kUnreadFill = 0xFF;  // what reads past the end of the file give
 
 int bank_of(int32_t address) { return (address >> 16) & 0xFF; }
 
@@ -62,8 +62,7 @@ void read_animation_pointers(RomFile& rom, SpriteWorkingSet& set) {
 bool read_graphics(RomFile& rom, SpriteWorkingSet& set) {
   const int assembly = set.assembly();
   if (assembly < kFirstPackedGraphics) {
-    read_filled(rom, set.graphics_bank, set.graphics_offset, kPlainGraphicsReadSize,
-                set.tile_data);
+    read_filled(rom, set.graphics_bank, set.graphics_offset, kPlainGraphicsReadSize, set.tile_data);
     set.decoded_size = kPlainGraphicsSize[assembly];
     set.stored_size = kPlainGraphicsSize[assembly];
     return true;
@@ -82,11 +81,13 @@ void read_palette(RomFile& rom, SpriteWorkingSet& set, int weapon_palette) {
   uint8_t bytes[kPaletteRecordSize];
   read_filled(rom, kTableBank, kPaletteTable + kPaletteRecordSize * set.palette_type,
               kPaletteRecordSize, bytes);
-  for (int i = 0; i < 12; ++i) set.palette[1 + i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  for (int i = 0; i < 12; ++i)
+    set.palette[1 + i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
   read_filled(rom, kWeaponPaletteBank, kWeaponPaletteTable + kWeaponRecordSize * weapon_palette,
               kWeaponRecordSize, bytes);
   for (int i = 0; i < 3; ++i) {
-    set.palette[kFirstWeaponColour + i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    set.palette[kFirstWeaponColour + i] =
+        static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
   }
 }
 
@@ -108,8 +109,8 @@ void read_animations(RomFile& rom, SpriteWorkingSet& set) {
 
 void read_position_data(RomFile& rom, const SpriteDirectory& directory, SpriteWorkingSet& set) {
   std::memset(set.position_data, 0, kPositionDataCapacity);
-  const int size = std::min(directory_position_size(directory, set.position_type),
-                            kPositionDataCapacity);
+  const int size =
+      std::min(directory_position_size(directory, set.position_type), kPositionDataCapacity);
   if (size > 0) rom.read_block(set.position_bank, set.position_offset, size, set.position_data);
 }
 
@@ -192,12 +193,14 @@ int load_entry(RomFile& rom, const SpriteDirectory& directory, SpriteWorkingSet&
   set.loaded_entry = entry;
 
   read_header(rom, entry, set.header);
-  const int32_t graphics = read_long_pointer(rom, kGraphicsPointerTable + kLongPointerSize * set.assembly());
+  const int32_t graphics =
+      read_long_pointer(rom, kGraphicsPointerTable + kLongPointerSize * set.assembly());
   set.graphics_bank = bank_of(graphics);
   set.graphics_offset = graphics & 0xFFFF;
   set.position_type = set.header[1];
   set.palette_type = set.header[2];
-  const int32_t position = read_long_pointer(rom, kPositionPointerTable + kLongPointerSize * set.position_type);
+  const int32_t position =
+      read_long_pointer(rom, kPositionPointerTable + kLongPointerSize * set.position_type);
   set.position_bank = bank_of(position);
   set.position_offset = position & 0xFFFF;
   read_animation_pointers(rom, set);

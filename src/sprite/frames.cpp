@@ -117,8 +117,8 @@ int pack_frame(SpriteWorkingSet& set, int frame) {
   return blocks;
 }
 
-void render_frame(const SpriteWorkingSet& set, int image_no, int width, int height,
-                  uint8_t* canvas, uint32_t* display_palette) {
+void render_frame(const SpriteWorkingSet& set, int image_no, int width, int height, uint8_t* canvas,
+                  uint32_t* display_palette) {
   palette_to_display(set.palette, display_palette, 0, 16);
   if (canvas == nullptr || !frame_is_filled(set, image_no)) return;
   const Frame& frame = set.frames[image_no];

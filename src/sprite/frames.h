@@ -11,7 +11,7 @@ namespace vcv {
 constexpr int kTileNumberMask = 0x7FF;  // bits 0-10 of a tile entry; bits 11-13 are kept as is
 constexpr int kEntryFlipX = 0x4000;
 constexpr int kEntryFlipY = 0x8000;
-constexpr int kBlockSize = 16;          // a block is 2 x 2 tiles
+constexpr int kBlockSize = 16;               // a block is 2 x 2 tiles
 constexpr int kQuadrantX[4] = {0, 8, 0, 8};  // upper left, upper right, lower left, lower right
 constexpr int kQuadrantY[4] = {0, 0, 8, 8};
 
@@ -43,8 +43,8 @@ int pack_frame(SpriteWorkingSet& set, int frame);
 // Converts the 16 palette colours into `display_palette` and draws frame `image_no` into the
 // canvas (cleared by the caller), blocks centred on (width / 2, height / 2) and kept inside it,
 // block 0 on top. Frames outside the filled part of the store draw nothing.
-void render_frame(const SpriteWorkingSet& set, int image_no, int width, int height,
-                  uint8_t* canvas, uint32_t* display_palette);
+void render_frame(const SpriteWorkingSet& set, int image_no, int width, int height, uint8_t* canvas,
+                  uint32_t* display_palette);
 
 // Clears the 256-byte picture and draws one block of frame `image_no` into it at 16 x 16; a
 // block index outside the frame's blocks draws block 0.

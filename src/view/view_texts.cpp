@@ -12,8 +12,8 @@ namespace vcv {
 
 namespace {
 
-constexpr int kSequenceSteps = 4;       // bytes of one sequence
-constexpr int kSequencesDivisor = 16;   // table bytes per animation (four facings of 4 steps)
+constexpr int kSequenceSteps = 4;      // bytes of one sequence
+constexpr int kSequencesDivisor = 16;  // table bytes per animation (four facings of 4 steps)
 constexpr uint8_t kSequenceEnd = 0xFF;
 constexpr int kDumpBytesPerLine = 8;
 constexpr int kPaletteRecordSize = 24;

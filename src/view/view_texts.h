@@ -12,7 +12,8 @@
 namespace vcv {
 
 // The Info text's line for an entry whose packed graphics could not be decoded.
-constexpr const char* kUndecodableFormat = "Graphics could not be decoded (packed block at %02X%04X)\r\n";
+constexpr const char* kUndecodableFormat =
+    "Graphics could not be decoded (packed block at %02X%04X)\r\n";
 
 // Settles the range values and the numbers of `view` for the loaded entry: sequence_count,
 // image_count and animation_count, then image_no (ImageNo mode) or animation_no, sequence_no

@@ -23,7 +23,9 @@ class SyntheticRom {
   size_t at(int bank, int offset) const {
     return static_cast<size_t>(bank - 0xC0) * 0x10000 + static_cast<size_t>(offset);
   }
-  void byte(int bank, int offset, int value) { bytes_.at(at(bank, offset)) = static_cast<uint8_t>(value); }
+  void byte(int bank, int offset, int value) {
+    bytes_.at(at(bank, offset)) = static_cast<uint8_t>(value);
+  }
   void word(int bank, int offset, int value) {
     byte(bank, offset, value & 0xFF);
     byte(bank, offset + 1, (value >> 8) & 0xFF);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,7 +74,8 @@ std::string hex(const char* format, int value) {
 TEST_F(CliSpriteTest, InfoPrintsBothTextsWithTheViewStateApplied) {
   const CliResult r = run({*rom_, "--entry", "0x00C"});
   EXPECT_EQ(r.code, 2) << "the command name comes first";
-  const CliResult info = run({"info", *rom_, "--entry", "0x00C", "--image", "0x40", "--block", "5"});
+  const CliResult info =
+      run({"info", *rom_, "--entry", "0x00C", "--image", "0x40", "--block", "5"});
   ASSERT_EQ(info.code, 0) << info.err;
   EXPECT_EQ(info.out.find("\r"), std::string::npos);
   EXPECT_EQ(info.out.rfind("Assembly=", 0), 0u);
@@ -91,15 +92,17 @@ TEST_F(CliSpriteTest, InfoPrintsBothTextsWithTheViewStateApplied) {
 TEST_F(CliSpriteTest, InfoInSequenceModeTakesTheImageFromTheAnimation) {
   // Walk of facing Left (2): images 6, 7, 6, 8; step 3 is image 8.
   const CliResult info = run({"info", *rom_, "--entry", "1", "--mode", "sequence", "--anim", "0",
-                        "--face", "2", "--seq", "3"});
+                              "--face", "2", "--seq", "3"});
   ASSERT_EQ(info.code, 0) << info.err;
   EXPECT_NE(info.out.find("(ImageNo=08)\n"), std::string::npos) << info.out;
   const CliResult empty = run({"info", *rom_, "--entry", "1", "--mode", "sequence", "--anim", "4"});
-  EXPECT_NE(empty.out.find("(ImageNo=00)\n"), std::string::npos) << "an empty animation shows frame 0";
+  EXPECT_NE(empty.out.find("(ImageNo=00)\n"), std::string::npos)
+      << "an empty animation shows frame 0";
 }
 
 TEST_F(CliSpriteTest, InfoOfTheUndecodableEntry) {
-  const CliResult info = run({"info", *rom_, "--entry", hex("0x%X", DemoRomFacts::kEntryUndecodable)});
+  const CliResult info =
+      run({"info", *rom_, "--entry", hex("0x%X", DemoRomFacts::kEntryUndecodable)});
   ASSERT_EQ(info.code, 0) << info.err;
   EXPECT_NE(info.out.find("\nGraphics could not be decoded (packed block at D3"), std::string::npos)
       << info.out;
@@ -156,7 +159,8 @@ TEST_F(CliSpriteTest, ExportFrameAsBmpHoldsTheRenderedCanvas) {
 TEST_F(CliSpriteTest, ExportSheetTakesTheRowsThatHoldTiles) {
   const struct {
     int entry, height;
-  } cases[] = {{0x000, 8 * ((0x7BC0 + 511) / 512)}, {DemoRomFacts::kEntryLongGiant, 640},
+  } cases[] = {{0x000, 8 * ((0x7BC0 + 511) / 512)},
+               {DemoRomFacts::kEntryLongGiant, 640},
                {DemoRomFacts::kEntrySize0, 64}};
   for (const auto& c : cases) {
     const std::string out = file("sheet.bmp");
@@ -169,11 +173,15 @@ TEST_F(CliSpriteTest, ExportSheetTakesTheRowsThatHoldTiles) {
 }
 
 TEST_F(CliSpriteTest, ExportRefusesWhatItCannotDo) {
-  EXPECT_EQ(run({"export", *rom_, "--entry", "1", "-o", file("x.bmp")}).code, 2) << "no --frame or --sheet";
-  EXPECT_EQ(run({"export", *rom_, "--entry", "1", "--sheet", "--frame", "0", "-o", file("x.bmp")}).code, 2);
+  EXPECT_EQ(run({"export", *rom_, "--entry", "1", "-o", file("x.bmp")}).code, 2)
+      << "no --frame or --sheet";
+  EXPECT_EQ(
+      run({"export", *rom_, "--entry", "1", "--sheet", "--frame", "0", "-o", file("x.bmp")}).code,
+      2);
   EXPECT_EQ(run({"export", *rom_, "--entry", "1", "--sheet"}).code, 2);
-  const CliResult broken = run({"export", *rom_, "--entry", hex("%d", DemoRomFacts::kEntryUndecodable),
-                          "--sheet", "-o", file("y.bmp")});
+  const CliResult broken =
+      run({"export", *rom_, "--entry", hex("%d", DemoRomFacts::kEntryUndecodable), "--sheet", "-o",
+           file("y.bmp")});
   EXPECT_EQ(broken.code, 1);
   EXPECT_NE(broken.err.find("could not be decoded"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(file("y.bmp")));

@@ -28,10 +28,11 @@ struct Region {
 };
 // The stretches that repacking may fill; packed graphics must lie inside them and plain graphics
 // outside.
-constexpr Region kRegions[] = {{0xD2, 0xEE80, 0x10000}, {0xD3, 0xE280, 0x10000}, {0xD4, 0xFB00, 0x10000},
-                               {0xD5, 0x8C00, 0x10000}, {0xD6, 0, 0x10000},      {0xD7, 0, 0x10000},
-                               {0xD8, 0, 0xE000},       {0xD9, 0, 0x10000},      {0xDA, 0, 0x10000},
-                               {0xDF, 0, 0x10000},      {0xE0, 0, 0x10000},      {0xE1, 0, 0xE000}};
+constexpr Region kRegions[] = {
+    {0xD2, 0xEE80, 0x10000}, {0xD3, 0xE280, 0x10000}, {0xD4, 0xFB00, 0x10000},
+    {0xD5, 0x8C00, 0x10000}, {0xD6, 0, 0x10000},      {0xD7, 0, 0x10000},
+    {0xD8, 0, 0xE000},       {0xD9, 0, 0x10000},      {0xDA, 0, 0x10000},
+    {0xDF, 0, 0x10000},      {0xE0, 0, 0x10000},      {0xE1, 0, 0xE000}};
 
 const Region* region_of(int32_t address) {
   for (const Region& r : kRegions) {
@@ -47,7 +48,8 @@ class DemoRomTest : public ::testing::Test {
     bytes_ = new std::vector<uint8_t>();
     layout_ = new DemoRomLayout();
     ASSERT_TRUE(demo::build_demo_rom(bytes_, layout_));
-    path_ = new std::string((std::filesystem::temp_directory_path() / "vcv_demo_rom_test.sfc").string());
+    path_ = new std::string(
+        (std::filesystem::temp_directory_path() / "vcv_demo_rom_test.sfc").string());
     std::FILE* file = std::fopen(path_->c_str(), "wb");
     ASSERT_NE(file, nullptr);
     std::fwrite(bytes_->data(), 1, bytes_->size(), file);
@@ -71,8 +73,10 @@ class DemoRomTest : public ::testing::Test {
   }
   std::vector<uint8_t> header(int entry) {
     std::vector<uint8_t> h(5);
-    if (entry < 0x100) rom_.read_block(kTableBank, kCharacterTable + 5 * entry, 5, h.data());
-    else rom_.read_block(kTableBank, kEnemyTable + 10 * (entry - 0x100), 5, h.data());
+    if (entry < 0x100)
+      rom_.read_block(kTableBank, kCharacterTable + 5 * entry, 5, h.data());
+    else
+      rom_.read_block(kTableBank, kEnemyTable + 10 * (entry - 0x100), 5, h.data());
     return h;
   }
 
@@ -92,7 +96,8 @@ TEST_F(DemoRomTest, SameBytesEveryRunAndQuickToBuild) {
   std::vector<uint8_t> again;
   const auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(demo::build_demo_rom(&again, nullptr));
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(again.size(), static_cast<size_t>(demo::kDemoRomSize));
   EXPECT_TRUE(again == *bytes_);
   EXPECT_LT(seconds, 2.0);
@@ -122,15 +127,16 @@ TEST_F(DemoRomTest, EveryEntryLoadsExceptTheUndecodableOne) {
     ASSERT_EQ(set_->frame_store_count, directory_.frame_count[set_->position_type]) << e;
   }
   EXPECT_EQ(named_undecodable, 1);
-  for (int g = 0; g <= DemoRomFacts::kUndecodableGraphics; ++g) EXPECT_EQ(named_graphics.count(g), 1u) << g;
+  for (int g = 0; g <= DemoRomFacts::kUndecodableGraphics; ++g)
+    EXPECT_EQ(named_graphics.count(g), 1u) << g;
 }
 
 TEST_F(DemoRomTest, EntriesOfEachSizeType) {
   const struct {
     int entry, size_type, plain;
-  } cases[] = {{DemoRomFacts::kEntrySize0, 0, 0}, {DemoRomFacts::kEntrySize1, 1, 0},
+  } cases[] = {{DemoRomFacts::kEntrySize0, 0, 0},      {DemoRomFacts::kEntrySize1, 1, 0},
                {DemoRomFacts::kEntrySize1Plain, 1, 1}, {DemoRomFacts::kEntrySize2, 2, 0},
-               {DemoRomFacts::kEntrySize3, 3, 0}, {DemoRomFacts::kEntryLongGiant, 3, 0}};
+               {DemoRomFacts::kEntrySize3, 3, 0},      {DemoRomFacts::kEntryLongGiant, 3, 0}};
   for (const auto& c : cases) {
     ASSERT_EQ(load_entry(rom_, directory_, *set_, c.entry, 0), 1);
     EXPECT_EQ(set_->size_type, c.size_type) << c.entry;
@@ -157,7 +163,9 @@ TEST_F(DemoRomTest, GraphicsPlacementRespectsTheBankRegions) {
     int size = 64;  // the undecodable block's length
     if (g != DemoRomFacts::kUndecodableGraphics) {
       std::vector<uint8_t> out(kPackedBufferSize);
-      ASSERT_GT(unpack_block(bytes_->data(), bytes_->size(), address & 0x3FFFFF, out.data(), 0x10000, &size), 0);
+      ASSERT_GT(unpack_block(bytes_->data(), bytes_->size(), address & 0x3FFFFF, out.data(),
+                             0x10000, &size),
+                0);
       EXPECT_EQ(size, layout_->graphics_packed_size[g]);
     }
     by_region[region->bank].push_back({address & 0xFFFF, size});
@@ -187,13 +195,16 @@ TEST_F(DemoRomTest, NearlyFullRegionStillFitsItsBlocksRepackedAndTheRoomyOneHasS
     const int32_t address = layout_->graphics_address[g];
     if ((address >> 16) != DemoRomFacts::kNearlyFullBank) continue;
     ++blocks;
-    EXPECT_EQ(repack_stored_block(rom_, address >> 16, address & 0xFFFF, block.data(), scratch.data()),
-              layout_->graphics_packed_size[g]) << g;
+    EXPECT_EQ(
+        repack_stored_block(rom_, address >> 16, address & 0xFFFF, block.data(), scratch.data()),
+        layout_->graphics_packed_size[g])
+        << g;
   }
   EXPECT_GE(blocks, 2);
-  EXPECT_EQ(repack_stored_block(rom_, layout_->undecodable_address >> 16,
-                                layout_->undecodable_address & 0xFFFF, block.data(), scratch.data()),
-            -1);
+  EXPECT_EQ(
+      repack_stored_block(rom_, layout_->undecodable_address >> 16,
+                          layout_->undecodable_address & 0xFFFF, block.data(), scratch.data()),
+      -1);
 }
 
 TEST_F(DemoRomTest, PositionDataExercisesEveryEndRule) {
@@ -262,7 +273,8 @@ TEST_F(DemoRomTest, AnimationsHaveEveryLengthAndMoveTheFigure) {
 
 TEST(DemoArt, FiguresHaveOutlinesShadingAndSixteenColourIndices) {
   using demo::FigureKind;
-  for (FigureKind kind : {FigureKind::kHumanoid, FigureKind::kCritter, FigureKind::kFlyer, FigureKind::kGiant}) {
+  for (FigureKind kind :
+       {FigureKind::kHumanoid, FigureKind::kCritter, FigureKind::kFlyer, FigureKind::kGiant}) {
     const demo::FigureShape shape = demo::figure_shape(kind);
     std::set<int> used;
     for (int pose = 0; pose < shape.pose_count; ++pose) {

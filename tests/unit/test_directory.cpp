@@ -38,7 +38,8 @@ TEST(PositionBlockEnd, E2FollowedByE3AndTheHighestBlock) {
   EXPECT_EQ(position_block_end(pointers, 4, 1), addr(0xE3, 0x0200)) << "first E3 pointer";
   EXPECT_EQ(position_block_end(pointers, 4, 3), 0xE3F8C0);
   const int32_t in_dd[] = {addr(0xDD, 0x0100), addr(0xDD, 0x9000)};
-  EXPECT_EQ(position_block_end(in_dd, 2, 1), 0xDDFD48) << "the highest block in DD ends at its limit";
+  EXPECT_EQ(position_block_end(in_dd, 2, 1), 0xDDFD48)
+      << "the highest block in DD ends at its limit";
 }
 
 TEST(PositionBlockEnd, EqualPointersShareOneEnd) {
@@ -50,14 +51,15 @@ TEST(PositionBlockEnd, EqualPointersShareOneEnd) {
 // A ROM whose position pointers all lie in bank E3 at increasing offsets of 0x100, so each block
 // is 256 bytes unless a test moves it.
 void lay_out_position_types(SyntheticRom& rom) {
-  for (int p = 0; p < kPositionTypeCount; ++p) rom.position_pointer(p, addr(0xE3, 0x1000 + 0x100 * p));
+  for (int p = 0; p < kPositionTypeCount; ++p)
+    rom.position_pointer(p, addr(0xE3, 0x1000 + 0x100 * p));
 }
 
 TEST(BuildSpriteDirectory, SizesFrameCountsAndTheLastRecordNamingEachType) {
   SyntheticRom image;
   lay_out_position_types(image);
-  image.header(0x005, 0, 4, 0, 0, 1);   // character record: size type 1 for position type 4
-  image.header(0x1FB, 0, 4, 0, 0, 2);   // the last enemy record names it again: size type 2
+  image.header(0x005, 0, 4, 0, 0, 1);  // character record: size type 1 for position type 4
+  image.header(0x1FB, 0, 4, 0, 0, 2);  // the last enemy record names it again: size type 2
   image.header(0x100, 0, 7, 0, 0, 0x83);
   image.position_pointer(9, addr(0xE3, 0x1000 + 0x100 * 9));  // unchanged
   image.position_pointer(230, addr(0xE3, 0xF800));            // highest: ends at E3:F8C0
@@ -98,12 +100,14 @@ class LoadEntryTest : public ::testing::Test {
   void SetUp() override {
     lay_out_position_types(image_);
     // Plain graphics 5 at C8:0000: tile t is solid colour (t % 15) + 1, also past its fixed size.
-    for (int t = 0; t < 0xA000 / 32; ++t) image_.bytes(kPlainBank, 32 * t, testing_rom::solid_tile(t % 15 + 1));
+    for (int t = 0; t < 0xA000 / 32; ++t)
+      image_.bytes(kPlainBank, 32 * t, testing_rom::solid_tile(t % 15 + 1));
     image_.graphics_pointer(5, addr(kPlainBank, 0));
     // Palette type 2: colours 1..12 are 0x0101 * i; weapon palettes w: 0x1000 + 0x10 * w + i.
     for (int i = 0; i < 12; ++i) image_.word(kTableBank, 24 * 2 + 2 * i, 0x0101 * (i + 1));
     for (int w = 0; w < 32; ++w)
-      for (int i = 0; i < 3; ++i) image_.word(kWeaponPaletteBank, kWeaponPaletteTable + 6 * w + 2 * i, 0x1000 + 0x10 * w + i);
+      for (int i = 0; i < 3; ++i)
+        image_.word(kWeaponPaletteBank, kWeaponPaletteTable + 6 * w + 2 * i, 0x1000 + 0x10 * w + i);
     // Animation type 1: table 1 is 0x20 bytes at E4:3000, table 2 is 0x10 bytes at E4:3100.
     image_.animation_pointers(0, 1, 0x3000, 0x3020);
     image_.animation_pointers(1, 1, 0x3100, 0x3110);
@@ -222,7 +226,8 @@ TEST_F(LoadEntryTest, PackedGraphicsDecodeAndFillTheSheetUpToItsSize) {
   ASSERT_EQ(load_entry(rom_, directory_, *set_, 0x011, 0), 1);
   EXPECT_EQ(set_->decoded_size, 0xA800);
   EXPECT_EQ(set_->stored_size, packed_size);
-  EXPECT_EQ(set_->sheet[(kSheetHeight - 1) * kSheetWidth + kSheetWidth - 1], (1279 * 7 + 3) % 15 + 1)
+  EXPECT_EQ(set_->sheet[(kSheetHeight - 1) * kSheetWidth + kSheetWidth - 1],
+            (1279 * 7 + 3) % 15 + 1)
       << "the last of the 1280 places holds tile 1279";
   EXPECT_EQ(set_->frame_store_count, 1) << "0x100 bytes hold one 240-byte record";
 }
@@ -270,7 +275,8 @@ TEST_F(LoadEntryTest, UndecodableGraphicsLeaveNothingOfThePreviousEntry) {
 TEST_F(LoadEntryTest, OversizedTablesAreCutToTheBuffers) {
   // Position type 3 spans E2:0000 .. E3:0000 (64 KiB, 1638 records of 40 bytes); animation
   // table 1 is 0x4000 bytes (quarters of 4096) and table 2 runs backwards.
-  for (int p = 0; p < kPositionTypeCount; ++p) image_.position_pointer(p, addr(0xE3, 0x0000 + 0x10 * p));
+  for (int p = 0; p < kPositionTypeCount; ++p)
+    image_.position_pointer(p, addr(0xE3, 0x0000 + 0x10 * p));
   image_.position_pointer(3, addr(0xE2, 0x0000));
   for (int i = 0; i < 0x8000; ++i) image_.byte(0xE2, i, i & 0x7F);
   image_.animation_pointers(0, 1, 0x4000, 0x8000);
@@ -293,7 +299,8 @@ TEST_F(LoadEntryTest, OversizedTablesAreCutToTheBuffers) {
 
 TEST_F(LoadEntryTest, RecordsThePositionBufferCannotHoldAreNotUnpacked) {
   // Size type 3 (240 bytes) over 64 KiB: 273 records, of which the 32 KiB buffer holds 136.
-  for (int p = 0; p < kPositionTypeCount; ++p) image_.position_pointer(p, addr(0xE3, 0x0000 + 0x10 * p));
+  for (int p = 0; p < kPositionTypeCount; ++p)
+    image_.position_pointer(p, addr(0xE3, 0x0000 + 0x10 * p));
   image_.position_pointer(3, addr(0xE2, 0x0000));
   image_.header(0x010, 5, 3, 2, 1, 3);
   open();

@@ -89,7 +89,8 @@ void one_frame(SpriteWorkingSet& set, const int (&x)[4], const int (&y)[4], cons
   for (int d = 0; d < 4; ++d) {
     set.position_data[32 + 2 * d] = static_cast<uint8_t>(x[d]);
     set.position_data[33 + 2 * d] = static_cast<uint8_t>(y[d]);
-    for (int k = 0; k < 4; ++k) put_word(set.position_data + 2 * tile_entry_word_index(0, d, k), tile[d]);
+    for (int k = 0; k < 4; ++k)
+      put_word(set.position_data + 2 * tile_entry_word_index(0, d, k), tile[d]);
   }
   unpack_all_frames(set, 1);
 }
@@ -161,7 +162,8 @@ TEST(RenderBlock, DrawsOneBlockAtTheOriginAndFallsBackToBlockZero) {
   auto set = tiled_set(1);  // 8 blocks
   std::memset(set->position_data, 0, 80);
   for (int d = 0; d < 8; ++d)
-    for (int k = 0; k < 4; ++k) put_word(set->position_data + 2 * tile_entry_word_index(1, d, k), d * 4 + k + 1);
+    for (int k = 0; k < 4; ++k)
+      put_word(set->position_data + 2 * tile_entry_word_index(1, d, k), d * 4 + k + 1);
   set->position_data[64] = 0x50;  // block 0 far from the centre: render_block ignores it
   unpack_all_frames(*set, 1);
   uint8_t picture[256];

@@ -28,9 +28,15 @@ TEST(AppendHexBytes, LineBreaksBetweenGroupsAndNoneAtTheEnd) {
 }
 
 TEST(RangeLabel, FullWidthTildeAndTheEmptyRange) {
-  EXPECT_EQ(format_range_label(4), "00\xEF\xBD\x9E" "03");
-  EXPECT_EQ(format_range_label(0x1A1), "00\xEF\xBD\x9E" "1A0");
-  EXPECT_EQ(format_range_label(0), "00\xEF\xBD\x9E" "FFFFFFFF");
+  EXPECT_EQ(format_range_label(4),
+            "00\xEF\xBD\x9E"
+            "03");
+  EXPECT_EQ(format_range_label(0x1A1),
+            "00\xEF\xBD\x9E"
+            "1A0");
+  EXPECT_EQ(format_range_label(0),
+            "00\xEF\xBD\x9E"
+            "FFFFFFFF");
 }
 
 // A working set with animation quarters set by hand (no ROM needed for the clamps).
@@ -240,7 +246,8 @@ TEST_F(InfoTextTest, SizeTypeThreeWholeTextWithThirtyDumpLines) {
   for (size_t at = head.size(); (at = text.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
   EXPECT_EQ(lines, 30u);
   // The whole size_type byte is shown; only its low bits choose the layout.
-  EXPECT_NE(info(0x1A0, 0).find("Type of Size=83(# of Tiles=96, # of Sprites=24)\r\n"), std::string::npos);
+  EXPECT_NE(info(0x1A0, 0).find("Type of Size=83(# of Tiles=96, # of Sprites=24)\r\n"),
+            std::string::npos);
 }
 
 TEST_F(InfoTextTest, TileInfoOfABlockTheFrameDoesNotUse) {
