@@ -1,0 +1,21 @@
+// The stretches of each ROM bank that hold packed graphics and that repacking may fill. A
+// constant of the tool, not read from the ROM.
+#pragma once
+
+namespace vcv {
+
+struct BankRegion {
+  int bank;
+  int first;
+  int end;  // exclusive
+};
+
+constexpr int kBankRegionEndMarker = 0x100;  // a value no bank byte can have
+
+// The region of `bank` (a bank byte, 0..255), or null when the bank has none.
+const BankRegion* find_bank_region(int bank);
+
+// True when bank:offset lies inside `region`.
+bool region_contains(const BankRegion& region, int bank, int offset);
+
+}  // namespace vcv

@@ -1,0 +1,288 @@
+// Repacking a bank region, through Write Image Changes and on its own: where the blocks go, which
+// pointers follow them, every error code, and the whole ROM compared afterwards.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "edit/edit_commands.h"
+#include "edit/write_image.h"
+#include "edit/write_messages.h"
+#include "write_test_support.h"
+
+namespace vcv {
+namespace {
+
+using namespace testing_support;
+
+// Region D4:FB00..FFFF (0x500 bytes): A at FB00, B (graphics 11 and 12) at FC80, C at FE00.
+constexpr int kBankD4 = 0xD4;
+constexpr int kA = 10, kB = 11, kBShared = 12, kC = 13;
+
+int pointer_offset(const std::vector<uint8_t>& rom, int graphics) {
+  const size_t at = file_pos(kTableBank, kGraphicsPointerTable + 3 * graphics);
+  return rom[at] | (rom[at + 1] << 8);
+}
+int pointer_bank(const std::vector<uint8_t>& rom, int graphics) {
+  return rom[file_pos(kTableBank, kGraphicsPointerTable + 3 * graphics) + 2];
+}
+int packed_size_at(const std::vector<uint8_t>& rom, int bank, int offset) {
+  std::vector<uint8_t> out(kGraphicsDecodeLimit);
+  int packed = -1;
+  unpack_block(rom.data(), rom.size(), file_pos(bank, offset), out.data(), kGraphicsDecodeLimit,
+               &packed);
+  return packed;
+}
+
+std::string failure_text(int code) {
+  return "失敗しました。さらに続ける場合は次のダイアログで格納するアドレスを指定してください。"
+         "\r\n エラーコード=" +
+         std::to_string(code);
+}
+
+class RepackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    picture_a = make_picture(16, 120, 11);
+    picture_b = make_picture(16, 150, 12);
+    picture_c = make_picture(16, 100, 13);
+    rom.place_packed(kA, kBankD4, 0xFB00, picture_a);
+    rom.place_packed(kB, kBankD4, 0xFC80, picture_b);
+    rom.set_pointer(kBShared, kBankD4, 0xFC80);
+    rom.place_packed(kC, kBankD4, 0xFE00, picture_c);
+    path_ = temp_folder() + "/" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sfc";
+  }
+  void TearDown() override {
+    app.rom_file.close();
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  void open_and_load(int graphics) {
+    write_all(path_, rom.bytes);
+    load_graphics(app, path_, graphics);
+  }
+  void set_tiles(const std::vector<uint8_t>& picture) {
+    ASSERT_EQ(static_cast<int>(picture.size()), app.working_set->decoded_size);
+    std::memcpy(app.working_set->tile_data, picture.data(), picture.size());
+  }
+  void expect_unchanged() {
+    const std::vector<uint8_t> now = read_all(path_);
+    EXPECT_TRUE(now == rom.bytes) << first_differences(rom.bytes, now);
+  }
+  // Runs the command with a growing edit, answering OK to the size question and cancelling the
+  // write-position dialog when it comes.
+  void grow_and_repack(int graphics, uint32_t seed) {
+    const int tiles = app.working_set->decoded_size / kTileBytes;
+    set_tiles(make_picture(tiles, 400, seed));
+    ASSERT_GT(packed_size_of(make_picture(tiles, 400, seed)), app.working_set->stored_size)
+        << graphics;
+    ui.confirm_answers = {true};
+    ui.cancel_position();
+  }
+
+  SyntheticRom rom;
+  AppState app;
+  ScriptedUi ui;
+  std::string path_;
+  std::vector<uint8_t> picture_a, picture_b, picture_c;
+};
+
+TEST_F(RepackTest, BlocksGoBackToBackAndEveryPointerFollows) {
+  open_and_load(kB);
+  const std::vector<uint8_t> edited = make_picture(16, 330, 99);
+  set_tiles(edited);
+  const int new_size = packed_size_of(edited);
+  ASSERT_GT(new_size, app.working_set->stored_size);
+  ASSERT_GT(new_size, 0xFE00 - 0xFC80);  // it would not fit even into the gap before C
+  ui.confirm_answers = {true};
+  write_image_changes(app, ui);
+
+  const std::vector<uint8_t> now = read_all(path_);
+  const int a = pointer_offset(now, kA), b = pointer_offset(now, kB), c = pointer_offset(now, kC);
+  EXPECT_EQ(a, 0xFB00);
+  EXPECT_EQ(b, a + packed_size_at(now, kBankD4, a));
+  EXPECT_EQ(pointer_offset(now, kBShared), b);
+  EXPECT_EQ(packed_size_at(now, kBankD4, b), new_size);
+  EXPECT_EQ(c, b + new_size);
+  const int end = c + packed_size_at(now, kBankD4, c);
+  ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー",
+                                                  "message:同バンク内イメージ再格納に成功"}));
+  char free_text[32];
+  std::snprintf(free_text, sizeof free_text, "%06X", 0x10000 - end);
+  EXPECT_EQ(ui.shown[1].text, std::string("成功しました。\r\n バンク余り領域サイズ=") + free_text);
+
+  EXPECT_EQ(decode_graphics(now, kA), picture_a);
+  EXPECT_EQ(decode_graphics(now, kB), edited);
+  EXPECT_EQ(decode_graphics(now, kBShared), edited);
+  EXPECT_EQ(decode_graphics(now, kC), picture_c);
+  for (int g : {kA, kB, kBShared, kC}) EXPECT_EQ(pointer_bank(now, g), kBankD4);
+
+  // Nothing else changed: the region beyond the packed blocks, the pointer banks, all the rest.
+  std::vector<uint8_t> expected = rom.bytes;
+  std::copy(now.begin() + static_cast<long>(file_pos(kBankD4, 0xFB00)),
+            now.begin() + static_cast<long>(file_pos(kBankD4, end)),
+            expected.begin() + static_cast<long>(file_pos(kBankD4, 0xFB00)));
+  for (int g : {kA, kB, kBShared, kC}) {
+    const size_t at = file_pos(kTableBank, kGraphicsPointerTable + 3 * g);
+    expected[at] = now[at];
+    expected[at + 1] = now[at + 1];
+  }
+  EXPECT_TRUE(now == expected) << first_differences(expected, now);
+
+  // The working set follows the block, so a later write lands in its new place.
+  EXPECT_EQ(app.working_set->graphics_offset, b);
+  EXPECT_EQ(app.working_set->stored_size, new_size);
+  EXPECT_FALSE(app.rom_file.is_open_for_update());
+  const std::vector<uint8_t> smaller = make_picture(16, 300, 99);
+  set_tiles(smaller);
+  ui.shown.clear();
+  ui.confirm_answers = {true};
+  write_image_changes(app, ui);
+  EXPECT_EQ(ui.kinds(), std::vector<std::string>{"confirm:Write Confirm"});
+  const std::vector<uint8_t> after = read_all(path_);
+  EXPECT_EQ(decode_graphics(after, kB), smaller);
+  EXPECT_EQ(decode_graphics(after, kC), picture_c);
+  EXPECT_EQ(pointer_offset(after, kB), b);
+}
+
+TEST_F(RepackTest, BankWithoutARegionFailsWithCode1BeforeReadingAnyBlock) {
+  rom.place_packed(kB, 0xC3, 0x1000, picture_b);
+  rom.place_packed(kC, 0xC3, 0x1400, picture_c);
+  open_and_load(kB);
+  grow_and_repack(kB, 5);
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
+                                                  "position:C31000"}));
+  EXPECT_EQ(ui.shown[1].text, failure_text(1));
+  expect_unchanged();
+}
+
+TEST_F(RepackTest, UndecodableBlockFailsWithCode3) {
+  // Region D3:E280..FFFF: the image at E280 and a block that does not decode at F000.
+  rom.place_packed(20, 0xD3, 0xE280, picture_b);
+  const size_t bad = file_pos(0xD3, 0xF000);
+  for (size_t i = 0; i < 0x1000; ++i) rom.bytes[bad + i] = 0;
+  rom.bytes[bad] = 0xFF;
+  rom.bytes[bad + 1] = 0xFF;  // control position far beyond: literal groups until the data ends
+  rom.set_pointer(21, 0xD3, 0xF000);
+  ASSERT_TRUE(decode_graphics(rom.bytes, 21).empty());
+  open_and_load(20);
+  grow_and_repack(20, 6);
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
+                                                  "position:D3E280"}));
+  EXPECT_EQ(ui.shown[1].text, failure_text(3));
+  expect_unchanged();
+}
+
+TEST_F(RepackTest, ImageOutsideItsBanksRegionFailsWithCode4AndWritesNothing) {
+  // D5's region starts at 8C00: a block at D5:8000 belongs to no region, one at D5:9000 does.
+  rom.place_packed(14, 0xD5, 0x8000, picture_b);
+  rom.place_packed(15, 0xD5, 0x9000, picture_c);
+  open_and_load(14);
+  grow_and_repack(14, 7);
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
+                                                  "position:D58000"}));
+  EXPECT_EQ(ui.shown[1].text, failure_text(4));
+  expect_unchanged();
+}
+
+TEST_F(RepackTest, BlocksBelowTheRegionStartKeepTheirPlace) {
+  rom.place_packed(14, 0xD5, 0x8000, picture_a);
+  rom.place_packed(15, 0xD5, 0x9000, picture_b);
+  rom.place_packed(16, 0xD5, 0x9800, picture_c);
+  open_and_load(15);
+  const std::vector<uint8_t> edited = make_picture(16, 500, 8);
+  set_tiles(edited);
+  ui.confirm_answers = {true};
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー",
+                                                  "message:同バンク内イメージ再格納に成功"}));
+  const std::vector<uint8_t> now = read_all(path_);
+  EXPECT_EQ(pointer_offset(now, 14), 0x8000);
+  EXPECT_EQ(pointer_offset(now, 15), 0x8C00);
+  EXPECT_EQ(pointer_offset(now, 16), 0x8C00 + packed_size_of(edited));
+  EXPECT_EQ(decode_graphics(now, 14), picture_a);
+  EXPECT_EQ(decode_graphics(now, 15), edited);
+  EXPECT_EQ(decode_graphics(now, 16), picture_c);
+}
+
+TEST_F(RepackTest, PlainGraphicsInsideTheRegionFailWithCode8) {
+  rom.place_packed(kB, 0xD6, 0x1000, picture_b);
+  rom.set_pointer(2, 0xD6, 0x4000);  // plain data would be destroyed by "re-encoding"
+  open_and_load(kB);
+  grow_and_repack(kB, 9);
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
+                                                  "position:D61000"}));
+  EXPECT_EQ(ui.shown[1].text, failure_text(8));
+  expect_unchanged();
+}
+
+TEST_F(RepackTest, ReadOnlyRomStopsTheCommandWithNothingWritten) {
+  open_and_load(kB);
+  grow_and_repack(kB, 10);
+  ui.position_answers.clear();
+  std::string kept;
+  make_unwritable(path_, &kept);
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:Write Error"}));
+  EXPECT_EQ(ui.shown[1].text, kNotWritableText);
+  EXPECT_TRUE(app.rom_file.is_open());
+  EXPECT_FALSE(app.rom_file.is_open_for_update());
+  app.rom_file.close();
+  EXPECT_TRUE(read_all(kept) == rom.bytes);
+  restore_writable(path_, kept);
+}
+
+// Random bytes with a few runs of zeros that pack to exactly `size` bytes (the encoder is
+// deterministic; the runs give the sizes that literals alone cannot reach).
+std::vector<uint8_t> picture_packing_to(int size) {
+  std::mt19937 random(77);
+  for (int attempt = 0; attempt < 5000; ++attempt) {
+    const int length = std::max(1, size - size / 9 - 10 + static_cast<int>(random() % 16));
+    std::vector<uint8_t> data(static_cast<size_t>(length));
+    for (uint8_t& byte : data) byte = static_cast<uint8_t>(random() | 1);
+    const int runs = static_cast<int>(random() % 4);
+    for (int r = 0; r < runs; ++r) {
+      const size_t at = random() % data.size();
+      data.insert(data.begin() + static_cast<long>(at), 5 + random() % 4, 0);
+    }
+    if (packed_size_of(data) == size) return data;
+  }
+  return {};
+}
+
+TEST_F(RepackTest, BlocksEndingExactlyAtTheRegionEndFailWithCode2) {
+  write_all(path_, rom.bytes);
+  ASSERT_EQ(app.rom_file.open(path_.c_str(), kMappingHiRom, 0), 1);
+  const int others = packed_size_of(picture_a) + packed_size_of(picture_c);
+  const int room = 0x10000 - 0xFB00 - others;
+  for (int size : {room, room - 1}) {
+    const std::vector<uint8_t> data = picture_packing_to(size);
+    ASSERT_FALSE(data.empty()) << size;
+    std::vector<uint8_t> block(kPackedBufferSize);
+    ASSERT_EQ(pack_block_best(data.data(), static_cast<int>(data.size()), block.data(),
+                              kPackedBufferSize),
+              size);
+    const int result = repack_bank_images(app.rom_file, kB, size, block.data());
+    if (size == room) {
+      EXPECT_EQ(result, kRepackDoesNotFit) << "at least one byte must stay free";
+      expect_unchanged();
+    } else {
+      EXPECT_EQ(result, 1);
+      const std::vector<uint8_t> now = read_all(path_);
+      EXPECT_EQ(decode_graphics(now, kB), data);
+      EXPECT_EQ(decode_graphics(now, kC), picture_c);
+      EXPECT_EQ(pointer_offset(now, kC) + packed_size_at(now, kBankD4, pointer_offset(now, kC)),
+                0xFFFF);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vcv
