@@ -23,7 +23,9 @@
 #include <utility>
 #include <vector>
 
+#include "demo/demo_rom.h"
 #include "platform/ui.h"
+#include "rom/open_rom.h"
 #include "rom/rom_file.h"
 #include "sprite/codec.h"
 #include "sprite/sprite_data.h"
@@ -309,6 +311,36 @@ inline void restore_writable(const std::string& path, const std::string& kept_pa
   set_immutable(path, false);
 #endif
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, ignored);
+}
+
+// The demo ROM, built once per test run.
+inline const std::vector<uint8_t>& demo_rom_bytes(demo::DemoRomLayout* layout_out = nullptr) {
+  static std::vector<uint8_t> bytes;
+  static demo::DemoRomLayout layout;
+  if (bytes.empty()) {
+    EXPECT_TRUE(demo::build_demo_rom(&bytes, &layout));
+  }
+  if (layout_out != nullptr) *layout_out = layout;
+  return bytes;
+}
+
+// A fresh copy of the demo ROM at `name` in the temporary folder, opened into `app`.
+inline std::string open_demo_copy(AppState& app, Ui& ui, const std::string& name) {
+  const std::string path = temp_folder() + "/" + name;
+  write_all(path, demo_rom_bytes());
+  EXPECT_EQ(open_rom(app, ui, path), 1);
+  return path;
+}
+
+// The entry whose header names `graphics`, or -1.
+inline int entry_with_graphics(const std::vector<uint8_t>& rom, int graphics) {
+  for (int e = 0; e < kEntryCount; ++e) {
+    const size_t at = e < kCharacterCount
+                          ? file_pos(kTableBank, kCharacterTable + 5 * e)
+                          : file_pos(kTableBank, kEnemyTable + 10 * (e - kCharacterCount));
+    if (rom[at] == graphics) return e;
+  }
+  return -1;
 }
 
 }  // namespace vcv::testing_support
