@@ -10,6 +10,7 @@
 #include "edit/edit_commands.h"
 #include "edit/write_image.h"
 #include "edit/write_messages.h"
+#include "view/refresh.h"
 #include "write_test_support.h"
 
 namespace vcv {
@@ -282,6 +283,84 @@ TEST_F(RepackTest, BlocksEndingExactlyAtTheRegionEndFailWithCode2) {
                 0xFFFF);
     }
   }
+}
+
+}  // namespace
+}  // namespace vcv
+
+namespace vcv {
+namespace {
+
+using namespace testing_support;
+
+// The demo ROM's nearly full region: an entry of it grows, repacking makes room, and afterwards
+// every graphics block of the ROM decodes to what it held before, the edited one to the new tiles.
+TEST(RepackDemoRom, FullestRegionKeepsEveryOtherBlockAndTakesTheEditedTiles) {
+  demo::DemoRomLayout layout;
+  const std::vector<uint8_t> original = demo_rom_bytes(&layout);
+  int graphics = -1;
+  for (int g = kFirstPackedGraphics; g < 40 && graphics < 0; ++g) {
+    if ((layout.graphics_address[g] >> 16) == demo::DemoRomFacts::kNearlyFullBank &&
+        entry_with_graphics(original, g) >= 0) {
+      graphics = g;
+    }
+  }
+  ASSERT_GE(graphics, 0);
+  AppState app;
+  ScriptedUi ui;
+  const std::string path = open_demo_copy(app, ui, "fullest_region.sfc");
+  app.view.current_entry = entry_with_graphics(original, graphics);
+  refresh_view(app, ui);
+  SpriteWorkingSet& set = *app.working_set;
+  ASSERT_EQ(set.assembly(), graphics);
+
+  // Noise at the start of the tiles until the block outgrows its place, by less than the room
+  // left in the region.
+  std::vector<uint8_t> edited(set.tile_data, set.tile_data + set.decoded_size);
+  uint32_t state = 12345;
+  int new_size = 0;
+  for (size_t i = 0; i < edited.size() && new_size <= set.stored_size; ++i) {
+    state = state * 1664525u + 1013904223u;
+    edited[i] = static_cast<uint8_t>(state >> 24);
+    if (i % 16 == 15) new_size = packed_size_of(edited);
+  }
+  ASSERT_GT(new_size, set.stored_size);
+  ASSERT_LT(new_size - set.stored_size, layout.nearly_full_free);
+  std::copy(edited.begin(), edited.end(), set.tile_data);
+
+  std::vector<std::vector<uint8_t>> before(kGraphicsPointerCount);
+  for (int g = 0; g < kGraphicsPointerCount; ++g) before[static_cast<size_t>(g)] = decode_graphics(original, g);
+  const size_t own_entry = file_pos(kTableBank, kGraphicsPointerTable + 3 * graphics);
+
+  ui.confirm_answers = {true};
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー",
+                                                  "message:同バンク内イメージ再格納に成功"}));
+  const std::vector<uint8_t> now = read_all(path);
+  for (int g = 0; g < kGraphicsPointerCount; ++g) {
+    const size_t at = file_pos(kTableBank, kGraphicsPointerTable + 3 * g);
+    const bool same_block = original[at] == original[own_entry] &&
+                            original[at + 1] == original[own_entry + 1] &&
+                            original[at + 2] == original[own_entry + 2];
+    const std::vector<uint8_t> decoded = decode_graphics(now, g);
+    if (same_block) {
+      EXPECT_EQ(decoded, edited) << "graphics " << g;
+    } else {
+      EXPECT_EQ(decoded, before[static_cast<size_t>(g)]) << "graphics " << g;
+    }
+  }
+  // Only the region and the pointer offsets may differ; the plain graphics, the undecodable
+  // block and every other byte are as they were.
+  const size_t region_start = file_pos(0xD2, 0xEE80), region_end = file_pos(0xD3, 0x0000);
+  const size_t table_start = file_pos(kTableBank, kGraphicsPointerTable);
+  for (size_t i = 0; i < now.size(); ++i) {
+    if (i >= region_start && i < region_end) continue;
+    if (i >= table_start && i < table_start + 3 * kGraphicsPointerCount && (i - table_start) % 3 != 2) continue;
+    ASSERT_EQ(now[i], original[i]) << std::hex << "file offset " << i;
+  }
+  app.rom_file.close();
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
 }
 
 }  // namespace
