@@ -156,16 +156,27 @@ int32_t position_block_end(const int32_t* pointers, int count, int index) {
   return end;
 }
 
+// Each table is read in one piece: one seek per table instead of one per record.
 void build_sprite_directory(RomFile& rom, SpriteDirectory& directory) {
   directory = SpriteDirectory();
-  for (int i = 0; i < kEntryCount; ++i) {
-    uint8_t header[10];
-    read_header(rom, i, header);
-    directory.size_type_of[header[1]] = header[4];
+  uint8_t characters[kCharacterCount * kCharacterRecordSize];
+  read_filled(rom, kTableBank, kCharacterTable, sizeof characters, characters);
+  for (int i = 0; i < kCharacterCount; ++i) {
+    const uint8_t* record = characters + kCharacterRecordSize * i;
+    directory.size_type_of[record[1]] = record[4];
   }
+  uint8_t enemies[kEnemyCount * kEnemyRecordSize];
+  read_filled(rom, kTableBank, kEnemyTable, sizeof enemies, enemies);
+  for (int i = 0; i < kEnemyCount; ++i) {
+    const uint8_t* record = enemies + kEnemyRecordSize * i;
+    directory.size_type_of[record[1]] = record[4];
+  }
+  uint8_t table[kPositionTypeCount * kLongPointerSize];
+  read_filled(rom, kTableBank, kPositionPointerTable, sizeof table, table);
   int32_t pointers[kPositionTypeCount];
   for (int i = 0; i < kPositionTypeCount; ++i) {
-    pointers[i] = read_long_pointer(rom, kPositionPointerTable + kLongPointerSize * i);
+    const uint8_t* p = table + kLongPointerSize * i;
+    pointers[i] = p[0] | (p[1] << 8) | (p[2] << 16);
   }
   for (int i = 0; i < kPositionTypeCount; ++i) {
     const int32_t size = position_block_end(pointers, kPositionTypeCount, i) - pointers[i];
