@@ -6,6 +6,7 @@
 
 #include "app/panel_dialog.h"
 #include "app/text_convert.h"
+#include "app/write_position_dialog.h"
 #include "res/resource.h"
 
 namespace vcv {
@@ -41,17 +42,8 @@ bool Win32Ui::choose_colour(uint32_t initial, const uint32_t custom[16], uint32_
 bool Win32Ui::ask_write_position(const std::string& address_text,
                                  const std::string& file_offset_text, std::string* address_out,
                                  std::string* file_offset_out) {
-#ifdef VANTOR_NO_WRITE_POSITION_DIALOG
-  // Built without the dialog's procedure: the question is answered with Cancel.
-  (void)address_text;
-  (void)file_offset_text;
-  (void)address_out;
-  (void)file_offset_out;
-  return false;
-#else
   return run_write_position_dialog(app_.main_window, address_text, file_offset_text, address_out,
                                    file_offset_out);
-#endif
 }
 
 bool Win32Ui::put_clipboard_dib(const std::vector<uint8_t>& block) {

@@ -10,12 +10,6 @@
 
 namespace vcv {
 
-// The modal write-position dialog (resource 130), shown with the two texts; true when both
-// fields were read on OK. Defined beside its dialog procedure.
-bool run_write_position_dialog(HWND owner, const std::string& address_text,
-                               const std::string& file_offset_text, std::string* address_out,
-                               std::string* file_offset_out);
-
 class Win32Ui : public Ui {
  public:
   explicit Win32Ui(Application& app) : app_(app) {}
