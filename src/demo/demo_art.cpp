@@ -168,6 +168,7 @@ Pixels draw_humanoid(int variant, int pose) {
   const HumanPose h = human_pose(pose);
   const int hair = variant % 4;
   const int broad = (variant / 4) % 2;
+  const bool armoured = (variant / 8) % 2 == 1;
   Painter p(32, 64);
   const int bob = h.step != 0 ? 1 : 0;
   const int lift_left = h.step == 1 ? 3 : 0;
@@ -239,6 +240,15 @@ Pixels draw_humanoid(int variant, int pose) {
       p.box(23, 36, 26, 45, kSecondRamp);
       p.finish_part();
     }
+  }
+  // Shoulder plates in the weapon colours.
+  if (armoured && h.facing != kLeft) {
+    p.ellipse(7 - broad, 31.5 + bob, 4, 3, kWeaponRamp);
+    p.ellipse(25 + broad, 31.5 + bob, 4, 3, kWeaponRamp);
+    p.finish_part();
+  } else if (armoured) {
+    p.ellipse(16.5, 31.5 + bob, 4, 3, kWeaponRamp);
+    p.finish_part();
   }
   // Head, hair and face.
   p.ellipse(head_x, head_y, 9, 9, kSkinRamp);
