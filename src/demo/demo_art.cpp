@@ -169,6 +169,7 @@ Pixels draw_humanoid(int variant, int pose) {
   const int hair = variant % 4;
   const int broad = (variant / 4) % 2;
   const bool armoured = (variant / 8) % 2 == 1;
+  const int belt = (variant / 16) % 2 == 1 ? kSecondRamp + 1 : kDark;
   Painter p(32, 64);
   const int bob = h.step != 0 ? 1 : 0;
   const int lift_left = h.step == 1 ? 3 : 0;
@@ -207,7 +208,7 @@ Pixels draw_humanoid(int variant, int pose) {
   const int body_right = h.facing == kLeft ? 22 : 24 + broad;
   p.box(body_left, 29 + bob, body_right, 48, kMainRamp);
   p.finish_part();
-  p.hline(body_left + 1, body_right - 1, 43, kDark);
+  p.hline(body_left + 1, body_right - 1, 43, belt);
   p.dot((body_left + body_right) / 2, 43, kWeaponRamp + 2);
 
   // Arms: swinging against the legs when walking, raised when hurt.

@@ -271,6 +271,18 @@ TEST_F(DemoRomTest, AnimationsHaveEveryLengthAndMoveTheFigure) {
   EXPECT_EQ(view.animation_count, 2);
 }
 
+TEST(DemoArt, NoTwoHumanoidPicturesAreAlike) {
+  std::set<std::vector<uint8_t>> seen;
+  for (int variant = 0; variant <= 18; ++variant) {
+    std::vector<uint8_t> all;
+    for (int pose = 0; pose < 12; ++pose) {
+      const demo::Pixels p = demo::draw_figure(demo::FigureKind::kHumanoid, variant, pose);
+      all.insert(all.end(), p.data.begin(), p.data.end());
+    }
+    EXPECT_TRUE(seen.insert(all).second) << "variant " << variant;
+  }
+}
+
 TEST(DemoArt, FiguresHaveOutlinesShadingAndSixteenColourIndices) {
   using demo::FigureKind;
   for (FigureKind kind :
