@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -33,7 +34,8 @@ std::vector<uint8_t> make_dib(const DibSpec& s) {
   const int stride = s.stride >= 0 ? s.stride : (s.width + 3) / 4 * 4;
   const int rows = s.height < 0 ? -s.height : s.height;
   const size_t pixel_start = s.header_size + 4 * static_cast<size_t>(s.table_entries);
-  std::vector<uint8_t> b(pixel_start + static_cast<size_t>(stride) * rows, 0xEE);
+  // Room for the 40-byte fields even when the header claims to be shorter.
+  std::vector<uint8_t> b(std::max<size_t>(pixel_start + static_cast<size_t>(stride) * rows, 40), 0xEE);
   put32(b, 0, s.header_size);
   put32(b, 4, static_cast<uint32_t>(s.width));
   put32(b, 8, static_cast<uint32_t>(s.height));
@@ -49,7 +51,7 @@ std::vector<uint8_t> make_dib(const DibSpec& s) {
     b[s.header_size + 4 * i + 2] = static_cast<uint8_t>(i * 3);  // red
   }
   for (int i = 0; i < rows; ++i)
-    for (int x = 0; x < s.width; ++x) b[pixel_start + i * stride + x] = static_cast<uint8_t>(i * 16 + x);
+    for (int x = 0; x < s.width && x < stride; ++x) b[pixel_start + i * stride + x] = static_cast<uint8_t>(i * 16 + x);
   return b;
 }
 

@@ -1,0 +1,304 @@
+// vantorchar import on copies of the demo ROM: round trips with export, every prompt answered or
+// refused by its flag, and pictures written by ImageMagick.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "image/image_read.h"
+#include "image/indexed_image.h"
+#include "sprite/directory.h"
+#include "sprite/tiles.h"
+#include "write_test_support.h"
+
+namespace vcv {
+namespace {
+
+using namespace testing_support;
+
+struct CliRun {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string slurp(std::FILE* f) {
+  std::string text;
+  std::rewind(f);
+  char buffer[4096];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
+  std::fclose(f);
+  return text;
+}
+
+CliRun run(const std::vector<std::string>& args) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  CliRun result;
+  result.code = cli::run_cli(args, {out, err});
+  result.out = slurp(out);
+  result.err = slurp(err);
+  return result;
+}
+
+std::string hex(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", value);
+  return text;
+}
+
+// The tile data of `entry` as a fresh load from the ROM file at `path` gives it.
+std::vector<uint8_t> loaded_tiles(const std::string& path, int entry) {
+  RomFile rom;
+  if (rom.open(path.c_str(), kMappingHiRom, 0) != 1) return {};
+  SpriteDirectory directory;
+  build_sprite_directory(rom, directory);
+  auto set = std::make_unique<SpriteWorkingSet>();
+  if (load_entry(rom, directory, *set, entry, 0) != 1) return {};
+  return std::vector<uint8_t>(set->tile_data, set->tile_data + set->decoded_size);
+}
+
+// An entry whose packed graphics lie in `bank`.
+int entry_in_bank(const demo::DemoRomLayout& layout, int bank) {
+  for (int g = kFirstPackedGraphics; g < 39; ++g) {
+    const int e = entry_with_graphics(demo_rom_bytes(), g);
+    if ((layout.graphics_address[g] >> 16) == bank && e >= 0) return e;
+  }
+  return -1;
+}
+
+class CliImportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = temp_folder() + "/import-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::create_directories(folder);
+    rom = folder + "/demo.sfc";
+    write_all(rom, demo_rom_bytes(&layout));
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+  // A picture of `rows` tile rows whose pixel (x, y) holds index (x / 3 + y * 5) % 16.
+  std::string write_picture(const std::string& name, int rows, int noise = 0) {
+    IndexedImage image;
+    image.width = 128;
+    image.height = 8 * rows;
+    image.pixels.resize(static_cast<size_t>(image.width) * image.height);
+    uint32_t state = 7;
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        state = state * 1664525u + 1013904223u;
+        const size_t i = static_cast<size_t>(y) * image.width + x;
+        image.pixels[i] = static_cast<uint8_t>(static_cast<int>(i) < noise ? (state >> 28)
+                                                                            : (x / 3 + y * 5) % 16);
+      }
+    const std::string path = folder + "/" + name;
+    std::string error;
+    EXPECT_TRUE(write_indexed_image(image, path, &error)) << error;
+    return path;
+  }
+
+  demo::DemoRomLayout layout;
+  std::string folder;
+  std::string rom;
+};
+
+TEST_F(CliImportTest, ExportThenImportOfEveryEntryLeavesTheRomAsItWas) {
+  // One entry per graphics number; the undecodable one is refused and changes nothing.
+  for (int g = 0; g < 40; ++g) {
+    const int entry = entry_with_graphics(demo_rom_bytes(), g);
+    if (entry < 0) continue;
+    const std::string sheet = folder + "/sheet" + std::to_string(g) + (g % 2 ? ".bmp" : ".png");
+    const CliRun exported = run({"export", rom, "--entry", hex(entry), "--sheet", "-o", sheet});
+    if (g == demo::DemoRomFacts::kUndecodableGraphics) {
+      EXPECT_NE(exported.code, 0);
+      continue;
+    }
+    ASSERT_EQ(exported.code, 0) << exported.err;
+    const CliRun imported = run({"import", rom, "--entry", hex(entry), sheet, "--yes"});
+    EXPECT_EQ(imported.code, 0) << "graphics " << g << ": " << imported.out << imported.err;
+    EXPECT_NE(imported.out.find("[Write Confirm]"), std::string::npos);
+  }
+  const std::vector<uint8_t> now = read_all(rom);
+  EXPECT_TRUE(now == demo_rom_bytes()) << first_differences(demo_rom_bytes(), now);
+}
+
+TEST_F(CliImportTest, EachPromptNeedsItsFlagOrNothingIsWritten) {
+  const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
+  ASSERT_GE(entry, 0);
+  const std::string picture = write_picture("grown.png", 16, 128 * 64);
+
+  CliRun result = run({"import", rom, "--entry", hex(entry), picture});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.out.find("[サイズオーバー]"), std::string::npos);
+  EXPECT_NE(result.err.find("--repack"), std::string::npos);
+  EXPECT_TRUE(read_all(rom) == demo_rom_bytes());
+
+  result = run({"import", rom, "--entry", hex(entry), picture, "--repack"});
+  EXPECT_EQ(result.code, 0) << result.out << result.err;  // repacking writes without a confirm
+  EXPECT_NE(result.out.find("[同バンク内イメージ再格納に成功]"), std::string::npos);
+  const std::vector<uint8_t> tiles = loaded_tiles(rom, entry);
+  IndexedImage image;
+  std::string error;
+  ASSERT_TRUE(read_indexed_image(picture, &image, &error));
+  for (int t = 0; t < 16 * 16; ++t) {
+    std::vector<uint8_t> pixels(64, 0);
+    draw_tile(tiles.data(), t, pixels.data(), 8, 8, 0, 0, 0);
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x)
+        ASSERT_EQ(pixels[y * 8 + x], image.pixels[((t / 16) * 8 + y) * 128 + (t % 16) * 8 + x]) << t;
+  }
+}
+
+TEST_F(CliImportTest, TypedPositionAndConfirmation) {
+  const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
+  const std::string picture = write_picture("grown.bmp", 16, 128 * 64);
+  // A typed place without --yes: the confirmation stops it.
+  CliRun result = run({"import", rom, "--entry", hex(entry), picture, "--at", "C01100",
+                       "--file-offset", "001100"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.out.find("Writing Address C01100"), std::string::npos);
+  EXPECT_TRUE(read_all(rom) == demo_rom_bytes());
+  // An unreadable position: the error box, nothing written.
+  result = run({"import", rom, "--entry", hex(entry), picture, "--at", "C01100", "--file-offset",
+                "-20", "--yes"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.out.find("アドレスが間違ってます"), std::string::npos);
+  EXPECT_TRUE(read_all(rom) == demo_rom_bytes());
+  // With --yes it lands at the typed place and the pointer names it.
+  result = run({"import", rom, "--entry", hex(entry), picture, "--at", "C01100", "--file-offset",
+                "001100", "--yes"});
+  EXPECT_EQ(result.code, 0) << result.out << result.err;
+  const std::vector<uint8_t> now = read_all(rom);
+  const int graphics = now[entry < kCharacterCount
+                               ? file_pos(kTableBank, kCharacterTable + 5 * entry)
+                               : file_pos(kTableBank, kEnemyTable + 10 * (entry - kCharacterCount))];
+  std::vector<uint8_t> at_typed_place(kGraphicsDecodeLimit);
+  const int size = unpack_block(now.data(), now.size(), 0x1100, at_typed_place.data(),
+                                kGraphicsDecodeLimit, nullptr);
+  ASSERT_GT(size, 0);
+  at_typed_place.resize(static_cast<size_t>(size));
+  EXPECT_EQ(loaded_tiles(rom, entry), at_typed_place);
+  const size_t pointer = file_pos(kTableBank, kGraphicsPointerTable + 3 * graphics);
+  EXPECT_EQ(now[pointer], 0x00);
+  EXPECT_EQ(now[pointer + 1], 0x11);
+  EXPECT_EQ(now[pointer + 2], 0xC0);
+}
+
+TEST_F(CliImportTest, UsageAndPictureErrors) {
+  const std::string picture = write_picture("small.png", 2);
+  EXPECT_EQ(run({"import", rom, picture}).code, cli::kExitUsage);
+  EXPECT_EQ(run({"import", rom, "--entry", "7", picture, "--at", "C01100"}).code, cli::kExitUsage);
+  EXPECT_EQ(run({"import", rom, "--entry", "0x1FC", picture}).code, cli::kExitUsage);
+  EXPECT_EQ(run({"import", rom, "--entry", "7", folder + "/missing.png"}).code, cli::kExitFailure);
+  // The undecodable entry has no tile data to take the picture.
+  const CliRun undecodable = run({"import", rom, "--entry",
+                                  hex(demo::DemoRomFacts::kEntryUndecodable), picture, "--yes"});
+  EXPECT_EQ(undecodable.code, cli::kExitFailure);
+  EXPECT_NE(undecodable.err.find("could not be decoded"), std::string::npos);
+  EXPECT_TRUE(read_all(rom) == demo_rom_bytes());
+}
+
+#ifndef _WIN32
+bool have_convert() { return std::system("convert -version > /dev/null 2>&1") == 0; }
+
+// Pictures written by ImageMagick from an 8-bit BMP of our own: every variant must read back
+// with the very indices of the source, and an import must put exactly those into the tiles.
+TEST_F(CliImportTest, PicturesWrittenByImageMagickKeepTheirIndices) {
+  if (!have_convert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  // Two sources: 16 colours (ImageMagick then writes 4-bit BMPs) and 32 colours (8-bit BMPs,
+  // run-length encoded unless told otherwise); a tile keeps the low four bits of an index.
+  auto make_source = [&](int colours, const std::string& name) {
+    IndexedImage source;
+    source.width = 128;
+    source.height = 32;
+    source.colour_count = colours;
+    for (int i = 0; i < colours; ++i) {
+      source.palette[i] = static_cast<uint32_t>((i * 13 + 200) % 256) |
+                          (static_cast<uint32_t>((i * 91 + 40) % 256) << 8) |
+                          (static_cast<uint32_t>((i * 37) % 256) << 16);
+    }
+    source.pixels.resize(128 * 32);
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 128; ++x)
+        source.pixels[static_cast<size_t>(y) * 128 + x] = static_cast<uint8_t>((x / 2 + 3 * y) % colours);
+    std::string error;
+    EXPECT_TRUE(write_bmp(source, folder + "/" + name, &error)) << error;
+    return source;
+  };
+  const IndexedImage sources[2] = {make_source(16, "source16.bmp"), make_source(32, "source32.bmp")};
+  std::string error;
+
+  struct Variant {
+    int source;  // 0: 16 colours, 1: 32 colours
+    const char* options;
+    const char* name;
+  };
+  const Variant variants[] = {
+      {0, "BMP3:", "bmp3-4bit.bmp"},                    // 4 bits, 40-byte header
+      {1, "BMP3:", "bmp3-rle8.bmp"},                    // 8 bits, RLE8
+      {1, "-compress None BMP3:", "bmp3-8bit.bmp"},     // 8 bits, plain rows
+      {0, "BMP:", "bmp-v5-4bit.bmp"},                   // 124-byte header
+      {1, "BMP:", "bmp-v5-rle8.bmp"},
+      {0, "PNG8:", "png8.png"},
+      {1, "PNG8:", "png8-32.png"},
+      {0, "-define png:bit-depth=4 PNG8:", "png8-4bit.png"},
+  };
+  const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
+  for (const Variant& v : variants) {
+    const std::string out = folder + "/" + v.name;
+    const IndexedImage& source = sources[v.source];
+    const std::string command = "convert " + folder + (v.source ? "/source32.bmp " : "/source16.bmp ") +
+                                v.options + out + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    IndexedImage image;
+    ASSERT_TRUE(read_indexed_image(out, &image, &error)) << v.name << ": " << error;
+    ASSERT_EQ(image.width, 128) << v.name;
+    ASSERT_EQ(image.height, 32) << v.name;
+    EXPECT_EQ(image.pixels, source.pixels) << v.name;
+
+    write_all(rom, demo_rom_bytes());
+    const std::vector<uint8_t> before = loaded_tiles(rom, entry);
+    const CliRun result = run({"import", rom, "--entry", hex(entry), out, "--repack", "--yes"});
+    ASSERT_EQ(result.code, 0) << v.name << ": " << result.out << result.err;
+    const std::vector<uint8_t> tiles = loaded_tiles(rom, entry);
+    ASSERT_EQ(tiles.size(), before.size());
+    for (int t = 0; t < static_cast<int>(tiles.size()) / kTileBytes; ++t) {
+      if (t >= 64) {  // beyond the picture's four tile rows: as before
+        ASSERT_TRUE(std::equal(tiles.begin() + t * 32, tiles.begin() + t * 32 + 32,
+                               before.begin() + t * 32)) << v.name << " tile " << t;
+        continue;
+      }
+      std::vector<uint8_t> pixels(64, 0);
+      draw_tile(tiles.data(), t, pixels.data(), 8, 8, 0, 0, 0);
+      for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+          ASSERT_EQ(pixels[y * 8 + x],
+                    source.pixels[static_cast<size_t>((t / 16) * 8 + y) * 128 + (t % 16) * 8 + x] & 15)
+              << v.name << " tile " << t;
+    }
+  }
+}
+
+TEST_F(CliImportTest, TrueColourPicturesAreRefusedWithAdvice) {
+  if (!have_convert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  const std::string picture = folder + "/true.png";
+  const std::string command =
+      "convert -size 16x16 gradient:red-blue PNG24:" + picture + " 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const CliRun result = run({"import", rom, "--entry", "7", picture, "--yes"});
+  EXPECT_EQ(result.code, cli::kExitFailure);
+  EXPECT_NE(result.err.find("save it as an indexed"), std::string::npos) << result.err;
+  EXPECT_TRUE(read_all(rom) == demo_rom_bytes());
+}
+#endif
+
+}  // namespace
+}  // namespace vcv
