@@ -18,6 +18,9 @@ const Command kCommands[] = {
      "[--seq N] [--face 0-3] [--block N] [--weapon-palette N]",
      cmd_info},
     {"export", "export ROM --entry ID (--frame N | --sheet) -o OUT (.png, or .bmp)", cmd_export},
+    {"import",
+     "import ROM --entry ID IN [--repack] [--at ADDRESS --file-offset OFFSET] [--yes]",
+     cmd_import},
 };
 
 void print_help(std::FILE* out) {

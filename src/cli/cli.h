@@ -58,5 +58,6 @@ int cmd_unpack(const std::vector<std::string>& args, Streams streams);
 int cmd_demo_rom(const std::vector<std::string>& args, Streams streams);
 int cmd_info(const std::vector<std::string>& args, Streams streams);
 int cmd_export(const std::vector<std::string>& args, Streams streams);
+int cmd_import(const std::vector<std::string>& args, Streams streams);
 
 }  // namespace vcv::cli
