@@ -3,9 +3,10 @@
 //
 // Between operations the file is open read-only; a write command closes it, reopens it for
 // update, writes, closes it and reopens it read-only. None of the primitives reports an error
-// except `open`: reads past the end of the file give 0xFF fill, reads with no file open give 0
-// (or leave the destination untouched), and writes without a stream opened for update change
-// nothing and report 0 bytes.
+// except `open`: byte and word reads past the end of the file give 0xFF fill, a block read stores
+// only the bytes that exist and leaves the rest of its destination as it was, reads with no file
+// open give 0 (or leave the destination untouched), and writes without a stream opened for
+// update change nothing and report 0 bytes.
 #pragma once
 
 #include <cstdint>
