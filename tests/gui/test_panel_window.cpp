@@ -249,6 +249,17 @@ TEST_F(PanelWindow, RecolouringAPaletteEntry) {
   EXPECT_EQ(screen_pixel(a.palette.left + 5 * 12 + 6, a.palette.top + 6), shown);
   EXPECT_EQ(screen_pixel(a.palette.left + 4 * 12 + 6, a.palette.top + 6),
             display_to_pixel(palette_colour_to_display(before[4] & 0x7FFF)));
+  // The right button changes nothing.
+  SendMessageW(panel, WM_RBUTTONDOWN, MK_RBUTTON,
+               MAKELPARAM(a.palette.left + 5 * 12 + 6, a.palette.top + 6));
+  EXPECT_EQ(ui.colour_prompts.size(), 2u);
+  EXPECT_EQ(app.state.working_set->palette[5], stored);
+  // Stepping the weapon palette there and back loads the entry again: the unsaved edit is gone.
+  scroll(IDC_WEAPON_ARROWS, SB_LINERIGHT);
+  scroll(IDC_WEAPON_ARROWS, SB_LINELEFT);
+  EXPECT_EQ(app.state.working_set->palette[5], before[5]);
+  EXPECT_EQ(screen_pixel(a.palette.left + 5 * 12 + 6, a.palette.top + 6),
+            display_to_pixel(palette_colour_to_display(before[5] & 0x7FFF)));
 }
 
 TEST_F(PanelWindow, PlacingAFlippedTile) {
