@@ -31,6 +31,9 @@ const char kPointerReadBackText[] =
 const char kNotDecodedText[] =
     "The graphics of this entry could not be decoded when it was loaded, so there is nothing "
     "to write back. Nothing was written.";
+const char kNoPositionDataText[] =
+    "The frame layouts of this entry were not read because its graphics could not be decoded. "
+    "Nothing was written.";
 const char kTableReadBackText[] =
     "The bytes read back from the ROM file differ from those written. The command stopped.";
 

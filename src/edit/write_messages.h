@@ -29,6 +29,7 @@ extern const char kPackVerifyText[];
 extern const char kPointerReadBackText[];
 extern const char kNotDecodedText[];
 extern const char kTableReadBackText[];
+extern const char kNoPositionDataText[];
 
 std::string size_over_text(int stored_size, int new_size);
 std::string repack_success_text(int free_bytes);

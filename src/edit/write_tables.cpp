@@ -82,9 +82,13 @@ void write_runs(RomFile& rom, Ui& ui, const std::vector<TableWrite>& writes) {
 
 void write_palette(AppState& app, Ui& ui) {
   if (!app.rom_open()) return;
-  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestion)) return;
   const SpriteWorkingSet& set = *app.working_set;
+  // An entry whose graphics failed to decode still has its own colours; with nothing read at
+  // all there are none to write.
+  if (set.loaded_entry < 0 && set.failed_entry < 0) return;
   const int weapon = app.view.weapon_palette;
+  if (weapon < 0 || weapon >= kWeaponPaletteCount) return;
+  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestion)) return;
   // Colour 0 is transparent and never comes from, nor goes to, the ROM.
   std::vector<TableWrite> writes = {
       {kTableBank, kPaletteTable + kPaletteRecordBytes * set.palette_type,
@@ -97,8 +101,14 @@ void write_palette(AppState& app, Ui& ui) {
 
 void write_tile_info(AppState& app, Ui& ui) {
   if (!app.rom_open()) return;
-  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestionLine)) return;
   const SpriteWorkingSet& set = *app.working_set;
+  // Without a loaded entry the position data buffer holds nothing of the ROM (a failed load
+  // clears it); writing it would wipe the entry's frame layouts.
+  if (set.loaded_entry < 0) {
+    if (set.failed_entry >= 0) ui.message(kWriteErrorTitle, kNoPositionDataText);
+    return;
+  }
+  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestionLine)) return;
   if (set.position_type < 0 || set.position_type >= kPositionTypeCount) return;
   // The working set holds at most its buffer's worth of a longer block; only what it holds goes
   // back, and the rest of the block in the ROM stays as it is.

@@ -174,6 +174,20 @@ TEST_F(WriteTablesTest, EdOnABlockBeyondTheImageChangesNoRecord) {
   EXPECT_NE(ui.texts[IDC_TILE_INFO_TEXT].find("X=9 Y=9"), std::string::npos);
 }
 
+TEST_F(WriteTablesTest, AnEntryWhoseGraphicsFailedKeepsItsFrameLayoutsInTheRom) {
+  app.view.current_entry = demo::DemoRomFacts::kEntryUndecodable;
+  refresh_view(app, ui);
+  ASSERT_EQ(set().failed_entry, demo::DemoRomFacts::kEntryUndecodable);
+  ui.confirm_answers = {true};
+  write_tile_info(app, ui);
+  ASSERT_EQ(ui.kinds(), std::vector<std::string>{"message:Write Error"});
+  EXPECT_EQ(ui.shown[0].text, kNoPositionDataText);
+  // Its colours were read, so they may be written.
+  write_palette(app, ui);
+  EXPECT_EQ(ui.kinds().back(), "confirm:Write Confirm");
+  expect_file(original);
+}
+
 TEST_F(WriteTablesTest, NothingHappensWithoutARom) {
   app.rom_file.close();
   ui.texts[IDC_TILE_INFO_TEXT] = "X=9 Y=9\r\n";
