@@ -58,11 +58,18 @@ void read_animation_pointers(RomFile& rom, SpriteWorkingSet& set) {
   }
 }
 
+// Tile entries name tiles up to 2047 whatever the graphics hold: the bytes past what was read
+// or decoded are cleared, so they never show the tiles of the entry loaded before.
+void clear_tile_data_from(SpriteWorkingSet& set, int valid_bytes) {
+  std::memset(set.tile_data + valid_bytes, 0, static_cast<size_t>(kTileDataSize - valid_bytes));
+}
+
 // Tile data of the entry; false when a packed block fails to decode.
 bool read_graphics(RomFile& rom, SpriteWorkingSet& set) {
   const int assembly = set.assembly();
   if (assembly < kFirstPackedGraphics) {
     read_filled(rom, set.graphics_bank, set.graphics_offset, kPlainGraphicsReadSize, set.tile_data);
+    clear_tile_data_from(set, kPlainGraphicsReadSize);
     set.decoded_size = kPlainGraphicsSize[assembly];
     set.stored_size = kPlainGraphicsSize[assembly];
     return true;
@@ -72,6 +79,7 @@ bool read_graphics(RomFile& rom, SpriteWorkingSet& set) {
   const int decoded = unpack_block(set.packed, kPackedReadSize, 0, set.tile_data,
                                    kGraphicsDecodeLimit, &packed_size);
   if (decoded < 0) return false;
+  clear_tile_data_from(set, decoded);
   set.decoded_size = decoded;
   set.stored_size = packed_size;
   return true;

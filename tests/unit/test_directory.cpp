@@ -232,6 +232,27 @@ TEST_F(LoadEntryTest, PackedGraphicsDecodeAndFillTheSheetUpToItsSize) {
   EXPECT_EQ(set_->frame_store_count, 1) << "0x100 bytes hold one 240-byte record";
 }
 
+TEST_F(LoadEntryTest, TilesPastTheGraphicsAreEmptyWhateverWasLoadedBefore) {
+  // Packed graphics of 16 tiles after plain graphics of 0xA000 bytes: tile entries reach 2047,
+  // so the tiles past the 16 must not be the previous entry's.
+  int packed_size = 0;
+  const std::vector<uint8_t> block = packed_picture(16, 1, &packed_size);
+  image_.bytes(0xD6, 0x0000, block);
+  image_.graphics_pointer(40, addr(0xD6, 0));
+  image_.header(0x011, 40, 3, 2, 1, 0);
+  open();
+  ASSERT_EQ(load_entry(rom_, directory_, *set_, 0x010, 0), 1);
+  std::memset(set_->tile_data + kPlainGraphicsReadSize, 0x77,
+              kTileDataSize - kPlainGraphicsReadSize);  // an unsaved paste past the graphics
+  ASSERT_EQ(load_entry(rom_, directory_, *set_, 0x011, 0), 1);
+  ASSERT_EQ(set_->decoded_size, 16 * 32);
+  for (int i = 16 * 32; i < kTileDataSize; ++i) ASSERT_EQ(set_->tile_data[i], 0) << i;
+  // Plain graphics keep the 0xA000 bytes read from the ROM and nothing beyond them.
+  ASSERT_EQ(load_entry(rom_, directory_, *set_, 0x010, 0), 1);
+  EXPECT_EQ(set_->tile_data[kPlainGraphicsReadSize - 32], 0xFF) << "tile 1279: colour 5, plane 0";
+  for (int i = kPlainGraphicsReadSize; i < kTileDataSize; ++i) ASSERT_EQ(set_->tile_data[i], 0);
+}
+
 TEST_F(LoadEntryTest, UndecodableGraphicsLeaveNothingOfThePreviousEntry) {
   image_.bytes(0xD3, 0xE280, {0xFF, 0xFF, 0xA5, 0xA5});
   image_.graphics_pointer(41, addr(0xD3, 0xE280));
