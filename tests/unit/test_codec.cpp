@@ -66,6 +66,32 @@ TEST(CodecEncode, EightLiteralsMakeOneZeroFlagGroup) {
             (Bytes{0x09, 0x00, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 0x40}));
 }
 
+TEST(CodecEncode, LastGroupOfOneToSevenLiteralsAfterAFullGroup) {
+  // 8 + k distinct bytes: a full zero-flag group, then a control record with count k before a
+  // last group whose flag byte holds only the guard bit k.
+  for (int k = 1; k <= 7; ++k) {
+    Bytes input;
+    for (int i = 0; i < 8 + k; ++i) input.push_back(static_cast<uint8_t>(0x30 + i));
+    for (PackMode mode : {PackMode::kShortWindow, PackMode::kLongWindow}) {
+      const uint8_t mode_byte = mode == PackMode::kShortWindow ? 0x40 : 0x00;
+      Bytes expected{0x09, 0x00, 0x00};
+      expected.insert(expected.end(), input.begin(), input.begin() + 8);
+      const int end_marker = 15 + k;
+      expected.push_back(static_cast<uint8_t>(mode_byte | k));
+      expected.push_back(static_cast<uint8_t>(end_marker));
+      expected.push_back(0x00);
+      expected.push_back(static_cast<uint8_t>(1 << k));
+      expected.insert(expected.end(), input.begin() + 8, input.end());
+      expected.push_back(0x00);
+      const Bytes block = pack(input, mode);
+      EXPECT_EQ(block, expected) << "k=" << k;
+      const Decoded decoded = unpack(block);
+      EXPECT_EQ(decoded.bytes, input) << "k=" << k;
+      EXPECT_EQ(decoded.packed_size, end_marker + 1) << "k=" << k;
+    }
+  }
+}
+
 TEST(CodecEncode, RunUsesLongestCopyOfEachMode) {
   const Bytes run(20, 0x07);
   const Bytes short_block{0x00, 0x00, 0x42, 0x09, 0x00, 0x06, 0x07, 0x01, 0x80, 0x00};
