@@ -299,6 +299,20 @@ TEST_F(WriteImageTest, BlockOutsideTheFileIsRefusedRatherThanGrowingTheFile) {
   expect_unchanged();
 }
 
+TEST_F(WriteImageTest, TilesThatCannotBePackedAreRefusedBeforeAnyPrompt) {
+  // 60000 bytes of noise grow by an eighth when packed: more than a block can hold.
+  uint32_t state = 3;
+  for (int i = 0; i < 60000; ++i) {
+    state = state * 1664525u + 1013904223u;
+    set().tile_data[i] = static_cast<uint8_t>(state >> 24);
+  }
+  set().decoded_size = 60000;
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.kinds(), std::vector<std::string>{"message:Write Error"});
+  EXPECT_EQ(ui.shown[0].text, kPackRefusedText);
+  expect_unchanged();
+}
+
 TEST_F(WriteImageTest, NothingHappensWithoutARomAndUndecodedGraphicsAreNotWritten) {
   set().loaded_entry = -1;
   set().failed_entry = 0x1F0;

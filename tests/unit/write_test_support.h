@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <share.h>
+#endif
 #if defined(__linux__)
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -285,11 +288,24 @@ inline bool set_immutable(const std::string& path, bool on) {
 // *kept_path. A read-only mode is enough for an ordinary user; root ignores file modes, so then
 // the file is made immutable, and where that is not possible it is moved aside and a directory
 // takes its name (no one can open a directory for update).
+#if defined(_WIN32)
+// A handle that denies writing to everyone else, held while the file is to stay unwritable.
+inline std::FILE* g_write_blocker = nullptr;
+#endif
+
 inline void make_unwritable(const std::string& path, std::string* kept_path) {
   namespace fs = std::filesystem;
   *kept_path = path;
   fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   if (!can_open_for_update(path)) return;
+#if defined(_WIN32)
+  // Windows (and Wine run as root) may still let the owner write: a share mode that denies
+  // writing stops every other open for update.
+  g_write_blocker = _fsopen(path.c_str(), "rb", _SH_DENYWR);
+  ASSERT_NE(g_write_blocker, nullptr);
+  ASSERT_FALSE(can_open_for_update(path));
+  return;
+#endif
 #if defined(__linux__)
   if (set_immutable(path, true) && !can_open_for_update(path)) return;
   set_immutable(path, false);
@@ -303,6 +319,10 @@ inline void make_unwritable(const std::string& path, std::string* kept_path) {
 inline void restore_writable(const std::string& path, const std::string& kept_path) {
   namespace fs = std::filesystem;
   std::error_code ignored;
+#if defined(_WIN32)
+  if (g_write_blocker != nullptr) std::fclose(g_write_blocker);
+  g_write_blocker = nullptr;
+#endif
   if (kept_path != path) {
     fs::remove(path, ignored);
     fs::rename(kept_path, path, ignored);
