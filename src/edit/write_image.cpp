@@ -56,6 +56,12 @@ int pack_and_verify(const SpriteWorkingSet& set, std::vector<uint8_t>* packed, U
     ui.message(kWriteErrorTitle, kPackRefusedText);
     return -1;
   }
+  // Loading reads a packed block through a buffer of kPackedReadSize bytes: a longer block
+  // would be written but could never be decoded again.
+  if (size > kPackedReadSize) {
+    ui.message(kWriteErrorTitle, pack_too_long_text(size));
+    return -1;
+  }
   std::vector<uint8_t> check(kPackedBufferSize);
   int packed_size = 0;
   const int decoded = unpack_block(packed->data(), static_cast<size_t>(size), 0, check.data(),

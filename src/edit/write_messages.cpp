@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "edit/write_image.h"
+#include "sprite/sprite_data.h"
 
 namespace vcv {
 
@@ -26,6 +27,15 @@ const char kPackRefusedText[] =
     "The tile data cannot be compressed into one block. Nothing was written.";
 const char kPackVerifyText[] =
     "The compressed data does not decode back to the tile data. Nothing was written.";
+std::string pack_too_long_text(int packed_size) {
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "The compressed data would be %06X bytes, but graphics blocks are read back at "
+                "most %06X bytes long. Nothing was written.",
+                static_cast<unsigned>(packed_size), static_cast<unsigned>(kPackedReadSize));
+  return text;
+}
+
 const char kPointerReadBackText[] =
     "The graphics pointer read back from the ROM file differs from the one written.";
 const char kNotDecodedText[] =

@@ -26,6 +26,8 @@ extern const char kNotWritableText[];
 extern const char kOutsideFileText[];
 extern const char kPackRefusedText[];
 extern const char kPackVerifyText[];
+// The packed block is longer than the loader reads back; the text takes the size (%06X).
+std::string pack_too_long_text(int packed_size);
 extern const char kPointerReadBackText[];
 extern const char kNotDecodedText[];
 extern const char kTableReadBackText[];

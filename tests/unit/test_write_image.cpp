@@ -313,6 +313,24 @@ TEST_F(WriteImageTest, TilesThatCannotBePackedAreRefusedBeforeAnyPrompt) {
   expect_unchanged();
 }
 
+TEST_F(WriteImageTest, PackedBlockLongerThanTheLoaderReadsIsRefused) {
+  // 30000 bytes of noise pack into more than 0x8000 bytes: such a block would be written but
+  // never load again.
+  uint32_t state = 11;
+  for (int i = 0; i < 30000; ++i) {
+    state = state * 1664525u + 1013904223u;
+    set().tile_data[i] = static_cast<uint8_t>(state >> 24);
+  }
+  set().decoded_size = 30000;
+  std::vector<uint8_t> packed(kPackedBufferSize);
+  const int size = pack_block_best(set().tile_data, 30000, packed.data(), kPackedBufferSize);
+  ASSERT_GT(size, kPackedReadSize);
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.kinds(), std::vector<std::string>{"message:Write Error"});
+  EXPECT_EQ(ui.shown[0].text, pack_too_long_text(size));
+  expect_unchanged();
+}
+
 TEST_F(WriteImageTest, NothingHappensWithoutARomAndUndecodedGraphicsAreNotWritten) {
   set().loaded_entry = -1;
   set().failed_entry = 0x1F0;
