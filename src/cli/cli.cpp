@@ -1,9 +1,7 @@
 #include "cli/cli.h"
-
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/portability.h"
 
 namespace vcv::cli {
 
@@ -103,27 +101,6 @@ std::vector<std::string> ArgReader::positionals() {
     if (arg.size() > 1 && arg[0] == '-' && error_.empty()) error_ = "unknown option " + arg;
   }
   return args_;
-}
-
-bool read_file(const std::string& path, std::vector<unsigned char>* bytes) {
-  std::FILE* file = fopen_utf8(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  bytes->clear();
-  unsigned char buffer[65536];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes->insert(bytes->end(), buffer, buffer + got);
-  }
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
-}
-
-bool write_file(const std::string& path, const std::vector<unsigned char>& bytes) {
-  std::FILE* file = fopen_utf8(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && ok;
 }
 
 }  // namespace vcv::cli

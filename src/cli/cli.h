@@ -41,9 +41,6 @@ class ArgReader {
   std::string error_;
 };
 
-// Reads or writes a whole file; false on any failure.
-bool read_file(const std::string& path, std::vector<unsigned char>* bytes);
-bool write_file(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // One command: its name, a one-line synopsis for --help, and its handler.
 struct Command {

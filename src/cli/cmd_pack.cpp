@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "platform/file_io.h"
 #include "sprite/codec.h"
 
 namespace vcv::cli {
@@ -61,7 +62,7 @@ int cmd_pack(const std::vector<std::string>& args, Streams streams) {
   }
 
   std::vector<unsigned char> input;
-  if (!read_file(files[0], &input)) {
+  if (!read_whole_file(files[0], &input)) {
     std::fprintf(streams.err, "vantorchar pack: cannot read %s\n", files[0].c_str());
     return kExitFailure;
   }
@@ -86,7 +87,7 @@ int cmd_pack(const std::vector<std::string>& args, Streams streams) {
     return kExitFailure;
   }
   block.resize(static_cast<size_t>(size));
-  if (!write_file(files[1], block)) {
+  if (!write_whole_file(files[1], block)) {
     std::fprintf(streams.err, "vantorchar pack: cannot write %s\n", files[1].c_str());
     return kExitFailure;
   }
@@ -110,7 +111,7 @@ int cmd_unpack(const std::vector<std::string>& args, Streams streams) {
   if (files.size() != 2) return usage_error(streams, "unpack", kUnpackUsage, "needs IN and OUT");
 
   std::vector<unsigned char> source;
-  if (!read_file(files[0], &source)) {
+  if (!read_whole_file(files[0], &source)) {
     std::fprintf(streams.err, "vantorchar unpack: cannot read %s\n", files[0].c_str());
     return kExitFailure;
   }
@@ -131,7 +132,7 @@ int cmd_unpack(const std::vector<std::string>& args, Streams streams) {
     return kExitFailure;
   }
   decoded.resize(static_cast<size_t>(size));
-  if (!write_file(files[1], decoded)) {
+  if (!write_whole_file(files[1], decoded)) {
     std::fprintf(streams.err, "vantorchar unpack: cannot write %s\n", files[1].c_str());
     return kExitFailure;
   }

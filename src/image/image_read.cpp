@@ -3,27 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/portability.h"
+#include "platform/file_io.h"
 
 namespace vcv {
 
 namespace {
 
 const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-
-bool read_whole_file(const std::string& path, std::vector<uint8_t>* bytes) {
-  std::FILE* file = fopen_utf8(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  bytes->clear();
-  uint8_t buffer[65536];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes->insert(bytes->end(), buffer, buffer + got);
-  }
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
-}
 
 }  // namespace
 

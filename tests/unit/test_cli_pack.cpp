@@ -8,6 +8,7 @@
 
 #include "bench_data.h"
 #include "cli/cli.h"
+#include "platform/file_io.h"
 #include "sprite/codec.h"
 
 namespace vcv {
@@ -69,12 +70,12 @@ void expect_one_line_error(const Outcome& outcome, int code) {
 
 TEST_F(CliPack, PackThenUnpackRoundTrips) {
   const Bytes picture = testdata::sprite_tiles(5000, 41);
-  ASSERT_TRUE(cli::write_file(file("in.bin"), picture));
+  ASSERT_TRUE(write_whole_file(file("in.bin"), picture));
   const Outcome packed = run({"pack", file("in.bin"), file("block.bin")});
   ASSERT_EQ(packed.code, 0) << packed.err;
 
   Bytes block;
-  ASSERT_TRUE(cli::read_file(file("block.bin"), &block));
+  ASSERT_TRUE(read_whole_file(file("block.bin"), &block));
   Bytes expected(kPackedBufferSize);
   const int size = pack_block_best(picture.data(), static_cast<int>(picture.size()),
                                    expected.data(), kPackedBufferSize);
@@ -87,13 +88,13 @@ TEST_F(CliPack, PackThenUnpackRoundTrips) {
   EXPECT_EQ(unpacked.out,
             "decoded=" + std::to_string(picture.size()) + " packed=" + std::to_string(size) + "\n");
   Bytes decoded;
-  ASSERT_TRUE(cli::read_file(file("out.bin"), &decoded));
+  ASSERT_TRUE(read_whole_file(file("out.bin"), &decoded));
   EXPECT_EQ(decoded, picture);
 }
 
 TEST_F(CliPack, ModesAndSearchesSelectTheEncoder) {
   const Bytes run20(20, 0x07);
-  ASSERT_TRUE(cli::write_file(file("in.bin"), run20));
+  ASSERT_TRUE(write_whole_file(file("in.bin"), run20));
   const Outcome long_mode =
       run({"pack", "--mode", "long", "--search=scan", file("in.bin"), file("long.bin")});
   ASSERT_EQ(long_mode.code, 0) << long_mode.err;
@@ -101,7 +102,7 @@ TEST_F(CliPack, ModesAndSearchesSelectTheEncoder) {
   const Outcome short_mode = run({"pack", "--mode=short", file("in.bin"), file("short.bin")});
   EXPECT_EQ(short_mode.out, "packed=10\n");
   Bytes block;
-  ASSERT_TRUE(cli::read_file(file("long.bin"), &block));
+  ASSERT_TRUE(read_whole_file(file("long.bin"), &block));
   EXPECT_EQ(block, (Bytes{0x00, 0x00, 0x03, 0x0A, 0x00, 0x0A, 0x07, 0x01, 0xF0, 0x07, 0x00}));
 }
 
@@ -109,7 +110,7 @@ TEST_F(CliPack, UnpackFindsABlockAtAnOffset) {
   Bytes container(0x30, 0xAA);
   const Bytes block{0x00, 0x00, 0x42, 0x09, 0x00, 0x06, 0x07, 0x01, 0x80, 0x00};
   container.insert(container.end(), block.begin(), block.end());
-  ASSERT_TRUE(cli::write_file(file("rom.bin"), container));
+  ASSERT_TRUE(write_whole_file(file("rom.bin"), container));
   const Outcome outcome = run({"unpack", file("rom.bin"), file("out.bin"), "--offset", "0x30"});
   ASSERT_EQ(outcome.code, 0) << outcome.err;
   EXPECT_EQ(outcome.out, "decoded=20 packed=10\n");
@@ -121,9 +122,9 @@ TEST_F(CliPack, UnpackFindsABlockAtAnOffset) {
 }
 
 TEST_F(CliPack, FailuresAndUsageErrorsSayWhyInOneLine) {
-  ASSERT_TRUE(cli::write_file(file("small.bin"), Bytes{1, 2, 3}));
-  ASSERT_TRUE(cli::write_file(file("big.bin"), Bytes(kMaxDecodedInput + 1, 0)));
-  ASSERT_TRUE(cli::write_file(file("noise.bin"), testdata::random_bytes(kMaxDecodedInput, 5)));
+  ASSERT_TRUE(write_whole_file(file("small.bin"), Bytes{1, 2, 3}));
+  ASSERT_TRUE(write_whole_file(file("big.bin"), Bytes(kMaxDecodedInput + 1, 0)));
+  ASSERT_TRUE(write_whole_file(file("noise.bin"), testdata::random_bytes(kMaxDecodedInput, 5)));
 
   expect_one_line_error(run({"pack", file("missing.bin"), file("o.bin")}), 1);
   expect_one_line_error(run({"pack", file("big.bin"), file("o.bin")}), 1);
