@@ -1,7 +1,7 @@
 #include "cli/cli.h"
+
 #include <cerrno>
 #include <cstdlib>
-
 
 namespace vcv::cli {
 
