@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "demo/demo_rom.h"
 #include "panel_test_ui.h"
+#include "res/resource.h"
 #include "rom/open_rom.h"
 #include "view/app_state.h"
 
@@ -95,6 +97,23 @@ TEST(OpenRom, ACopierHeaderIsSkipped) {
   EXPECT_EQ(app.rom_file.base(), 0);
   ASSERT_EQ(open_rom(app, ui, write_file("open_rom_empty.smc", 0, 0)), 1);
   EXPECT_EQ(app.rom_file.base(), 0);
+}
+
+// On a ROM whose first entry has several images the refresh keeps an image number that is in
+// range, so only the reset itself can bring it back to 0.
+TEST(OpenRom, StartsAtTheFirstImageEvenWhereThatNumberWouldStillFit) {
+  AppState app;
+  PanelTestUi ui;
+  const std::string path = ::testing::TempDir() + "open_rom_demo.sfc";
+  std::string error;
+  ASSERT_TRUE(demo::write_demo_rom(path, &error)) << error;
+  ASSERT_EQ(open_rom(app, ui, path), 1);
+  ASSERT_GT(app.view.image_count, 1);
+  app.view.sequence_mode = 0;
+  app.view.image_no = 1;
+  ASSERT_EQ(open_rom(app, ui, path), 1);
+  EXPECT_EQ(app.view.image_no, 0);
+  EXPECT_EQ(ui.texts[IDC_IMAGE_FIELD], "00");
 }
 
 }  // namespace
