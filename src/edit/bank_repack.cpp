@@ -80,6 +80,9 @@ int place_blocks(RomFile& rom, const BankRegion& region, int own_offset, int new
       if (original_size < 0) return kRepackUndecodable;
       size = repack_stored_block(rom, region.bank, offset, block.data(), scratch.data(), search);
       if (size < 0) return kRepackUndecodable;
+      // Loading reads a block through kPackedReadSize bytes. A block that another encoder stored
+      // more densely than ours can come out longer than that, and would never load again.
+      if (size > kPackedReadSize) return kRepackUndecodable;
       if (!decodes_to(block.data(), size, original.data(), original_size, kRepackDecodeLimit,
                       &scratch)) {
         return kRepackVerifyFailed;

@@ -16,7 +16,8 @@ class RomFile;
 enum RepackError : int {
   kRepackNoRegion = -1,         // the image's bank has no row in the bank region table
   kRepackDoesNotFit = -2,       // the blocks, back to back, reach or pass the region's end
-  kRepackUndecodable = -3,      // a block of the region cannot be decoded (or re-encoded)
+  kRepackUndecodable = -3,      // a block of the region cannot be decoded, or re-encoded
+                                //   into a block that loading can read back
   kRepackImageOutsideRegion = -4,  // the image's own block lies in its bank but outside the region
   kRepackNotWritable = -5,      // the ROM file cannot be opened for update; nothing written
   kRepackVerifyFailed = -6,     // a re-encoded block does not decode back; nothing written

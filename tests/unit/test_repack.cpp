@@ -224,6 +224,51 @@ TEST_F(RepackTest, PlainGraphicsInsideTheRegionFailWithCode8) {
   expect_unchanged();
 }
 
+// A valid block that another encoder made with groups of 63 items (one flag byte per 63 literals)
+// stores noise far more densely than groups of 8 can: `chunks` groups of 62 literals and one
+// back-reference, 65 bytes of output each.
+std::vector<uint8_t> block_of_long_groups(int chunks) {
+  std::vector<uint8_t> block = {0x00, 0x00};  // the first control record follows at once
+  uint32_t state = 4242;
+  auto noise = [&state]() {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<uint8_t>(state >> 24);
+  };
+  for (int c = 0; c < chunks; ++c) {
+    const size_t next_control = block.size() + 3 + 1 + 7 + 2 + 55;
+    block.push_back(0x40 | 63);  // short-window mode, 63 items in the next group
+    block.push_back(static_cast<uint8_t>(next_control));
+    block.push_back(static_cast<uint8_t>(next_control >> 8));
+    block.push_back(0x80);  // item 7 is a back-reference, every other item a literal
+    for (int i = 0; i < 7; ++i) block.push_back(noise());
+    block.push_back(0x07);  // distance 7, length 3
+    block.push_back(0x00);
+    for (int i = 0; i < 55; ++i) block.push_back(noise());
+  }
+  block.push_back(0x40);  // end marker
+  return block;
+}
+
+TEST_F(RepackTest, ReencodedBlockLongerThanTheLoaderReadsFailsWithCode3) {
+  // Graphics 30 at D6:0000 loads (its block is shorter than the loader reads), but the tool's
+  // encoder needs more than that for its pictures: once repacked it could never be loaded again.
+  const std::vector<uint8_t> dense = block_of_long_groups(462);
+  ASSERT_LE(static_cast<int>(dense.size()), kPackedReadSize);
+  std::copy(dense.begin(), dense.end(), rom.bytes.begin() + static_cast<long>(file_pos(0xD6, 0)));
+  rom.set_pointer(30, 0xD6, 0x0000);
+  const std::vector<uint8_t> pictures = decode_graphics(rom.bytes, 30);
+  ASSERT_EQ(pictures.size(), 462u * 65u);
+  ASSERT_GT(packed_size_of(pictures), kPackedReadSize);
+  rom.place_packed(kB, 0xD6, 0x9000, picture_b);
+  open_and_load(kB);
+  grow_and_repack(kB, 11);
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
+                                                  "position:D69000"}));
+  EXPECT_EQ(ui.shown[1].text, failure_text(3));
+  expect_unchanged();
+}
+
 TEST_F(RepackTest, ReadOnlyRomStopsTheCommandWithNothingWritten) {
   open_and_load(kB);
   grow_and_repack(kB, 10);
