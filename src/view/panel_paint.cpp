@@ -166,6 +166,7 @@ bool point_in_area(int x, int y, const Rect& area) {
 void Surface::resize(int new_width, int new_height, uint32_t pixel) {
   width = std::max(new_width, 0);
   height = std::max(new_height, 0);
+  background = pixel;
   pixels.assign(static_cast<size_t>(width) * height, pixel);
 }
 
@@ -206,10 +207,14 @@ uint32_t pixel_to_display(uint32_t p) { return display_to_pixel(p); }
 
 std::vector<Rect> paint_panel(AppState& app, PanelPainter& painter, const ViewAreas& areas,
                               bool boundaries, Surface& surface) {
+  // Outlines beyond the frame area stay in the surface; wipe them so that a later, wider frame
+  // rectangle does not copy them to the screen again.
+  surface.fill(painter.last_outlines, surface.background);
   paint_frame(app.display, areas.frame, surface);
   Rect frame_drawn = areas.frame;
   // Without a ROM the panel shows nothing: no outlines of a record that was never read.
   if (boundaries && app.rom_open()) frame_drawn = paint_boundaries(app, areas.frame, surface);
+  painter.last_outlines = frame_drawn;
   paint_sheet(app, painter, areas.sheet, surface);
   paint_swatches(app.display, areas.palette, surface);
   return {clip(frame_drawn, surface), clip(areas.sheet, surface), clip(areas.palette, surface)};

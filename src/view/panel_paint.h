@@ -43,6 +43,7 @@ bool point_in_area(int x, int y, const Rect& area);
 // 32-bit device-independent bitmap).
 struct Surface {
   int width = 0, height = 0;
+  uint32_t background = 0;  // the fill given to resize: what lies under the drawing areas
   std::vector<uint32_t> pixels;
 
   void resize(int new_width, int new_height, uint32_t fill);
@@ -61,6 +62,7 @@ uint32_t pixel_to_display(uint32_t pixel);
 struct PanelPainter {
   std::vector<uint32_t> sheet_picture;  // 128 x 512
   int sheet_rebuilds = 0;               // how often the sheet picture was drawn again
+  Rect last_outlines;  // where the last block outlines lay, to be wiped before the next paint
 };
 
 // Paints the three areas into `surface` (which covers the panel's client area) and returns the

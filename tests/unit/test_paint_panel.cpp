@@ -107,6 +107,22 @@ TEST_F(PaintPanel, BlockOutlinesAtTheirOffsetsAndTheSelectedOneInBlue) {
   EXPECT_EQ(plain.at(f.left - 48, f.top + 334), kGrey);
 }
 
+// Outlines outside the frame area stay in the surface; once another frame is painted they must
+// not be copied to the screen again as part of the new frame's wider rectangle.
+TEST_F(PaintPanel, OutlinesOfAnEarlierFrameAreNotShownAgain) {
+  const uint16_t tiles[4] = {0, 0, 0, 0};
+  set_block(0, 1, 0x80, 0x00, tiles);  // outline at (left - 48, top + 144)
+  paint(true);
+  const Rect& f = areas.frame;
+  ASSERT_EQ(surface.at(f.left - 48, f.top + 144), kRed);
+  set_block(0, 1, 0x80, 0x40, tiles);  // now at (left - 48, top + 240)
+  const std::vector<Rect> drawn = paint(true);
+  EXPECT_EQ(surface.at(f.left - 48, f.top + 240), kRed);
+  ASSERT_TRUE(point_in_area(f.left - 48, f.top + 144, drawn[0]));
+  EXPECT_EQ(surface.at(f.left - 48, f.top + 144), kGrey);
+  EXPECT_EQ(surface.at(f.left - 48 + 22, f.top + 144 + 22), kGrey);
+}
+
 TEST_F(PaintPanel, SelectedBlockBeyondTheBlockCountGetsNoBlueOutline) {
   const uint16_t tiles[4] = {0, 0, 0, 0};
   for (int b = 0; b < 4; ++b) set_block(0, b, static_cast<uint8_t>(16 * b), 0, tiles);
