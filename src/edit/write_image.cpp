@@ -75,14 +75,32 @@ int pack_and_verify(const SpriteWorkingSet& set, std::vector<uint8_t>* packed, U
   return size;
 }
 
+// The packed size of the block at bank:offset, measured as loading measures it; 0 when no block
+// that loading could read stands there.
+int stored_block_size(RomFile& rom, int bank, int offset) {
+  std::vector<uint8_t> packed(kPackedReadSize, 0);
+  rom.read_block(bank, offset, kPackedReadSize, packed.data());
+  std::vector<uint8_t> decoded(kGraphicsDecodeLimit);
+  int packed_size = 0;
+  if (unpack_block(packed.data(), packed.size(), 0, decoded.data(), kGraphicsDecodeLimit,
+                   &packed_size) < 0) {
+    return 0;
+  }
+  return packed_size;
+}
+
 // After any successful write the working set describes the block as the ROM now holds it, so a
-// later write never lands on the block's former place.
-void follow_written_block(AppState& app, int new_size) {
+// later write never lands on the block's former place. The size is measured where the pointer
+// now points: a typed address need not name the file position the data went to, and then the
+// block there is not the one just written.
+void follow_written_block(AppState& app) {
   SpriteWorkingSet& set = *app.working_set;
   const int at = pointer_entry_offset(set.assembly());
   set.graphics_offset = app.rom_file.read_word(kTableBank, at);
   set.graphics_bank = app.rom_file.read_byte(kTableBank, at + 2);
-  if (set.assembly() >= kFirstPackedGraphics) set.stored_size = new_size;
+  if (set.assembly() >= kFirstPackedGraphics) {
+    set.stored_size = stored_block_size(app.rom_file, set.graphics_bank, set.graphics_offset);
+  }
 }
 
 // The size question; true when the user chose repacking and it succeeded (the command is done),
@@ -94,7 +112,7 @@ bool offer_repacking(AppState& app, Ui& ui, const PendingWrite& pending, bool* s
                                         pending.data.data());
   if (result >= 0) {
     ui.message(kRepackSuccessTitle, repack_success_text(result));
-    follow_written_block(app, pending.new_size);
+    follow_written_block(app);
     *stop = true;
     return true;
   }
@@ -203,7 +221,7 @@ void write_image_changes(AppState& app, Ui& ui) {
                                      set.stored_size, pending.new_size))) {
     return;
   }
-  if (write_block_and_pointer(app, ui, pending, target)) follow_written_block(app, pending.new_size);
+  if (write_block_and_pointer(app, ui, pending, target)) follow_written_block(app);
 }
 
 }  // namespace vcv

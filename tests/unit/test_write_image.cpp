@@ -208,6 +208,35 @@ TEST_F(WriteImageTest, TypedAddressTakesTheBlockAndLaterWritesFollowIt) {
   expect_written(0x1100, packed_size_of(smaller), 0xC01100, smaller);
 }
 
+TEST_F(WriteImageTest, TypedAddressThatDoesNotNameTheWrittenDataKeepsTheOldBlocksSize) {
+  // The address typed is the block's present place, the file position somewhere else: the data
+  // goes to 001100 while the pointer keeps naming the old, smaller block at D6:1000.
+  const std::vector<uint8_t> grown = make_picture(kPictureTiles, kNoise + 200, 2);
+  set_tiles(grown);
+  const int grown_size = packed_size_of(grown);
+  ui.confirm_answers = {false, true};
+  ui.answer_position("D61000", "001100");
+  write_image_changes(app, ui);
+  ASSERT_EQ(ui.shown.size(), 3u);
+  rom.bytes = read_all(path);
+  EXPECT_EQ(set().graphics_offset, kOffset);
+  EXPECT_EQ(set().stored_size, stored_size);
+
+  // An edit larger than the old block but smaller than the data written elsewhere must not be
+  // written over the old block's end: it gets the size question.
+  const std::vector<uint8_t> middle = make_picture(kPictureTiles, kNoise + 100, 2);
+  const int middle_size = packed_size_of(middle);
+  ASSERT_GT(middle_size, stored_size);
+  ASSERT_LT(middle_size, grown_size);
+  set_tiles(middle);
+  ui.shown.clear();
+  ui.confirm_answers = {false};
+  ui.cancel_position();
+  write_image_changes(app, ui);
+  EXPECT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "position:D61000"}));
+  expect_unchanged();
+}
+
 TEST_F(WriteImageTest, LongTypedAddressShowsAllDigitsAndStoresItsLowThreeBytes) {
   set_tiles(make_picture(kPictureTiles, kNoise + 200, 3));
   ui.confirm_answers = {false, true};
