@@ -53,6 +53,15 @@ count_gtest() {
   echo "   $label: $ok passed, $bad failed (exit $code)"
 }
 
+# ---- layering: the portable core never includes windows.h ----
+echo "== layering check"
+if grep -rln --include='*.cpp' --include='*.h' -E '#include[[:space:]]*[<"]windows\.h[>"]' \
+    "$root/src" "$root/tests/unit" "$root/bench" "$root/fuzz" | grep -v "^$root/src/app/"; then
+  note_fail 1 "windows.h outside src/app"
+else
+  note_pass 1
+fi
+
 # ---- native ----
 if configure_and_build native -DCMAKE_BUILD_TYPE=Release; then
   echo "== native unit tests"
