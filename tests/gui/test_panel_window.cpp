@@ -191,9 +191,12 @@ TEST_F(PanelWindow, BrowsingAnEntrysAnimations) {
   click_button(IDC_TABLE_BUTTON);
   EXPECT_EQ(text(IDC_TABLE_BUTTON), "0");
 
+  const int sheet_rebuilds = app.painter.sheet_rebuilds;
   scroll(IDC_WEAPON_ARROWS, SB_LINELEFT);
   EXPECT_EQ(text(IDC_WEAPON_FIELD), "1F");
-  EXPECT_EQ(set.loaded_entry, entry);  // loaded again with the new weapon colours
+  // The entry was read again with the new weapon colours, so its tile sheet was drawn anew.
+  EXPECT_EQ(set.loaded_entry, entry);
+  EXPECT_EQ(app.painter.sheet_rebuilds, sheet_rebuilds + 1);
 }
 
 TEST_F(PanelWindow, SteppingThroughImages) {
