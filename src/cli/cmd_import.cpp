@@ -121,14 +121,17 @@ int fail(Streams streams, const std::string& why) {
 // The picture as the clipboard block Paste All Img takes; empty (with `why`) when it is larger
 // than the paste's scratch buffer.
 std::vector<uint8_t> picture_block(const IndexedImage& image, std::string* why) {
+  const std::string size = std::to_string(image.width) + "x" + std::to_string(image.height);
   const long long stored = static_cast<long long>(dib_row_stride(image.width)) * image.height;
   if (stored > kPasteAllScratch) {
-    *why = "the picture (" + std::to_string(image.width) + "x" + std::to_string(image.height) +
-           ") is larger than the tile sheet (128x640)";
+    *why = "the picture (" + size + ") is larger than the tile sheet (128x640)";
     return {};
   }
   const uint32_t no_colours[16] = {};
-  return build_dib(image.pixels.data(), image.width, image.height, 16, no_colours);
+  std::vector<uint8_t> block =
+      build_dib(image.pixels.data(), image.width, image.height, 16, no_colours);
+  if (block.empty()) *why = "the picture (" + size + ") cannot be taken as a bitmap";
+  return block;
 }
 
 }  // namespace

@@ -217,6 +217,24 @@ TEST_F(CliImportTest, UsageAndPictureErrors) {
   EXPECT_TRUE(read_all(rom) == demo_rom_bytes());
 }
 
+#ifdef VANTOR_HAVE_PNG
+TEST_F(CliImportTest, PictureTooWideForABitmapIsRefusedWithItsSize) {
+  // Few enough pixels for the paste, but wider than a clipboard bitmap is built.
+  IndexedImage image;
+  image.width = 40000;
+  image.height = 2;
+  image.colour_count = 16;
+  image.pixels.assign(static_cast<size_t>(image.width) * image.height, 1);
+  const std::string picture = folder + "/wide.png";
+  std::string error;
+  ASSERT_TRUE(write_indexed_image(image, picture, &error)) << error;
+  const CliRun wide = run({"import", rom, "--entry", "7", picture, "--yes"});
+  EXPECT_EQ(wide.code, cli::kExitFailure);
+  EXPECT_NE(wide.err.find("40000x2"), std::string::npos) << wide.err;
+  EXPECT_TRUE(read_all(rom) == demo_rom_bytes());
+}
+#endif
+
 #ifndef _WIN32
 bool have_convert() { return std::system("convert -version > /dev/null 2>&1") == 0; }
 
