@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/byte_order.h"
+
 namespace vcv {
 
 namespace {
@@ -15,42 +17,26 @@ constexpr size_t kCompressionField = 16;
 constexpr size_t kColoursUsedField = 32;
 constexpr int kRowAlignment = 4;
 
-uint32_t read_u32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-int32_t read_i32(const uint8_t* p) {
-  const uint32_t value = read_u32(p);
-  int32_t result;
-  std::memcpy(&result, &value, sizeof result);
-  return result;
-}
-
-uint16_t read_u16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
 }  // namespace
 
 int parse_dib(const uint8_t* block, size_t size, uint8_t* pixels, size_t capacity, DibInfo* info) {
   if (block == nullptr || pixels == nullptr || info == nullptr) return kDibTruncated;
   if (size < static_cast<size_t>(kDibMinHeaderSize)) return kDibTruncated;
 
-  const uint64_t header_size = read_u32(block + kSizeField);
+  const uint64_t header_size = load_le32(block + kSizeField);
   if (header_size < static_cast<uint64_t>(kDibMinHeaderSize)) return kDibBadHeader;
   if (header_size > size) return kDibTruncated;
-  if (read_u16(block + kBitCountField) != 8) return kDibNotEightBit;
-  if (read_u32(block + kCompressionField) != 0) return kDibCompressed;
+  if (load_le16(block + kBitCountField) != 8) return kDibNotEightBit;
+  if (load_le32(block + kCompressionField) != 0) return kDibCompressed;
 
-  const int64_t width = read_i32(block + kWidthField);
-  const int64_t stored_height = read_i32(block + kHeightField);
+  const int64_t width = load_le32_signed(block + kWidthField);
+  const int64_t stored_height = load_le32_signed(block + kHeightField);
   // A negative height means the rows are stored top-down; its magnitude is the height.
   const bool top_down = stored_height < 0;
   const int64_t height = top_down ? -stored_height : stored_height;
   if (width <= 0 || height <= 0) return kDibBadHeader;
 
-  uint64_t colour_count = read_u32(block + kColoursUsedField);
+  uint64_t colour_count = load_le32(block + kColoursUsedField);
   if (colour_count == 0) colour_count = kDibMaxColourCount;
   if (colour_count > static_cast<uint64_t>(kDibMaxColourCount)) return kDibTooManyColours;
 

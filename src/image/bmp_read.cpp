@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "image/image_read.h"
+#include "platform/byte_order.h"
 
 namespace vcv {
 
@@ -20,17 +21,6 @@ constexpr int kMaxColours = 256;
 const char kTrueColourText[] =
     "is a true-colour image; save it as an indexed (palette) image of at most 256 colours";
 
-uint32_t u32_at(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-int32_t i32_at(const uint8_t* p) {
-  const uint32_t value = u32_at(p);
-  int32_t result;
-  std::memcpy(&result, &value, sizeof result);
-  return result;
-}
-uint16_t u16_at(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 struct BmpLayout {
   int64_t width = 0;
@@ -52,18 +42,18 @@ bool read_layout(const std::vector<uint8_t>& bytes, BmpLayout* layout, IndexedIm
     return fail(error, "not a BMP file, or cut short");
   }
   const uint8_t* info = bytes.data() + kFileHeaderSize;
-  const uint64_t header_size = u32_at(info);
+  const uint64_t header_size = load_le32(info);
   if (header_size < kInfoHeaderMin) {
     return fail(error, "BMP with an old or unknown header version is not supported");
   }
   if (kFileHeaderSize + header_size > bytes.size()) return fail(error, "BMP header is cut short");
-  layout->width = i32_at(info + 4);
-  const int64_t stored_height = i32_at(info + 8);
+  layout->width = load_le32_signed(info + 4);
+  const int64_t stored_height = load_le32_signed(info + 8);
   layout->top_down = stored_height < 0;
   layout->height = layout->top_down ? -stored_height : stored_height;
-  layout->bits = u16_at(info + 14);
-  layout->compression = u32_at(info + 16);
-  layout->pixel_start = u32_at(bytes.data() + 10);
+  layout->bits = load_le16(info + 14);
+  layout->compression = load_le32(info + 16);
+  layout->pixel_start = load_le32(bytes.data() + 10);
   if (layout->width <= 0 || layout->height <= 0) return fail(error, "BMP has no pixels");
   if (layout->width * layout->height > kMaxReadPixels) return fail(error, "BMP is too large");
   if (layout->bits > 8) return fail(error, "BMP " + std::string(kTrueColourText));
@@ -80,7 +70,7 @@ bool read_layout(const std::vector<uint8_t>& bytes, BmpLayout* layout, IndexedIm
     return fail(error, "a run-length encoded BMP cannot be stored top-down");
   }
   // The colour table follows the info header; it is optional for the pixel values themselves.
-  uint64_t colours = u32_at(info + 32);
+  uint64_t colours = load_le32(info + 32);
   if (colours == 0 || colours > static_cast<uint64_t>(1) << layout->bits) {
     colours = static_cast<uint64_t>(1) << layout->bits;
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bench_data.h"
+#include "codec_test_support.h"
 #include "sprite/codec.h"
 #include "sprite/codec_lookahead.h"
 
@@ -14,21 +15,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes pack(const Bytes& input, PackMode mode) {
-  Bytes out(kPackedBufferSize);
-  const int size = pack_block(input.data(), static_cast<int>(input.size()), out.data(),
-                              kPackedBufferSize, mode);
-  out.resize(size < 0 ? 0 : static_cast<size_t>(size));
-  return out;
-}
-
-Bytes pack_best(const Bytes& input) {
-  Bytes out(kPackedBufferSize);
-  const int size = pack_block_best(input.data(), static_cast<int>(input.size()), out.data(),
-                                   kPackedBufferSize);
-  out.resize(size < 0 ? 0 : static_cast<size_t>(size));
-  return out;
-}
+using codec_test::pack;
+using codec_test::pack_best;
 
 struct Decoded {
   int result = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench_data.h"
+#include "codec_test_support.h"
 #include "rom/rom_file.h"
 #include "sprite/codec.h"
 
@@ -52,21 +53,8 @@ class CodecRepack : public ::testing::Test {
   RomFile rom_;
 };
 
-Bytes pack(const Bytes& input, PackMode mode) {
-  Bytes out(kPackedBufferSize);
-  const int size = pack_block(input.data(), static_cast<int>(input.size()), out.data(),
-                              kPackedBufferSize, mode);
-  out.resize(size < 0 ? 0 : static_cast<size_t>(size));
-  return out;
-}
-
-Bytes pack_best(const Bytes& input) {
-  Bytes out(kPackedBufferSize);
-  const int size = pack_block_best(input.data(), static_cast<int>(input.size()), out.data(),
-                                   kPackedBufferSize);
-  out.resize(size < 0 ? 0 : static_cast<size_t>(size));
-  return out;
-}
+using codec_test::pack;
+using codec_test::pack_best;
 
 TEST_F(CodecRepack, StoredBlockComesBackInTheShorterMode) {
   const Bytes picture = testdata::sprite_tiles(12000, 31);
