@@ -14,6 +14,7 @@
 #include "sprite/directory.h"
 #include "sprite/tiles.h"
 #include "write_test_support.h"
+#include "cli_test_support.h"
 
 namespace vcv {
 namespace {
@@ -31,31 +32,9 @@ std::string picture_name(const std::string& stem, bool png) {
   return stem + (png && kHavePng ? ".png" : ".bmp");
 }
 
-struct CliRun {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
+using cli_test::CliRun;
 
-std::string slurp(std::FILE* f) {
-  std::string text;
-  std::rewind(f);
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
-  std::fclose(f);
-  return text;
-}
-
-CliRun run(const std::vector<std::string>& args) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  CliRun result;
-  result.code = cli::run_cli(args, {out, err});
-  result.out = slurp(out);
-  result.err = slurp(err);
-  return result;
-}
+CliRun run(const std::vector<std::string>& args) { return cli_test::run_captured(args); }
 
 std::string hex(int value) {
   char text[16];

@@ -13,33 +13,16 @@
 #include "rom/rom_file.h"
 #include "sprite/directory.h"
 #include "sprite/frames.h"
+#include "cli_test_support.h"
 
 namespace vcv {
 namespace {
 
 using demo::DemoRomFacts;
 
-struct CliResult {
-  int code;
-  std::string out, err;
-};
+using CliResult = cli_test::CliRun;
 
-std::string drain(std::FILE* file) {
-  std::string text;
-  std::rewind(file);
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-  std::fclose(file);
-  return text;
-}
-
-CliResult run(const std::vector<std::string>& args) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  const int code = cli::run_cli(args, {out, err});
-  return {code, drain(out), drain(err)};
-}
+CliResult run(const std::vector<std::string>& args) { return cli_test::run_captured(args); }
 
 class CliSpriteTest : public ::testing::Test {
  protected:

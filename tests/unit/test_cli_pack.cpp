@@ -10,37 +10,16 @@
 #include "cli/cli.h"
 #include "platform/file_io.h"
 #include "sprite/codec.h"
+#include "cli_test_support.h"
 
 namespace vcv {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-struct Outcome {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = cli_test::CliRun;
 
-std::string read_back(std::FILE* file) {
-  std::string text;
-  std::rewind(file);
-  char buffer[1024];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-  std::fclose(file);
-  return text;
-}
-
-Outcome run(const std::vector<std::string>& args) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  Outcome outcome;
-  outcome.code = cli::run_cli(args, {out, err});
-  outcome.out = read_back(out);
-  outcome.err = read_back(err);
-  return outcome;
-}
+Outcome run(const std::vector<std::string>& args) { return cli_test::run_captured(args); }
 
 class CliPack : public ::testing::Test {
  protected:
