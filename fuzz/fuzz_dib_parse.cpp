@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_target.h"
+
 #include "edit/dib_parse.h"
 #include "edit/tile_info_parse.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+VCV_FUZZ_TARGET(fuzz_dib_parse) {
   // An exact-size copy, so that any read past the block is caught.
   std::unique_ptr<uint8_t[]> block(new uint8_t[size == 0 ? 1 : size]);
   if (size > 0) std::memcpy(block.get(), data, size);
@@ -20,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (vcv::parse_dib(block.get(), size, pixels.data(), capacity, &info) == vcv::kDibOk) {
     if (info.width <= 0 || info.height <= 0 ||
         static_cast<size_t>(info.width) * static_cast<size_t>(info.height) > capacity) {
-      __builtin_trap();
+      vcv::fuzz::fail("an accepted bitmap does not fit the capacity");
     }
   }
   // The same bytes as a Tile Info text.

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_target.h"
+
 #include "sprite/codec.h"
 
 namespace {
@@ -27,7 +29,9 @@ void check_round_trip(const std::vector<uint8_t>& input, const std::vector<uint8
                       int size) {
   if (size == vcv::kPackRefused) {
     // Only input that cannot shrink enough may be refused.
-    if (input.size() * 9 / 8 + 8 < static_cast<size_t>(vcv::kPackedBufferSize)) __builtin_trap();
+    if (input.size() * 9 / 8 + 8 < static_cast<size_t>(vcv::kPackedBufferSize)) {
+      vcv::fuzz::fail("compressible input refused");
+    }
     return;
   }
   std::vector<uint8_t> exact(block.begin(), block.begin() + size);
@@ -35,15 +39,15 @@ void check_round_trip(const std::vector<uint8_t>& input, const std::vector<uint8
   int packed = -1;
   const int count = vcv::unpack_block(exact.data(), exact.size(), 0, decoded.data(),
                                       static_cast<int>(decoded.size()), &packed);
-  if (count != static_cast<int>(input.size()) || packed != size) __builtin_trap();
+  VCV_FUZZ_CHECK(count == static_cast<int>(input.size()) && packed == size);
   if (!input.empty() && std::memcmp(decoded.data(), input.data(), input.size()) != 0) {
-    __builtin_trap();
+    vcv::fuzz::fail("decoded bytes differ from the input");
   }
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+VCV_FUZZ_TARGET(fuzz_roundtrip) {
   if (size > static_cast<size_t>(vcv::kMaxDecodedInput)) return 0;
   const std::vector<uint8_t> input(data, data + size);
   std::vector<uint8_t> fast(vcv::kPackedBufferSize);
@@ -53,9 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check_round_trip(input, fast, fast_size);
     if (size <= kScanCheckSize) {
       const int scan_size = pack(input, scan, mode, vcv::MatchSearch::kScan);
-      if (scan_size != fast_size) __builtin_trap();
+      VCV_FUZZ_CHECK(scan_size == fast_size);
       if (fast_size > 0 && std::memcmp(fast.data(), scan.data(), static_cast<size_t>(fast_size))) {
-        __builtin_trap();
+        vcv::fuzz::fail("the indexed search and the scan pack differently");
       }
     }
   }

@@ -5,9 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_target.h"
+
 #include "sprite/codec.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+VCV_FUZZ_TARGET(fuzz_unpack) {
   if (size < 2) return 0;
   static const int kLimits[] = {1, 8, 64, 327, 1000, 4096, vcv::kRepackDecodeLimit,
                                 vcv::kPackedBufferSize};
@@ -22,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (decoded >= 0) {
     // A decoded block is shorter than the limit and lies inside the source.
     if (decoded >= limit || packed < 3 || static_cast<size_t>(packed) > source.size() - start) {
-      __builtin_trap();
+      vcv::fuzz::fail("a decoded block breaks the decoder's contract");
     }
   }
   return 0;
