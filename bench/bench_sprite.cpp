@@ -4,37 +4,30 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "demo/demo_rom.h"
-#include "rom/rom_file.h"
+#include "rom/rom_image.h"
 #include "sprite/directory.h"
 
 namespace {
 
 using vcv::demo::DemoRomFacts;
 
-// The demo ROM, written once per process to a temporary file.
-const std::string& demo_rom_path() {
-  static const std::string path = [] {
-    const std::string p =
-        (std::filesystem::temp_directory_path() / "vcv_bench_sprite.sfc").string();
-    std::string error;
-    if (!vcv::demo::write_demo_rom(p, &error)) std::fprintf(stderr, "%s\n", error.c_str());
-    return p;
+// The demo ROM, built once per process, as an opened ROM holds it.
+const vcv::RomImage& demo_rom() {
+  static const vcv::RomImage image = [] {
+    std::vector<uint8_t> bytes;
+    if (!vcv::demo::build_demo_rom(&bytes, nullptr)) std::fprintf(stderr, "no demo ROM\n");
+    return vcv::RomImage(bytes, vcv::kMappingHiRom, 0);
   }();
-  return path;
+  return image;
 }
 
 void BM_BuildSpriteDirectory(benchmark::State& state) {
-  vcv::RomFile rom;
-  if (rom.open(demo_rom_path().c_str(), vcv::kMappingHiRom, 0) != 1) {
-    state.SkipWithError("cannot open the demo ROM");
-    return;
-  }
+  const vcv::RomImage& rom = demo_rom();
   vcv::SpriteDirectory directory;
   for (auto _ : state) {
     vcv::build_sprite_directory(rom, directory);
@@ -46,11 +39,7 @@ BENCHMARK(BM_BuildSpriteDirectory)->Unit(benchmark::kMicrosecond);
 // Loads one entry again and again, as a weapon palette change forces it to.
 void BM_LoadEntry(benchmark::State& state) {
   const int entry = static_cast<int>(state.range(0));
-  vcv::RomFile rom;
-  if (rom.open(demo_rom_path().c_str(), vcv::kMappingHiRom, 0) != 1) {
-    state.SkipWithError("cannot open the demo ROM");
-    return;
-  }
+  const vcv::RomImage& rom = demo_rom();
   vcv::SpriteDirectory directory;
   vcv::build_sprite_directory(rom, directory);
   auto set = std::make_unique<vcv::SpriteWorkingSet>();

@@ -6,9 +6,9 @@
 
 #include "app/panel_dialog.h"
 #include "app/win32_ui.h"
-#include "edit/edit_commands.h"
+#include "edit/command_messages.h"
+#include "platform/text_encoding.h"
 #include "res/resource.h"
-#include "rom/open_rom.h"
 
 namespace vcv {
 namespace {
@@ -95,27 +95,45 @@ bool create_main_window(Application& app, HINSTANCE instance) {
   return true;
 }
 
+void open_rom(Application& app, const std::string& path, bool read_only) {
+  const RomOpenResult opened = app.document.open(path, read_only);
+  if (!opened.ok()) {
+    app.ui->message("Open ROM", opened.reason);
+    return;
+  }
+  SetWindowTextW(app.main_window, utf8_to_wide(app.document.title()).c_str());
+  show_panel_update(app);
+}
+
 void open_rom_from_dialog(Application& app) {
   std::string path;
-  if (app.ui->choose_rom_file(&path)) open_rom(app.state, *app.ui, path);
+  bool read_only = false;
+  if (app.ui->choose_rom_file(&path, &read_only)) open_rom(app, path, read_only);
+}
+
+void show_result(Application& app, const CommandResult& result) {
+  if (const auto shown = message_for(result)) app.ui->message(shown->title, shown->text);
 }
 
 bool on_menu_command(Application& app, int command_id) {
+  Document& document = app.document;
+  Win32Ui& ui = *app.ui;
+  CommandResult result;
   switch (command_id) {
-    case IDM_OPEN:
-      open_rom_from_dialog(app);
-      return true;
-    case IDM_COPY_IMG: copy_img(app.state, *app.ui); return true;
-    case IDM_COPY_SPRITE: copy_sprite(app.state, *app.ui); return true;
-    case IDM_PASTE_SPRITE: paste_sprite(app.state, *app.ui); return true;
-    case IDM_COPY_ALL_IMG: copy_all_img(app.state, *app.ui); return true;
-    case IDM_PASTE_ALL_IMG: paste_all_img(app.state, *app.ui); return true;
-    case IDM_WRITE_IMAGE: write_image_changes(app.state, *app.ui); return true;
-    case IDM_WRITE_PALETTE: write_palette(app.state, *app.ui); return true;
-    case IDM_WRITE_TILE_INFO: write_tile_info(app.state, *app.ui); return true;
-    default:
-      return false;
+    case IDM_OPEN: open_rom_from_dialog(app); return true;
+    case IDM_COPY_IMG: result = document.copy_img(ui); break;
+    case IDM_COPY_SPRITE: result = document.copy_sprite(ui); break;
+    case IDM_PASTE_SPRITE: result = document.paste_sprite(ui); break;
+    case IDM_COPY_ALL_IMG: result = document.copy_all_img(ui); break;
+    case IDM_PASTE_ALL_IMG: result = document.paste_all_img(ui); break;
+    case IDM_WRITE_IMAGE: result = document.write_image_changes(ui); break;
+    case IDM_WRITE_PALETTE: result = document.write_palette(ui); break;
+    case IDM_WRITE_TILE_INFO: result = document.write_tile_info(ui); break;
+    default: return false;
   }
+  show_result(app, result);
+  show_panel_update(app);
+  return true;
 }
 
 int run_message_loop() {

@@ -2,7 +2,10 @@
 // message loop.
 #pragma once
 
+#include <string>
+
 #include "app/application.h"
+#include "edit/command_result.h"
 
 namespace vcv {
 
@@ -17,6 +20,13 @@ bool on_menu_command(Application& app, int command_id);
 
 // The File > Open command: the Open dialog, then opening the chosen file.
 void open_rom_from_dialog(Application& app);
+
+// Opens a ROM (from the dialog or dropped on the panel) and shows it; a file that cannot be
+// opened leaves no ROM open and says why.
+void open_rom(Application& app, const std::string& path, bool read_only = false);
+
+// Shows the message a command's result calls for, if any.
+void show_result(Application& app, const CommandResult& result);
 
 // Runs the message loop until the quit message; returns its exit code.
 int run_message_loop();

@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/text_convert.h"
+#include "app/main_window.h"
 #include "app/win32_ui.h"
-#include "edit/edit_commands.h"
+#include "platform/text_encoding.h"
 #include "res/resource.h"
-#include "rom/open_rom.h"
 #include "view/character_list.h"
-#include "view/mouse_edit.h"
 #include "view/panel_actions.h"
 #include "view/panel_paint.h"
 
@@ -38,7 +36,7 @@ void fill_entry_list(HWND panel) {
   HWND list = GetDlgItem(panel, IDC_ENTRY_LIST);
   while (SendMessageW(list, CB_GETCOUNT, 0, 0) > 0) SendMessageW(list, CB_DELETESTRING, 0, 0);
   for (int id = 0; id < kEntryCount; ++id) {
-    const std::wstring label = utf8_to_utf16(character_list_label(id));
+    const std::wstring label = utf8_to_wide(character_list_label(id));
     SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
   }
 }
@@ -74,8 +72,8 @@ void on_paint(Application& app, HWND panel) {
     app.surface.resize(client.right, client.bottom, display_to_pixel(GetSysColor(COLOR_BTNFACE)));
   }
   const std::vector<Rect> drawn =
-      paint_panel(app.state, app.painter, panel_view_areas(panel),
-                  IsDlgButtonChecked(panel, IDC_BOUNDARIES) == BST_CHECKED, app.surface);
+      app.document.paint(app.painter, panel_view_areas(panel),
+                         IsDlgButtonChecked(panel, IDC_BOUNDARIES) == BST_CHECKED, app.surface);
   for (const Rect& r : drawn) blit_rect(dc, app.surface, r);
   EndPaint(panel, &ps);
 }
@@ -83,10 +81,84 @@ void on_paint(Application& app, HWND panel) {
 void on_dropped_files(Application& app, HDROP drop) {
   DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);  // the number of files; only the first is opened
   wchar_t name[kDroppedPathCapacity] = {};
-  if (DragQueryFileW(drop, 0, name, kDroppedPathCapacity) > 0) {
-    open_rom(app.state, *app.ui, utf16_to_utf8(name));
-  }
+  if (DragQueryFileW(drop, 0, name, kDroppedPathCapacity) > 0) open_rom(app, wide_to_utf8(name));
   DragFinish(drop);
+}
+
+// The panel's buttons and check boxes by control id.
+bool panel_command_of(int control_id, PanelCommand* command) {
+  switch (control_id) {
+    case IDC_SEQUENCE_RADIO: *command = PanelCommand::kSequenceRadio; return true;
+    case IDC_IMAGE_RADIO: *command = PanelCommand::kImageRadio; return true;
+    case IDC_FACE_BUTTON: *command = PanelCommand::kFace; return true;
+    case IDC_BOUNDARIES: *command = PanelCommand::kBoundaries; return true;
+    case IDC_BLOCK_BUTTON: *command = PanelCommand::kBlock; return true;
+    case IDC_PAGE_BUTTON: *command = PanelCommand::kPage; return true;
+    case IDC_TABLE_BUTTON: *command = PanelCommand::kAnimationTable; return true;
+    case IDC_FLIPX: *command = PanelCommand::kFlipX; return true;
+    case IDC_FLIPY: *command = PanelCommand::kFlipY; return true;
+    default: return false;
+  }
+}
+
+bool arrows_of(int bar_id, PanelArrows* bar) {
+  switch (bar_id) {
+    case IDC_ANIMATION_ARROWS: *bar = PanelArrows::kAnimation; return true;
+    case IDC_SEQUENCE_ARROWS: *bar = PanelArrows::kSequence; return true;
+    case IDC_IMAGE_ARROWS: *bar = PanelArrows::kImage; return true;
+    case IDC_WEAPON_ARROWS: *bar = PanelArrows::kWeaponPalette; return true;
+    default: return false;
+  }
+}
+
+int button_id(PanelButton button) {
+  switch (button) {
+    case PanelButton::kFace: return IDC_FACE_BUTTON;
+    case PanelButton::kBlock: return IDC_BLOCK_BUTTON;
+    case PanelButton::kPage: return IDC_PAGE_BUTTON;
+    case PanelButton::kAnimationTable: return IDC_TABLE_BUTTON;
+  }
+  return 0;
+}
+
+void set_text(HWND panel, int control_id, const std::string& text) {
+  SetDlgItemTextW(panel, control_id, utf8_to_wide(text).c_str());
+}
+
+std::string control_text(HWND panel, int control_id) {
+  HWND control = GetDlgItem(panel, control_id);
+  if (control == nullptr) return std::string();
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(control, &text[0], length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return wide_to_utf8(text);
+}
+
+// The texts of a refresh, in the order the refresh has always written them.
+void show_texts(HWND panel, const PanelTexts& texts) {
+  SendDlgItemMessageW(panel, IDC_ENTRY_LIST, CB_SETCURSEL,
+                      static_cast<WPARAM>(texts.list_selection), 0);
+  set_text(panel, IDC_ENTRY_LABEL, texts.entry_label);
+  set_text(panel, IDC_IMAGE_FIELD, texts.image_field);
+  set_text(panel, IDC_ANIMATION_FIELD, texts.animation_field);
+  set_text(panel, IDC_SEQUENCE_FIELD, texts.sequence_field);
+  set_text(panel, IDC_WEAPON_FIELD, texts.weapon_field);
+  set_text(panel, IDC_ANIMATION_RANGE, texts.animation_range);
+  set_text(panel, IDC_SEQUENCE_RANGE, texts.sequence_range);
+  set_text(panel, IDC_IMAGE_RANGE, texts.image_range);
+  set_text(panel, IDC_INFO_TEXT, texts.info_text);
+  set_text(panel, IDC_TILE_INFO_TEXT, texts.tile_info_text);
+}
+
+// Marks the three areas for repainting (without erasing) and repaints them at once.
+void repaint_areas(HWND panel) {
+  const ViewAreas areas = panel_view_areas(panel);
+  for (const Rect& area : {areas.frame, areas.sheet, areas.palette}) {
+    RECT r = {area.left, area.top, area.right, area.bottom};
+    InvalidateRect(panel, &r, FALSE);
+  }
+  UpdateWindow(panel);
 }
 
 void on_command(Application& app, HWND panel, int id, int notification) {
@@ -94,16 +166,17 @@ void on_command(Application& app, HWND panel, int id, int notification) {
     if (notification == CBN_SELCHANGE) {
       const int selection =
           static_cast<int>(SendDlgItemMessageW(panel, IDC_ENTRY_LIST, CB_GETCURSEL, 0, 0));
-      if (selection >= 0) on_entry_selected(app.state, *app.ui, selection);
+      if (selection >= 0) app.document.select_entry(selection);
     }
     return;
   }
   if (notification != BN_CLICKED) return;
+  PanelCommand command;
   if (id == IDC_ED_BUTTON) {
-    parse_tile_info_text(app.state, *app.ui);
-    return;
+    app.document.apply_tile_info(control_text(panel, IDC_TILE_INFO_TEXT));
+  } else if (panel_command_of(id, &command)) {
+    app.document.panel_command(command);
   }
-  on_panel_command(app.state, *app.ui, id);
 }
 
 INT_PTR CALLBACK panel_procedure(HWND panel, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -112,7 +185,8 @@ INT_PTR CALLBACK panel_procedure(HWND panel, UINT message, WPARAM wparam, LPARAM
     SetWindowLongPtrW(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(app));
     app->panel = panel;
     fill_entry_list(panel);
-    on_panel_created(app->state, *app->ui);
+    app->document.panel_created();
+    show_panel_update(*app);
     return TRUE;
   }
   Application* app = application_of(panel);
@@ -120,17 +194,23 @@ INT_PTR CALLBACK panel_procedure(HWND panel, UINT message, WPARAM wparam, LPARAM
   switch (message) {
     case WM_COMMAND:
       on_command(*app, panel, LOWORD(wparam), HIWORD(wparam));
+      show_panel_update(*app);
       return FALSE;
-    case WM_HSCROLL:
-      on_arrows(app->state, *app->ui, GetDlgCtrlID(reinterpret_cast<HWND>(lparam)),
-                LOWORD(wparam));
+    case WM_HSCROLL: {
+      PanelArrows bar;
+      if (arrows_of(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)), &bar)) {
+        app->document.arrows(bar, LOWORD(wparam));
+        show_panel_update(*app);
+      }
       return FALSE;
+    }
     case WM_PAINT:
       on_paint(*app, panel);
       return FALSE;
     case WM_LBUTTONDOWN:
-      on_panel_left_click(app->state, *app->ui, panel_view_areas(panel), LOWORD(lparam),
-                          HIWORD(lparam));
+      app->document.left_click(*app->ui, panel_view_areas(panel), LOWORD(lparam),
+                               HIWORD(lparam));
+      show_panel_update(*app);
       return FALSE;
     case WM_DROPFILES:
       on_dropped_files(*app, reinterpret_cast<HDROP>(wparam));
@@ -161,14 +241,20 @@ ViewAreas panel_view_areas(HWND panel) {
                             client_rect_of_control(panel, IDC_PALETTE_ANCHOR));
 }
 
-void invalidate_panel_areas(Application& app) {
+void show_panel_update(Application& app) {
   if (app.panel == nullptr) return;
-  const ViewAreas areas = panel_view_areas(app.panel);
-  for (const Rect& area : {areas.frame, areas.sheet, areas.palette}) {
-    RECT r = {area.left, area.top, area.right, area.bottom};
-    InvalidateRect(app.panel, &r, FALSE);
+  const PanelUpdate update = app.document.take_panel_update();
+  HWND panel = app.panel;
+  if (update.sequence_mode) {
+    CheckDlgButton(panel, IDC_SEQUENCE_RADIO, *update.sequence_mode ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(panel, IDC_IMAGE_RADIO, *update.sequence_mode ? BST_UNCHECKED : BST_CHECKED);
   }
-  UpdateWindow(app.panel);
+  if (update.boundaries) {
+    CheckDlgButton(panel, IDC_BOUNDARIES, *update.boundaries ? BST_CHECKED : BST_UNCHECKED);
+  }
+  for (const auto& [button, caption] : update.captions) set_text(panel, button_id(button), caption);
+  if (update.texts) show_texts(panel, *update.texts);
+  if (update.repaint) repaint_areas(panel);
 }
 
 }  // namespace vcv

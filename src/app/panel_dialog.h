@@ -12,7 +12,8 @@ HWND create_panel(Application& app);
 // The three drawing areas in panel client coordinates, from the anchor controls' places.
 ViewAreas panel_view_areas(HWND panel);
 
-// Marks the three areas for repainting (without erasing) and repaints them at once.
-void invalidate_panel_areas(Application& app);
+// Shows what the document's last commands changed: texts, captions, radio buttons, and the
+// drawing areas painted again at once when they changed.
+void show_panel_update(Application& app);
 
 }  // namespace vcv

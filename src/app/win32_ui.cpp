@@ -4,10 +4,8 @@
 
 #include <cstring>
 
-#include "app/panel_dialog.h"
-#include "app/text_convert.h"
 #include "app/write_position_dialog.h"
-#include "res/resource.h"
+#include "platform/text_encoding.h"
 
 namespace vcv {
 namespace {
@@ -17,12 +15,12 @@ constexpr int kOpenPathCapacity = 260;
 }  // namespace
 
 bool Win32Ui::confirm(const std::string& title, const std::string& text) {
-  return MessageBoxW(app_.main_window, utf8_to_utf16(text).c_str(), utf8_to_utf16(title).c_str(),
+  return MessageBoxW(app_.main_window, utf8_to_wide(text).c_str(), utf8_to_wide(title).c_str(),
                      MB_OKCANCEL) == IDOK;
 }
 
 void Win32Ui::message(const std::string& title, const std::string& text) {
-  MessageBoxW(app_.main_window, utf8_to_utf16(text).c_str(), utf8_to_utf16(title).c_str(), MB_OK);
+  MessageBoxW(app_.main_window, utf8_to_wide(text).c_str(), utf8_to_wide(title).c_str(), MB_OK);
 }
 
 bool Win32Ui::choose_colour(uint32_t initial, const uint32_t custom[16], uint32_t* chosen) {
@@ -49,7 +47,10 @@ bool Win32Ui::ask_write_position(const std::string& address_text,
 bool Win32Ui::put_clipboard_dib(const std::vector<uint8_t>& block) {
   if (block.empty() || !OpenClipboard(app_.main_window)) return false;
   bool done = false;
-  EmptyClipboard();
+  if (!EmptyClipboard()) {
+    CloseClipboard();
+    return false;
+  }
   if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, block.size())) {
     if (void* target = GlobalLock(memory)) {
       std::memcpy(target, block.data(), block.size());
@@ -79,39 +80,7 @@ bool Win32Ui::get_clipboard_dib(std::vector<uint8_t>* block) {
   return done;
 }
 
-void Win32Ui::set_control_text(int control_id, const std::string& text) {
-  SetDlgItemTextW(app_.panel, control_id, utf8_to_utf16(text).c_str());
-}
-
-std::string Win32Ui::control_text(int control_id) {
-  HWND control = GetDlgItem(app_.panel, control_id);
-  if (control == nullptr) return std::string();
-  const int length = GetWindowTextLengthW(control);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(control, &text[0], length + 1);
-  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return utf16_to_utf8(text);
-}
-
-void Win32Ui::select_entry_in_list(int index) {
-  SendDlgItemMessageW(app_.panel, IDC_ENTRY_LIST, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-bool Win32Ui::is_box_checked(int control_id) {
-  return IsDlgButtonChecked(app_.panel, control_id) == BST_CHECKED;
-}
-
-void Win32Ui::set_box_checked(int control_id, bool checked) {
-  CheckDlgButton(app_.panel, control_id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
-
-void Win32Ui::set_title(const std::string& text) {
-  SetWindowTextW(app_.main_window, utf8_to_utf16(text).c_str());
-}
-
-void Win32Ui::repaint_areas() { invalidate_panel_areas(app_); }
-
-bool Win32Ui::choose_rom_file(std::string* path) {
+bool Win32Ui::choose_rom_file(std::string* path, bool* read_only) {
   static const wchar_t kFilter[] =
       L"Vantor Rom files (*.smc;*.sfc;*.fig;*.bin)\0*.smc;*.sfc;*.fig;*.bin\0"
       L"All files {*.*}\0*.*\0";
@@ -129,7 +98,8 @@ bool Win32Ui::choose_rom_file(std::string* path) {
   settings.lpstrTitle = L"Open ROM File     ";
   settings.Flags = OFN_FILEMUSTEXIST;
   if (!GetOpenFileNameW(&settings)) return false;
-  *path = utf16_to_utf8(file);
+  *path = wide_to_utf8(file);
+  *read_only = (settings.Flags & OFN_READONLY) != 0;
   return true;
 }
 

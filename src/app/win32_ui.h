@@ -23,16 +23,9 @@ class Win32Ui : public Ui {
   bool put_clipboard_dib(const std::vector<uint8_t>& block) override;
   bool get_clipboard_dib(std::vector<uint8_t>* block) override;
 
-  void set_control_text(int control_id, const std::string& text) override;
-  std::string control_text(int control_id) override;
-  void select_entry_in_list(int index) override;
-  bool is_box_checked(int control_id) override;
-  void set_box_checked(int control_id, bool checked) override;
-  void set_title(const std::string& text) override;
-  void repaint_areas() override;
-
-  // The Open dialog; false when cancelled. The path is UTF-8.
-  virtual bool choose_rom_file(std::string* path);
+  // The Open dialog; false when cancelled. The path is UTF-8; `read_only` tells whether the
+  // dialog's "Open as read-only" box was ticked.
+  virtual bool choose_rom_file(std::string* path, bool* read_only);
 
  protected:
   Application& app_;

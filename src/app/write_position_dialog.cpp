@@ -1,8 +1,8 @@
 #include "app/write_position_dialog.h"
 
-#include "app/text_convert.h"
+#include "edit/command_messages.h"
 #include "edit/scan_number.h"
-#include "edit/write_messages.h"
+#include "platform/text_encoding.h"
 #include "res/resource.h"
 
 namespace vcv {
@@ -19,7 +19,7 @@ struct WritePositionRequest {
 std::string field_text(HWND dialog, int control_id) {
   wchar_t buffer[kWritePositionFieldChars + 1] = {};
   GetDlgItemTextW(dialog, control_id, buffer, kWritePositionFieldChars + 1);
-  return utf16_to_utf8(buffer);
+  return wide_to_utf8(buffer);
 }
 
 void on_ok(HWND dialog, WritePositionRequest& request) {
@@ -27,8 +27,8 @@ void on_ok(HWND dialog, WritePositionRequest& request) {
   const std::string file_offset = field_text(dialog, IDC_WRITE_FILE_OFFSET);
   uint32_t ignored = 0;
   if (!parse_hex_field(address, &ignored) || !parse_hex_field(file_offset, &ignored)) {
-    MessageBoxW(dialog, utf8_to_utf16(kAddressErrorText).c_str(),
-                utf8_to_utf16(kAddressErrorTitle).c_str(), MB_OK);
+    MessageBoxW(dialog, utf8_to_wide(kAddressErrorText).c_str(),
+                utf8_to_wide(kAddressErrorTitle).c_str(), MB_OK);
     EndDialog(dialog, 0);
     return;
   }
@@ -72,7 +72,7 @@ bool run_write_position_dialog(HWND owner, const std::string& address_text,
                                const std::string& file_offset_text, std::string* address_out,
                                std::string* file_offset_out) {
   if (address_out == nullptr || file_offset_out == nullptr) return false;
-  WritePositionRequest request{utf8_to_utf16(address_text), utf8_to_utf16(file_offset_text),
+  WritePositionRequest request{utf8_to_wide(address_text), utf8_to_wide(file_offset_text),
                                address_out, file_offset_out};
   const INT_PTR result =
       DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_WRITE_POSITION), owner,

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 
 namespace vcv::cli {
 
@@ -17,7 +18,8 @@ const Command kCommands[] = {
      cmd_info},
     {"export", "export ROM --entry ID (--frame N | --sheet) -o OUT (.png, or .bmp)", cmd_export},
     {"import",
-     "import ROM --entry ID IN [--repack] [--at ADDRESS --file-offset OFFSET] [--yes]",
+     "import ROM --entry ID IN [--repack] [--at ADDRESS --file-offset OFFSET] [--yes]\n"
+     "      (writes nothing without --yes; the picture must be as large as export --sheet's)",
      cmd_import},
 };
 
@@ -40,8 +42,14 @@ int run_cli(const std::vector<std::string>& args, Streams streams) {
     return kExitOk;
   }
   for (const Command& command : kCommands) {
-    if (args[0] == command.name) {
+    if (args[0] != command.name) continue;
+    // Every command allocates by what its input asks; running out of memory is one more failure
+    // with its one line, never an abort.
+    try {
       return command.run(std::vector<std::string>(args.begin() + 1, args.end()), streams);
+    } catch (const std::bad_alloc&) {
+      std::fprintf(streams.err, "vantorchar %s: out of memory\n", command.name);
+      return kExitFailure;
     }
   }
   std::fprintf(streams.err, "vantorchar: unknown command '%s'; try --help\n", args[0].c_str());

@@ -1,8 +1,10 @@
+// vantorchar export: one frame of an entry as the panel draws it (192 x 192), or its tile sheet,
+// as an indexed PNG or BMP picture.
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
-#include "cli/cli.h"
-#include "cli/sprite_session.h"
+#include "cli/cli_support.h"
 #include "image/indexed_image.h"
 #include "sprite/directory.h"
 #include "sprite/frames.h"
@@ -13,11 +15,19 @@ namespace vcv::cli {
 namespace {
 
 constexpr const char* kExportUsage = "export ROM --entry ID (--frame N | --sheet) -o OUT";
-constexpr int kSheetRowBytes = 16 * kTileBytes;  // one row of 16 tiles in the tile data
+constexpr int kSheetRowBytes = kSheetColumns * kTileBytes;  // one row of 16 tiles of tile data
 
 int usage(Streams streams, const std::string& why) {
   std::fprintf(streams.err, "vantorchar export: %s; usage: %s\n", why.c_str(), kExportUsage);
   return kExitUsage;
+}
+
+bool has_extension(const std::string& path, const char* extension) {
+  const size_t length = std::strlen(extension);
+  if (path.size() < length) return false;
+  std::string tail = path.substr(path.size() - length);
+  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return tail == extension;
 }
 
 IndexedImage frame_picture(const SpriteWorkingSet& set, int image_no) {
@@ -29,18 +39,18 @@ IndexedImage frame_picture(const SpriteWorkingSet& set, int image_no) {
   return image;
 }
 
+}  // namespace
+
 // The sheet rows that hold tiles: 8 pixel rows per 16 tiles of tile data, at most the sheet.
 IndexedImage sheet_picture(const SpriteWorkingSet& set) {
   IndexedImage image;
-  const int tile_rows = (set.decoded_size + kSheetRowBytes - 1) / kSheetRowBytes;
+  const int tile_rows = (std::max(set.decoded_size, 0) + kSheetRowBytes - 1) / kSheetRowBytes;
   image.width = kSheetWidth;
   image.height = std::min(8 * tile_rows, kSheetHeight);
   image.pixels.assign(set.sheet, set.sheet + static_cast<size_t>(image.width) * image.height);
   palette_to_display(set.palette, image.palette, 0, 16);
   return image;
 }
-
-}  // namespace
 
 int cmd_export(const std::vector<std::string>& args, Streams streams) {
   ArgReader reader(args);
@@ -59,27 +69,35 @@ int cmd_export(const std::vector<std::string>& args, Streams streams) {
   if (entry < 0) return usage(streams, "--entry is needed");
   if (sheet == (frame >= 0)) return usage(streams, "give either --frame N or --sheet");
   if (!has_out || out.empty()) return usage(streams, "-o OUT is needed");
-
-  SpriteSession session;
-  if (!open_sprite_rom("export", rest[0], &session, streams)) return kExitFailure;
-  if (load_entry(session.rom, session.directory, *session.set, entry, 0) != 1) {
-    std::fprintf(streams.err,
-                 "vantorchar export: the graphics of entry %03X could not be decoded (packed block "
-                 "at %02X%04X)\n",
-                 entry, session.set->graphics_bank, session.set->graphics_offset);
-    return kExitFailure;
+  if (!has_extension(out, ".png") && !has_extension(out, ".bmp")) {
+    return usage(streams, "OUT must end in .png or .bmp, not '" + out + "'");
   }
-  const IndexedImage image =
-      sheet ? sheet_picture(*session.set) : frame_picture(*session.set, frame);
+
+  Document document;
+  if (!open_document("export", rest[0], &document, streams)) return kExitFailure;
+  if (!load_document_entry("export", entry, &document, streams)) return kExitFailure;
+  const SpriteWorkingSet& set = document.working_set();
+  if (!sheet) {
+    const int frames = directory_frame_count(document.directory(), set.position_type);
+    if (frame >= frames) {
+      char text[96];
+      if (frames == 0) {
+        std::snprintf(text, sizeof text, "entry %03X has no frames", entry);
+      } else {
+        std::snprintf(text, sizeof text, "entry %03X has frames 00 to %02X; %02X is not one of them",
+                      entry, frames - 1, frame);
+      }
+      return fail(streams, "export", text);
+    }
+  }
+  const IndexedImage image = sheet ? sheet_picture(set) : frame_picture(set, frame);
   if (image.height == 0) {
-    std::fprintf(streams.err, "vantorchar export: entry %03X has no tile data\n", entry);
-    return kExitFailure;
+    char text[64];
+    std::snprintf(text, sizeof text, "entry %03X has no tile data", entry);
+    return fail(streams, "export", text);
   }
   std::string error;
-  if (!write_indexed_image(image, out, &error)) {
-    std::fprintf(streams.err, "vantorchar export: %s\n", error.c_str());
-    return kExitFailure;
-  }
+  if (!write_indexed_image(image, out, &error)) return fail(streams, "export", error);
   std::fprintf(streams.out, "wrote %s (%dx%d)\n", out.c_str(), image.width, image.height);
   return kExitOk;
 }

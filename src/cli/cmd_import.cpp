@@ -1,23 +1,18 @@
 // vantorchar import: an indexed picture goes into the whole tile data of one entry, as Paste All
-// Img takes a bitmap, and then into the ROM through Write Image Changes. The prompts of the
-// window are answered by flags; a prompt without its flag stops the command before anything is
-// written. Every message the window would show is printed.
+// Img takes a bitmap, and then into the ROM through Write Image Changes. The window's prompts are
+// answered by flags; nothing is written without --yes, and a prompt without its flag stops the
+// command before anything is written. Every prompt and message the window would show is printed.
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
-#include "cli/sprite_session.h"
-#include "edit/dib_build.h"
-#include "edit/dib_parse.h"
-#include "edit/edit_commands.h"
-#include "edit/write_messages.h"
+#include "cli/cli_support.h"
+#include "edit/command_messages.h"
+#include "edit/scan_number.h"
 #include "image/image_read.h"
 #include "platform/ui.h"
-#include "rom/open_rom.h"
 #include "sprite/directory.h"
-#include "view/app_state.h"
-#include "view/refresh.h"
 
 namespace vcv::cli {
 
@@ -35,37 +30,34 @@ struct ImportAnswers {
   std::string file_offset;
 };
 
-// The prompts answered from the flags; the pasted picture handed over as the clipboard.
+// The prompts, answered from the flags.
 class CliUi : public Ui {
  public:
   CliUi(const ImportAnswers& answers, Streams streams) : answers_(answers), streams_(streams) {}
 
   bool confirm(const std::string& title, const std::string& text) override {
     show(title, text);
-    if (title == kWriteConfirmTitle) {
-      if (!answers_.yes) note("not confirmed: give --yes to write; nothing was written");
-      confirmed_write_ = answers_.yes;
-      return answers_.yes;
-    }
     if (title == kSizeOverTitle) {
-      std::fprintf(streams_.out, "-> %s\n", answers_.repack ? "OK (--repack)" : "Cancel");
-      return answers_.repack;
+      const bool repack = answers_.repack && answers_.yes;
+      std::fprintf(streams_.out, "-> %s\n", repack ? "OK (--repack --yes)" : "Cancel");
+      if (answers_.repack && !answers_.yes) unanswered_ = "repacking writes the ROM: give --yes";
+      return repack;
     }
-    return false;
+    std::fprintf(streams_.out, "-> %s\n", answers_.yes ? "OK (--yes)" : "Cancel");
+    if (!answers_.yes) unanswered_ = "not confirmed: give --yes to write";
+    return answers_.yes;
   }
-  void message(const std::string& title, const std::string& text) override {
-    show(title, text);
-    if (title == kRepackSuccessTitle) repacked_ = true;
-    if (title == kWriteErrorTitle) failed_ = true;
-  }
+  void message(const std::string& title, const std::string& text) override { show(title, text); }
   bool choose_colour(uint32_t, const uint32_t*, uint32_t*) override { return false; }
   bool ask_write_position(const std::string& address, const std::string& file_offset,
                           std::string* address_out, std::string* file_offset_out) override {
     std::fprintf(streams_.out, "write position: address %s, file position %s\n", address.c_str(),
                  file_offset.c_str());
     if (!answers_.typed) {
-      note("the block does not fit in place: give --repack, or --at ADDRESS --file-offset "
-           "OFFSET; nothing was written");
+      if (unanswered_.empty()) {
+        unanswered_ = "the block does not fit in place: give --repack, or --at ADDRESS "
+                      "--file-offset OFFSET";
+      }
       return false;
     }
     std::fprintf(streams_.out, "-> %s, %s (--at, --file-offset)\n", answers_.address.c_str(),
@@ -74,38 +66,20 @@ class CliUi : public Ui {
     *file_offset_out = answers_.file_offset;
     return true;
   }
-  void write_position_error(const std::string& title, const std::string& text) override {
-    show(title, text);
-    failed_ = true;
-  }
   bool put_clipboard_dib(const std::vector<uint8_t>&) override { return false; }
-  bool get_clipboard_dib(std::vector<uint8_t>* block) override {
-    *block = picture_;
-    return !picture_.empty();
-  }
-  void set_control_text(int, const std::string&) override {}
-  std::string control_text(int) override { return {}; }
-  void select_entry_in_list(int) override {}
-  bool is_box_checked(int) override { return false; }
-  void set_title(const std::string&) override {}
-  void repaint_areas() override {}
+  bool get_clipboard_dib(std::vector<uint8_t>*) override { return false; }
 
-  void set_picture(std::vector<uint8_t> block) { picture_ = std::move(block); }
-  // True when the command ended with its data in the ROM.
-  bool wrote() const { return repacked_ || (confirmed_write_ && !failed_); }
+  // Why the command stopped at a prompt, when it did.
+  const std::string& unanswered() const { return unanswered_; }
 
  private:
   void show(const std::string& title, const std::string& text) {
     std::fprintf(streams_.out, "[%s]\n%s\n", title.c_str(), to_unix_lines(text).c_str());
   }
-  void note(const char* text) { std::fprintf(streams_.err, "vantorchar import: %s\n", text); }
 
   const ImportAnswers& answers_;
   Streams streams_;
-  std::vector<uint8_t> picture_;
-  bool confirmed_write_ = false;
-  bool repacked_ = false;
-  bool failed_ = false;
+  std::string unanswered_;
 };
 
 int usage(Streams streams, const std::string& why) {
@@ -113,25 +87,61 @@ int usage(Streams streams, const std::string& why) {
   return kExitUsage;
 }
 
-int fail(Streams streams, const std::string& why) {
-  std::fprintf(streams.err, "vantorchar import: %s\n", why.c_str());
-  return kExitFailure;
+std::string size_text(int width, int height) {
+  return std::to_string(width) + "x" + std::to_string(height);
 }
 
-// The picture as the clipboard block Paste All Img takes; empty (with `why`) when it is larger
-// than the paste's scratch buffer.
-std::vector<uint8_t> picture_block(const IndexedImage& image, std::string* why) {
-  const std::string size = std::to_string(image.width) + "x" + std::to_string(image.height);
-  const long long stored = static_cast<long long>(dib_row_stride(image.width)) * image.height;
-  if (stored > kPasteAllScratch) {
-    *why = "the picture (" + size + ") is larger than the tile sheet (128x640)";
-    return {};
+void warn_about_high_indices(const IndexedImage& image, Streams streams) {
+  long long high_values = 0;
+  for (uint8_t value : image.pixels) high_values += value >= kIndexLimit;
+  if (high_values > 0) {
+    std::fprintf(streams.err,
+                 "vantorchar import: warning: %lld pixels hold indices above 15; only their low "
+                 "four bits are used\n",
+                 high_values);
   }
-  const uint32_t no_colours[16] = {};
-  std::vector<uint8_t> block =
-      build_dib(image.pixels.data(), image.width, image.height, 16, no_colours);
-  if (block.empty()) *why = "the picture (" + size + ") cannot be taken as a bitmap";
-  return block;
+}
+
+// The typed file position must name a place inside the ROM file: read as the dialog reads it
+// ("%X": blanks, an optional 0x, hexadecimal digits), but without the dialog's wrap of long
+// numbers round to some other place.
+bool file_offset_inside(const std::string& text, long long file_size) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end && is_scan_space(*p)) ++p;
+  if (end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) p += 2;
+  long long value = 0;
+  int digits = 0;
+  for (; p < end && std::isxdigit(static_cast<unsigned char>(*p)); ++p, ++digits) {
+    const int digit = *p <= '9' ? *p - '0' : (*p | 0x20) - 'a' + 10;
+    value = value * 16 + digit;
+    if (value >= file_size) return false;
+  }
+  return digits > 0;
+}
+
+// What the command reports for the result of Write Image Changes.
+int report(const CommandResult& result, const CliUi& ui, const std::string& picture, int entry,
+           const std::string& rom, Streams streams) {
+  if (const auto shown = message_for(result)) {
+    if (!shown->error) {
+      std::fprintf(streams.out, "[%s]\n%s\n", shown->title.c_str(),
+                   to_unix_lines(shown->text).c_str());
+    } else {
+      return fail(streams, "import", shown->title + ": " + shown->text);
+    }
+  }
+  if (!result.wrote()) {
+    if (!ui.unanswered().empty()) return fail(streams, "import", ui.unanswered() + "; nothing was written");
+    return fail(streams, "import", "nothing was written");
+  }
+  std::fprintf(streams.out, "wrote %s into entry %03X of %s\n", picture.c_str(), entry,
+               rom.c_str());
+  if (!result.backup_path.empty()) {
+    std::fprintf(streams.out, "the ROM as it was before is kept in %s\n",
+                 result.backup_path.c_str());
+  }
+  return kExitOk;
 }
 
 }  // namespace
@@ -154,36 +164,29 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
 
   IndexedImage image;
   std::string error;
-  if (!read_indexed_image(rest[1], &image, &error)) return fail(streams, error);
-  long long high_values = 0;
-  for (uint8_t value : image.pixels) high_values += value >= kIndexLimit;
-  if (high_values > 0) {
-    std::fprintf(streams.err,
-                 "vantorchar import: warning: %lld pixels hold indices above 15; only their low "
-                 "four bits are used\n",
-                 high_values);
-  }
-  std::vector<uint8_t> block = picture_block(image, &error);
-  if (block.empty()) return fail(streams, error);
+  if (!read_indexed_image(rest[1], &image, &error)) return fail(streams, "import", error);
+  warn_about_high_indices(image, streams);
 
-  AppState app;
-  CliUi ui(answers, streams);
-  if (open_rom(app, ui, rest[0]) != 1) return fail(streams, "cannot open " + rest[0]);
-  app.view.current_entry = entry;
-  refresh_view(app, ui);
-  if (app.working_set->loaded_entry != entry) {
-    char why[96];
-    std::snprintf(why, sizeof why,
-                  "the graphics of entry %03X could not be decoded; nothing was written", entry);
-    return fail(streams, why);
+  Document document;
+  if (!open_document("import", rest[0], &document, streams, false)) return kExitFailure;
+  if (answers.typed && !file_offset_inside(answers.file_offset, document.image().size())) {
+    return fail(streams, "import",
+                "--file-offset " + answers.file_offset + " is not a position inside " + rest[0]);
   }
-  ui.set_picture(std::move(block));
-  paste_all_img(app, ui);
-  write_image_changes(app, ui);
-  if (!ui.wrote()) return kExitFailure;
-  std::fprintf(streams.out, "wrote %s into entry %03X of %s\n", rest[1].c_str(), entry,
-               rest[0].c_str());
-  return kExitOk;
+  if (!load_document_entry("import", entry, &document, streams)) return kExitFailure;
+  const IndexedImage sheet = sheet_picture(document.working_set());
+  if (image.width != sheet.width || image.height != sheet.height) {
+    char text[160];
+    std::snprintf(text, sizeof text, "the picture is %s, but the tile sheet of entry %03X is %s "
+                  "(as export --sheet writes it); nothing was written",
+                  size_text(image.width, image.height).c_str(), entry,
+                  size_text(sheet.width, sheet.height).c_str());
+    return fail(streams, "import", text);
+  }
+  document.paste_sheet(image.pixels.data(), image.width, image.height);
+  CliUi ui(answers, streams);
+  const CommandResult result = document.write_image_changes(ui);
+  return report(result, ui, rest[1], entry, rest[0], streams);
 }
 
 }  // namespace vcv::cli

@@ -1,7 +1,9 @@
-#include "cli/cli.h"
-#include "cli/sprite_session.h"
+// vantorchar info: the Info and Tile Info texts of one entry, as the panel shows them for the
+// view state the options give, and the ranges the panel's arrows step through.
+#include <cstdio>
+
+#include "cli/cli_support.h"
 #include "sprite/directory.h"
-#include "view/view_texts.h"
 
 namespace vcv::cli {
 
@@ -44,23 +46,26 @@ bool read_view_options(ArgReader& reader, ViewState* view, int* entry, Streams s
 
 int cmd_info(const std::vector<std::string>& args, Streams streams) {
   ArgReader reader(args);
-  SpriteSession session;
+  ViewState options;
   int entry = -1;
-  if (!read_view_options(reader, &session.view, &entry, streams)) return kExitUsage;
+  if (!read_view_options(reader, &options, &entry, streams)) return kExitUsage;
   const std::vector<std::string> rest = reader.positionals();
   if (!reader.error().empty()) return usage(streams, reader.error());
   if (rest.size() != 1) return usage(streams, "one ROM file is needed");
   if (entry < 0) return usage(streams, "--entry is needed");
-  if (!open_sprite_rom("info", rest[0], &session, streams)) return kExitFailure;
+  Document document;
+  if (!open_document("info", rest[0], &document, streams)) return kExitFailure;
 
-  session.view.current_entry = entry;
-  session.load_result =
-      load_entry(session.rom, session.directory, *session.set, entry, session.view.weapon_palette);
-  apply_refresh_clamps(session.view, *session.set, session.directory);
-  const std::string info = build_info_text(session.view, *session.set, session.directory);
-  const std::string tile_info = build_tile_info_text(session.view, *session.set);
-  std::fputs(to_unix_lines(info).c_str(), streams.out);
-  std::fputs(to_unix_lines(tile_info).c_str(), streams.out);
+  options.current_entry = entry;
+  document.view() = options;
+  document.working_set().loaded_entry = -1;
+  document.refresh();
+  const PanelUpdate shown = document.take_panel_update();
+  const ViewState& view = document.view();
+  std::fputs(to_unix_lines(shown.texts->info_text).c_str(), streams.out);
+  std::fputs(to_unix_lines(shown.texts->tile_info_text).c_str(), streams.out);
+  std::fprintf(streams.out, "Images=%02X Animations=%02X Sequence steps=%d\n", view.image_count,
+               view.animation_count, view.sequence_count);
   return kExitOk;
 }
 

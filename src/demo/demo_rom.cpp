@@ -8,6 +8,7 @@
 
 #include "demo/demo_art.h"
 #include "platform/portability.h"
+#include "sprite/bank_regions.h"
 #include "sprite/codec.h"
 #include "sprite/frames.h"
 #include "sprite/sprite_data.h"
@@ -474,14 +475,13 @@ struct Region {
   int cursor;
 };
 
-// The stretches of the banks that repacking may fill (the viewer's own table).
+// The stretches of the banks that repacking may fill: the viewer's own table.
 std::vector<Region> demo_regions() {
-  const int table[][3] = {{0xD2, 0xEE80, 0x10000}, {0xD3, 0xE280, 0x10000}, {0xD4, 0xFB00, 0x10000},
-                          {0xD5, 0x8C00, 0x10000}, {0xD6, 0x0000, 0x10000}, {0xD7, 0x0000, 0x10000},
-                          {0xD8, 0x0000, 0xE000},  {0xD9, 0x0000, 0x10000}, {0xDA, 0x0000, 0x10000},
-                          {0xDF, 0x0000, 0x10000}, {0xE0, 0x0000, 0x10000}, {0xE1, 0x0000, 0xE000}};
   std::vector<Region> regions;
-  for (const auto& row : table) regions.push_back({row[0], row[1], row[2], row[1]});
+  for (int i = 0; i < kBankRegionCount; ++i) {
+    const BankRegion& row = kBankRegions[i];
+    regions.push_back({row.bank, row.first, row.end, row.first});
+  }
   return regions;
 }
 

@@ -1,31 +1,30 @@
 // Repacking one bank region: every packed block is decoded and encoded again with the tool's
 // encoder, the edited image takes its new block, and all blocks are placed back to back in their
-// old order. The whole new region and every pointer change are computed and checked before the
-// ROM is opened for update, so a failure leaves the file as it was.
+// old order. The new region and every pointer change are made in a copy of the ROM image and
+// checked there by decoding every block again from its new place; the caller puts the copy on
+// disk only when all of it holds.
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "edit/bank_regions.h"
 #include "edit/write_image.h"
-#include "rom/rom_file.h"
+#include "rom/rom_image.h"
+#include "sprite/bank_regions.h"
 #include "sprite/sprite_data.h"
 
 namespace vcv {
 
 namespace {
 
-constexpr int kBankSize = 0x10000;
-
 struct PointerTable {
   int bank[kGraphicsPointerCount];
   int offset[kGraphicsPointerCount];
 };
 
-void read_pointer_table(RomFile& rom, PointerTable* table) {
+void read_pointer_table(const RomImage& image, PointerTable* table) {
   for (int n = 0; n < kGraphicsPointerCount; ++n) {
-    table->offset[n] = rom.read_word(kTableBank, kGraphicsPointerTable + 3 * n);
-    table->bank[n] = rom.read_byte(kTableBank, kGraphicsPointerTable + 3 * n + 2);
+    table->offset[n] = image.read_word(kTableBank, kGraphicsPointerTable + kLongPointerSize * n);
+    table->bank[n] = image.read_byte(kTableBank, kGraphicsPointerTable + kLongPointerSize * n + 2);
   }
 }
 
@@ -40,99 +39,127 @@ std::vector<int> region_block_offsets(const PointerTable& table, const BankRegio
   return offsets;
 }
 
-// What one stored block decodes to now, for the check of its re-encoded form.
-int decode_stored_block(RomFile& rom, int bank, int offset, std::vector<uint8_t>* read_buffer,
-                        std::vector<uint8_t>* decoded) {
-  std::fill(read_buffer->begin(), read_buffer->end(), 0xFF);
-  rom.read_block(bank, offset, kStoredBlockReadSize, read_buffer->data());
-  return unpack_block(read_buffer->data(), kStoredBlockReadSize, 0, decoded->data(),
-                      kRepackDecodeLimit, nullptr);
-}
+// How a block is read: repacking reads more bytes and decodes with a lower limit than loading.
+struct BlockReading {
+  int read_size;
+  int limit;
+};
+constexpr BlockReading kAsRepackingReads{kStoredBlockReadSize, kRepackDecodeLimit};
+constexpr BlockReading kAsLoadingReads{kPackedReadSize, kGraphicsDecodeLimit};
 
-bool decodes_to(const uint8_t* block, int size, const uint8_t* expected, int expected_size,
-                int limit, std::vector<uint8_t>* scratch) {
-  int packed_size = 0;
-  const int decoded = unpack_block(block, static_cast<size_t>(size), 0, scratch->data(), limit,
-                                   &packed_size);
-  return decoded == expected_size && packed_size == size &&
-         std::memcmp(scratch->data(), expected, static_cast<size_t>(expected_size)) == 0;
+// What the block at bank:offset of `image` decodes to; -1 when it does not.
+int decode_stored_block(const RomImage& image, int bank, int offset, BlockReading reading,
+                        std::vector<uint8_t>* decoded) {
+  std::vector<uint8_t> read_buffer(static_cast<size_t>(reading.read_size), 0xFF);
+  image.read_block(bank, offset, reading.read_size, read_buffer.data());
+  decoded->assign(kPackedBufferSize, 0);
+  const int size = unpack_block(read_buffer.data(), read_buffer.size(), 0, decoded->data(),
+                                reading.limit, nullptr);
+  decoded->resize(size < 0 ? 0 : static_cast<size_t>(size));
+  return size;
 }
 
 struct Placement {
   std::vector<int> old_offset;
   std::vector<int> new_offset;
-  std::vector<uint8_t> bank_image = std::vector<uint8_t>(kBankSize, 0);
-  int next = 0;  // first free offset after the packed blocks
+  std::vector<std::vector<uint8_t>> expected;  // what each block must decode to
+  std::vector<uint8_t> region_bytes;           // the new region from `first` on
+  int next = 0;                                // first free offset after the packed blocks
 };
 
 // Re-encodes and places every block; returns 0 or a RepackError.
-int place_blocks(RomFile& rom, const BankRegion& region, int own_offset, int new_size,
-                 const uint8_t* new_data, MatchSearch search, Placement* placement) {
+int place_blocks(const RomImage& image, const BankRegion& region, int own_offset, int new_size,
+                 const uint8_t* new_data, const std::vector<uint8_t>& own_decoded,
+                 MatchSearch search, Placement* placement) {
   std::vector<uint8_t> block(kPackedBufferSize), scratch(kPackedBufferSize);
-  std::vector<uint8_t> original(kPackedBufferSize), read_buffer(kStoredBlockReadSize);
   placement->next = region.first;
   for (int offset : placement->old_offset) {
     const uint8_t* data = new_data;
     int size = new_size;
+    std::vector<uint8_t> original = own_decoded;
     if (offset != own_offset) {
-      const int original_size = decode_stored_block(rom, region.bank, offset, &read_buffer,
-                                                    &original);
-      if (original_size < 0) return kRepackUndecodable;
-      size = repack_stored_block(rom, region.bank, offset, block.data(), scratch.data(), search);
+      if (decode_stored_block(image, region.bank, offset, kAsRepackingReads, &original) < 0) {
+        return kRepackUndecodable;
+      }
+      size = repack_stored_block(image, region.bank, offset, block.data(), scratch.data(), search);
       if (size < 0) return kRepackUndecodable;
       // Loading reads a block through kPackedReadSize bytes. A block that another encoder stored
       // more densely than ours can come out longer than that, and would never load again.
       if (size > kPackedReadSize) return kRepackUndecodable;
-      if (!decodes_to(block.data(), size, original.data(), original_size, kRepackDecodeLimit,
-                      &scratch)) {
-        return kRepackVerifyFailed;
-      }
       data = block.data();
     }
     const int start = placement->next;
     if (start + size >= region.end) return kRepackDoesNotFit;
-    std::memcpy(placement->bank_image.data() + start, data, static_cast<size_t>(size));
+    placement->region_bytes.insert(placement->region_bytes.end(), data, data + size);
     placement->new_offset.push_back(start);
+    placement->expected.push_back(std::move(original));
     placement->next = start + size;
   }
   return 0;
 }
 
-// Writes the placed region and the moved pointers, checking each by reading it back.
-int write_placement(RomFile& rom, const BankRegion& region, const PointerTable& table,
-                    const Placement& placement) {
-  const int length = placement.next - region.first;
-  const uint8_t* image = placement.bank_image.data() + region.first;
-  if (rom.write_block(region.bank, region.first, length, image) != length) {
-    return kRepackReadBackFailed;
-  }
-  std::vector<uint8_t> read_back(static_cast<size_t>(length) + 1);
-  rom.read_block(region.bank, region.first, length, read_back.data());
-  if (std::memcmp(read_back.data(), image, static_cast<size_t>(length)) != 0) {
-    return kRepackReadBackFailed;
-  }
+// Puts the placed region and the moved pointers into `image`.
+void apply_placement(RomImage& image, const BankRegion& region, const PointerTable& table,
+                     const Placement& placement) {
+  image.write_block(region.bank, region.first, static_cast<int>(placement.region_bytes.size()),
+                    placement.region_bytes.data());
   for (size_t k = 0; k < placement.old_offset.size(); ++k) {
     for (int n = 0; n < kGraphicsPointerCount; ++n) {
       if (table.bank[n] != region.bank || table.offset[n] != placement.old_offset[k]) continue;
-      const int at = kGraphicsPointerTable + 3 * n;
-      rom.write_word(kTableBank, at, placement.new_offset[k]);
-      if (rom.read_word(kTableBank, at) != placement.new_offset[k]) return kRepackReadBackFailed;
+      image.write_word(kTableBank, kGraphicsPointerTable + kLongPointerSize * n,
+                       placement.new_offset[k]);
     }
   }
-  return 0;
+}
+
+// Every block decodes from its new place, through its pointer and as loading reads it, to what
+// it held before.
+bool placement_reads_back(const RomImage& image, const BankRegion& region,
+                          const PointerTable& before, const Placement& placement) {
+  PointerTable after;
+  read_pointer_table(image, &after);
+  std::vector<uint8_t> decoded;
+  for (size_t k = 0; k < placement.old_offset.size(); ++k) {
+    for (int n = 0; n < kGraphicsPointerCount; ++n) {
+      if (before.bank[n] != region.bank || before.offset[n] != placement.old_offset[k]) continue;
+      if (after.offset[n] != placement.new_offset[k] ||
+          decode_stored_block(image, region.bank, after.offset[n], kAsLoadingReads, &decoded) < 0 ||
+          decoded != placement.expected[k]) {
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 }  // namespace
 
-int repack_bank_images(RomFile& rom, int graphics_number, int new_size, const uint8_t* new_data,
-                       MatchSearch search) {
+int repack_stored_block(const RomImage& image, int bank, int offset, uint8_t* block,
+                        uint8_t* scratch, MatchSearch search) {
+  if (block == nullptr) return -1;
+  std::vector<uint8_t> own_scratch;
+  if (scratch == nullptr) {
+    own_scratch.resize(kPackedBufferSize);
+    scratch = own_scratch.data();
+  }
+  // Bytes past the end of the file read as 0xFF, whatever the buffer held before.
+  std::memset(block, 0xFF, kStoredBlockReadSize);
+  image.read_block(bank, offset, kStoredBlockReadSize, block);
+  const int decoded =
+      unpack_block(block, kStoredBlockReadSize, 0, scratch, kRepackDecodeLimit, nullptr);
+  if (decoded < 0) return -1;
+  const int packed = pack_block_best(scratch, decoded, block, kPackedBufferSize, search);
+  return packed == kPackRefused ? -1 : packed;
+}
+
+int repack_bank_images(RomImage& image, int graphics_number, int new_size,
+                       const uint8_t* new_data, MatchSearch search) {
   if (graphics_number < 0 || graphics_number >= kGraphicsPointerCount || new_data == nullptr ||
       new_size <= 0 || new_size > kPackedBufferSize) {
     return kRepackVerifyFailed;
   }
-  if (!rom.is_open()) return kRepackNotWritable;
   PointerTable table;
-  read_pointer_table(rom, &table);
+  read_pointer_table(image, &table);
 
   const BankRegion* region = find_bank_region(table.bank[graphics_number]);
   if (region == nullptr) return kRepackNoRegion;
@@ -142,22 +169,23 @@ int repack_bank_images(RomFile& rom, int graphics_number, int new_size, const ui
   for (int n = 0; n < kFirstPackedGraphics; ++n) {
     if (region_contains(*region, table.bank[n], table.offset[n])) return kRepackPlainInRegion;
   }
+  // What the edited image's own block must decode to from its new place.
+  std::vector<uint8_t> own_decoded(kPackedBufferSize);
+  const int own_size = unpack_block(new_data, static_cast<size_t>(new_size), 0,
+                                    own_decoded.data(), kGraphicsDecodeLimit, nullptr);
+  if (own_size < 0) return kRepackVerifyFailed;
+  own_decoded.resize(static_cast<size_t>(own_size));
 
   Placement placement;
   placement.old_offset = region_block_offsets(table, *region);
-  const int placed = place_blocks(rom, *region, own_offset, new_size, new_data, search, &placement);
+  const int placed = place_blocks(image, *region, own_offset, new_size, new_data, own_decoded,
+                                  search, &placement);
   if (placed < 0) return placed;
 
-  rom.close();
-  rom.open_update();
-  if (!rom.is_open_for_update()) {
-    rom.open_read();
-    return kRepackNotWritable;
-  }
-  const int written = write_placement(rom, *region, table, placement);
-  rom.close();
-  rom.open_read();
-  if (written < 0) return written;
+  RomImage repacked = image;
+  apply_placement(repacked, *region, table, placement);
+  if (!placement_reads_back(repacked, *region, table, placement)) return kRepackVerifyFailed;
+  image = std::move(repacked);
   return region->end - placement.next;
 }
 

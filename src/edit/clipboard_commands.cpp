@@ -1,7 +1,7 @@
 // The five clipboard commands: the frame, one block or the whole tile sheet goes out as an 8-bit
 // palette bitmap whose pixel values are the palette indices, and a bitmap comes back into the
-// tiles of the selected block or into the whole tile data. No command shows a message; a bitmap
-// that cannot be read exactly changes nothing.
+// tiles of the selected block or into the whole tile data. A bitmap that cannot be read exactly
+// changes nothing.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -11,32 +11,38 @@
 #include "edit/edit_commands.h"
 #include "platform/ui.h"
 #include "sprite/frames.h"
+#include "sprite/tile_sheet.h"
 #include "sprite/tiles.h"
-#include "view/app_state.h"
-#include "view/refresh.h"
 
 namespace vcv {
 
 namespace {
 
 constexpr int kPaletteSize = 16;
-constexpr int kSheetColumns = kSheetWidth / 8;                       // 16 tiles per sheet row
-constexpr int kSheetTiles = kSheetColumns * (kSheetHeight / 8);      // 1280
 constexpr int kMaxTileNumber = kTileDataSize / kTileBytes - 1;
 
-void put_picture(AppState& app, Ui& ui, const uint8_t* pixels, int width, int height) {
+CommandResult put_picture(const PanelContext& panel, Ui& ui, const uint8_t* pixels, int width,
+                          int height) {
   const std::vector<uint8_t> block =
-      build_dib(pixels, width, height, kPaletteSize, app.display.display_palette);
-  if (!block.empty()) ui.put_clipboard_dib(block);
+      build_dib(pixels, width, height, kPaletteSize, panel.display.display_palette);
+  if (block.empty() || !ui.put_clipboard_dib(block)) {
+    return CommandResult(CommandStatus::kClipboardUnavailable);
+  }
+  return CommandResult(CommandStatus::kDone);
 }
 
-// The clipboard bitmap, parsed into `pixels` (sized to `capacity`); false when there is none
-// or it cannot be read exactly.
-bool take_picture(Ui& ui, size_t capacity, std::vector<uint8_t>* pixels, DibInfo* info) {
+// The clipboard bitmap, parsed into `pixels` (sized to `capacity`); kNoPicture when there is
+// none or it cannot be read exactly.
+CommandResult take_picture(Ui& ui, size_t capacity, std::vector<uint8_t>* pixels,
+                           DibInfo* info) {
   std::vector<uint8_t> block;
-  if (!ui.get_clipboard_dib(&block) || block.empty()) return false;
+  if (!ui.get_clipboard_dib(&block) || block.empty()) {
+    return CommandResult(CommandStatus::kNoPicture, 0, "no bitmap");
+  }
   pixels->assign(capacity, 0);
-  return parse_dib(block.data(), block.size(), pixels->data(), capacity, info) == kDibOk;
+  const int parsed = parse_dib(block.data(), block.size(), pixels->data(), capacity, info);
+  if (parsed != kDibOk) return CommandResult(CommandStatus::kNoPicture, parsed, "an unreadable bitmap");
+  return CommandResult(CommandStatus::kDone);
 }
 
 // The block the selection names, or block 0 when the image has fewer blocks (as the copy does).
@@ -44,40 +50,32 @@ int effective_block(const Frame& frame, int block_no) {
   return (block_no >= 0 && block_no < frame.block_count) ? block_no : 0;
 }
 
-void rebuild_sheet(SpriteWorkingSet& set) {
-  std::memset(set.sheet, 0, sizeof set.sheet);
-  const int tiles = std::min(std::max(set.decoded_size, 0) / kTileBytes, kSheetTiles);
-  for (int n = 0; n < tiles; ++n) {
-    draw_tile(set.tile_data, n, set.sheet, kSheetWidth, kSheetHeight, (n % kSheetColumns) * 8,
-              (n / kSheetColumns) * 8, 0);
-  }
-}
-
 }  // namespace
 
-void copy_img(AppState& app, Ui& ui) {
-  put_picture(app, ui, app.display.canvas, kCanvasSize, kCanvasSize);
+CommandResult copy_img(const PanelContext& panel, Ui& ui) {
+  return put_picture(panel, ui, panel.display.canvas, kCanvasSize, kCanvasSize);
 }
 
-void copy_sprite(AppState& app, Ui& ui) {
+CommandResult copy_sprite(const PanelContext& panel, Ui& ui) {
   uint8_t picture[kBlockSize * kBlockSize] = {};
-  const int image = app.view.image_no;
+  const int image = panel.view.image_no;
   if (image >= 0 && image < kFrameStoreSize) {
-    render_block(*app.working_set, image, app.view.block_no, picture);
+    render_block(panel.set, image, panel.view.block_no, picture);
   }
-  put_picture(app, ui, picture, kBlockSize, kBlockSize);
+  return put_picture(panel, ui, picture, kBlockSize, kBlockSize);
 }
 
-void copy_all_img(AppState& app, Ui& ui) {
-  put_picture(app, ui, app.working_set->sheet, kSheetWidth, kSheetHeight);
+CommandResult copy_all_img(const PanelContext& panel, Ui& ui) {
+  return put_picture(panel, ui, panel.set.sheet, kSheetWidth, kSheetHeight);
 }
 
-void paste_sprite(AppState& app, Ui& ui) {
+CommandResult paste_sprite(PanelContext& panel, Ui& ui) {
   std::vector<uint8_t> pixels;
   DibInfo info;
-  if (!take_picture(ui, kPasteSpriteScratch, &pixels, &info)) return;
-  SpriteWorkingSet& set = *app.working_set;
-  const int image = app.view.image_no;
+  const CommandResult taken = take_picture(ui, kPasteSpriteScratch, &pixels, &info);
+  if (taken.failed()) return taken;
+  SpriteWorkingSet& set = panel.set;
+  const int image = panel.view.image_no;
   if (image >= 0 && image < kFrameStoreSize) {
     // The top-left 16 x 16 pixels; outside a smaller bitmap they are index 0.
     uint8_t area[kBlockSize * kBlockSize];
@@ -87,7 +85,7 @@ void paste_sprite(AppState& app, Ui& ui) {
       }
     }
     const Frame& frame = set.frames[image];
-    const int block = effective_block(frame, app.view.block_no);
+    const int block = effective_block(frame, panel.view.block_no);
     for (int q = 0; q < 4; ++q) {
       const uint16_t entry = frame.tile[block][q];
       const int tile = entry & kTileNumberMask;
@@ -98,26 +96,36 @@ void paste_sprite(AppState& app, Ui& ui) {
                   kQuadrantY[q], tile_entry_flip(entry));
     }
   }
-  rebuild_sheet(set);
-  refresh_view_new_sheet(app, ui);
+  draw_tile_sheet(set);
+  return CommandResult(CommandStatus::kDone);
 }
 
-void paste_all_img(AppState& app, Ui& ui) {
-  std::vector<uint8_t> pixels;
-  DibInfo info;
-  if (!take_picture(ui, kPasteAllScratch, &pixels, &info)) return;
-  SpriteWorkingSet& set = *app.working_set;
-  // Whole 8 x 8 cells only, and only those that fall on the 16-tile-wide sheet.
-  const int cell_rows = std::min(info.height / 8, kSheetHeight / 8);
-  const int cell_columns = std::min(info.width / 8, kSheetColumns);
+CommandResult paste_sheet_pixels(PanelContext& panel, const uint8_t* pixels, int width,
+                                 int height) {
+  if (pixels == nullptr || width <= 0 || height <= 0) {
+    return CommandResult(CommandStatus::kNoPicture, 0, "an empty picture");
+  }
+  SpriteWorkingSet& set = panel.set;
+  // Whole 8 x 8 cells only, and only those that fall on the 16-tile-wide, 80-tile-high sheet:
+  // more rows would run past the tile data.
+  const int cell_rows = std::min(height / 8, kSheetHeight / 8);
+  const int cell_columns = std::min(width / 8, kSheetColumns);
   for (int i = 0; i < cell_rows; ++i) {
     for (int j = 0; j < cell_columns; ++j) {
-      encode_tile(set.tile_data + (i * kSheetColumns + j) * kTileBytes, pixels.data(), info.width,
-                  j * 8, i * 8, 0);
+      encode_tile(set.tile_data + (i * kSheetColumns + j) * kTileBytes, pixels, width, j * 8,
+                  i * 8, 0);
     }
   }
-  rebuild_sheet(set);
-  refresh_view_new_sheet(app, ui);
+  draw_tile_sheet(set);
+  return CommandResult(CommandStatus::kDone);
+}
+
+CommandResult paste_all_img(PanelContext& panel, Ui& ui) {
+  std::vector<uint8_t> pixels;
+  DibInfo info;
+  const CommandResult taken = take_picture(ui, kPasteAllScratch, &pixels, &info);
+  if (taken.failed()) return taken;
+  return paste_sheet_pixels(panel, pixels.data(), info.width, info.height);
 }
 
 }  // namespace vcv

@@ -1,8 +1,8 @@
 // "Write Image Changes": the loaded entry's tile data goes back into the ROM. Plain graphics are
 // written as they are; packed graphics are compressed again and written in place when they fit,
-// otherwise after repacking their bank region or at an address the user types. Every block is
-// checked before it is written (it must decode back to the tile data) and after (the bytes read
-// back must be those written); the pointer table is written only after its block.
+// otherwise after repacking their bank region or at an address the user types. Every change is
+// made in a copy of the ROM image, the written block is decoded again from that copy, and only
+// then does the copy replace the file.
 #include "edit/write_image.h"
 
 #include <cstdio>
@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "edit/edit_commands.h"
+#include "edit/command_messages.h"
+#include "edit/rom_write.h"
 #include "edit/scan_number.h"
-#include "edit/write_messages.h"
 #include "platform/ui.h"
-#include "view/app_state.h"
+#include "rom/rom_file.h"
+#include "sprite/rom_layout.h"
+#include "view/panel_context.h"
 
 namespace vcv {
 
@@ -38,48 +40,49 @@ std::string hex6(uint32_t value) {
   return text;
 }
 
-bool lies_in_file(RomFile& rom, long long position, long long count) {
-  const long long size = rom.file_size();
-  return position >= 0 && count >= 0 && size >= 0 && position + count <= size;
-}
-
 int pointer_entry_offset(int graphics_number) {
-  return kGraphicsPointerTable + 3 * graphics_number;
+  return kGraphicsPointerTable + kLongPointerSize * graphics_number;
 }
 
 // The packed form of the tile data, checked to decode back to exactly the tile data.
-int pack_and_verify(const SpriteWorkingSet& set, std::vector<uint8_t>* packed, Ui& ui) {
-  packed->assign(kPackedBufferSize, 0);
-  const int size = pack_block_best(set.tile_data, set.decoded_size, packed->data(),
+CommandResult pack_and_verify(const SpriteWorkingSet& set, PendingWrite* pending) {
+  std::vector<uint8_t>& packed = pending->data;
+  packed.assign(kPackedBufferSize, 0);
+  const int size = pack_block_best(set.tile_data, set.decoded_size, packed.data(),
                                    kPackedBufferSize);
-  if (size == kPackRefused) {
-    ui.message(kWriteErrorTitle, kPackRefusedText);
-    return -1;
-  }
+  if (size == kPackRefused) return CommandResult(CommandStatus::kPackRefused);
   // Loading reads a packed block through a buffer of kPackedReadSize bytes: a longer block
   // would be written but could never be decoded again.
-  if (size > kPackedReadSize) {
-    ui.message(kWriteErrorTitle, pack_too_long_text(size));
-    return -1;
-  }
+  if (size > kPackedReadSize) return CommandResult(CommandStatus::kPackTooLong, size);
   std::vector<uint8_t> check(kPackedBufferSize);
   int packed_size = 0;
-  const int decoded = unpack_block(packed->data(), static_cast<size_t>(size), 0, check.data(),
+  const int decoded = unpack_block(packed.data(), static_cast<size_t>(size), 0, check.data(),
                                    kGraphicsDecodeLimit, &packed_size);
   if (decoded != set.decoded_size || packed_size != size ||
       std::memcmp(check.data(), set.tile_data, static_cast<size_t>(decoded)) != 0) {
-    ui.message(kWriteErrorTitle, kPackVerifyText);
-    return -1;
+    return CommandResult(CommandStatus::kPackVerifyFailed);
   }
-  packed->resize(static_cast<size_t>(size));
-  return size;
+  packed.resize(static_cast<size_t>(size));
+  pending->new_size = size;
+  return CommandResult(CommandStatus::kDone);
+}
+
+// The block at the file position of `image` decodes, as loading reads it, to the tile data.
+bool written_block_decodes(const RomImage& image, long long position, const SpriteWorkingSet& set) {
+  std::vector<uint8_t> packed(kPackedReadSize, 0xFF);
+  image.read_at(position, kPackedReadSize, packed.data());
+  std::vector<uint8_t> decoded(kGraphicsDecodeLimit);
+  const int size = unpack_block(packed.data(), packed.size(), 0, decoded.data(),
+                                kGraphicsDecodeLimit, nullptr);
+  return size == set.decoded_size &&
+         std::memcmp(decoded.data(), set.tile_data, static_cast<size_t>(size)) == 0;
 }
 
 // The packed size of the block at bank:offset, measured as loading measures it; 0 when no block
 // that loading could read stands there.
-int stored_block_size(RomFile& rom, int bank, int offset) {
-  std::vector<uint8_t> packed(kPackedReadSize, 0);
-  rom.read_block(bank, offset, kPackedReadSize, packed.data());
+int stored_block_size(const RomImage& image, int bank, int offset) {
+  std::vector<uint8_t> packed(kPackedReadSize, 0xFF);
+  image.read_block(bank, offset, kPackedReadSize, packed.data());
   std::vector<uint8_t> decoded(kGraphicsDecodeLimit);
   int packed_size = 0;
   if (unpack_block(packed.data(), packed.size(), 0, decoded.data(), kGraphicsDecodeLimit,
@@ -93,45 +96,46 @@ int stored_block_size(RomFile& rom, int bank, int offset) {
 // later write never lands on the block's former place. The size is measured where the pointer
 // now points: a typed address need not name the file position the data went to, and then the
 // block there is not the one just written.
-void follow_written_block(AppState& app) {
-  SpriteWorkingSet& set = *app.working_set;
+void follow_written_block(SpriteWorkingSet& set, const RomImage& image) {
   const int at = pointer_entry_offset(set.assembly());
-  set.graphics_offset = app.rom_file.read_word(kTableBank, at);
-  set.graphics_bank = app.rom_file.read_byte(kTableBank, at + 2);
+  set.graphics_offset = image.read_word(kTableBank, at);
+  set.graphics_bank = image.read_byte(kTableBank, at + 2);
   if (set.assembly() >= kFirstPackedGraphics) {
-    set.stored_size = stored_block_size(app.rom_file, set.graphics_bank, set.graphics_offset);
+    set.stored_size = stored_block_size(image, set.graphics_bank, set.graphics_offset);
   }
 }
 
-// The size question; true when the user chose repacking and it succeeded (the command is done),
-// false to go on to the write-position dialog. `stop` is set when the command must end.
-bool offer_repacking(AppState& app, Ui& ui, const PendingWrite& pending, bool* stop) {
-  SpriteWorkingSet& set = *app.working_set;
-  if (!ui.confirm(kSizeOverTitle, size_over_text(set.stored_size, pending.new_size))) return false;
-  const int result = repack_bank_images(app.rom_file, set.assembly(), pending.new_size,
-                                        pending.data.data());
-  if (result >= 0) {
-    ui.message(kRepackSuccessTitle, repack_success_text(result));
-    follow_written_block(app);
-    *stop = true;
-    return true;
-  }
-  if (!repack_error_allows_typed_address(result)) {
-    ui.message(kWriteErrorTitle, repack_stop_text(result));
-    *stop = true;
-    return false;
-  }
-  ui.message(kRepackFailureTitle, repack_failure_text(-result));
-  return false;
+CommandResult put_on_disk(RomFile& rom, const RomImage& changed, SpriteWorkingSet& set) {
+  const CommandResult result = replace_rom_image(rom, changed);
+  if (result.wrote()) follow_written_block(set, rom.image());
+  return result;
 }
 
-// The write-position dialog; false when it was cancelled or a field was refused.
-bool ask_target(AppState& app, Ui& ui, int new_size, WriteTarget* target) {
+// What a typed block would overwrite, of everything the tables name; empty when nothing. The
+// image's own old block is free to take unless another graphics number shares it.
+std::string overwritten_block(const PanelContext& panel, long long start, long long end) {
+  const std::vector<KnownBlock> blocks = known_blocks(*panel.rom, panel.directory);
+  const int own = panel.set.assembly();
+  long long own_start = -1;
+  for (const KnownBlock& block : blocks) {
+    if (block.kind == BlockKind::kGraphics && block.number == own) own_start = block.start;
+  }
+  for (const KnownBlock& block : blocks) {
+    const bool own_block = block.kind == BlockKind::kGraphics && block.start == own_start;
+    const bool shared = own_block && block.number != own;
+    if (own_block && !shared) continue;
+    if (start < block.end && block.start < end) return block.name;
+  }
+  return std::string();
+}
+
+// The write-position dialog and the checks of what was typed.
+CommandResult ask_target(const PanelContext& panel, Ui& ui, int new_size, WriteTarget* target) {
   std::string address_text, position_text;
   if (!ui.ask_write_position(hex6(target->address),
                              hex6(static_cast<uint32_t>(target->file_position)), &address_text,
                              &position_text)) {
-    return false;
+    return CommandResult(CommandStatus::kCancelled);
   }
   uint32_t address = 0, position = 0;
   const bool readable = parse_hex_field(address_text, &address) &&
@@ -139,89 +143,92 @@ bool ask_target(AppState& app, Ui& ui, int new_size, WriteTarget* target) {
   // The position is a signed file offset; one that is negative or that would put the block
   // (partly) outside the file is refused like unreadable text, never sought to.
   const long long signed_position = static_cast<int32_t>(position);
-  if (!readable || !lies_in_file(app.rom_file, signed_position, new_size)) {
+  if (!readable || !panel.rom->contains(signed_position, new_size)) {
     ui.write_position_error(kAddressErrorTitle, kAddressErrorText);
-    return false;
+    return CommandResult(CommandStatus::kAddressRefused);
+  }
+  const std::string overwritten =
+      overwritten_block(panel, signed_position, signed_position + new_size);
+  if (!overwritten.empty()) {
+    return CommandResult(CommandStatus::kWouldOverwrite, new_size, overwritten);
   }
   target->address = address;
   target->file_position = signed_position;
-  return true;
+  return CommandResult(CommandStatus::kDone);
 }
 
-// Writes the block, then its pointer, each checked by reading it back. The ROM is left open
-// read-only. Returns true when everything was written.
-bool write_block_and_pointer(AppState& app, Ui& ui, const PendingWrite& pending,
-                             const WriteTarget& target) {
-  RomFile& rom = app.rom_file;
-  const int entry_at = pointer_entry_offset(app.working_set->assembly());
-  if (!lies_in_file(rom, target.file_position, pending.new_size) ||
-      !lies_in_file(rom, rom.file_offset(kTableBank, entry_at), 3)) {
-    ui.message(kWriteErrorTitle, kOutsideFileText);
-    return false;
+// The size question and repacking. Returns kDone to go on to the write-position dialog.
+CommandResult offer_repacking(PanelContext& panel, RomFile& rom, Ui& ui,
+                              const PendingWrite& pending) {
+  SpriteWorkingSet& set = panel.set;
+  if (!ui.confirm(kSizeOverTitle, size_over_text(set.stored_size, pending.new_size))) {
+    return CommandResult(CommandStatus::kDone);
   }
-  rom.close();
-  rom.open_update();
-  if (!rom.is_open_for_update()) {
-    rom.open_read();
-    ui.message(kWriteErrorTitle, kNotWritableText);
-    return false;
+  RomImage repacked = rom.image();
+  const int free_bytes =
+      repack_bank_images(repacked, set.assembly(), pending.new_size, pending.data.data());
+  if (free_bytes >= 0) {
+    CommandResult result = put_on_disk(rom, repacked, set);
+    if (result.status == CommandStatus::kWritten) {
+      result.status = CommandStatus::kRepacked;
+      result.value = free_bytes;
+    }
+    return result;
   }
-  std::vector<uint8_t> read_back(pending.data.size());
-  const int written = rom.write_at(target.file_position, pending.new_size, pending.data.data());
-  const int read = rom.read_at(target.file_position, pending.new_size, read_back.data());
-  if (written != pending.new_size || read != pending.new_size || read_back != pending.data) {
-    rom.close();
-    rom.open_read();
-    ui.message(kWriteErrorTitle, read_back_text(static_cast<uint32_t>(target.file_position)));
-    return false;
+  if (!repack_error_allows_typed_address(free_bytes)) {
+    return CommandResult(CommandStatus::kRepackStopped, -free_bytes);
   }
-  rom.write_long(kTableBank, entry_at, static_cast<int>(target.address & 0xFFFFFF));
-  const uint32_t stored = static_cast<uint32_t>(rom.read_word(kTableBank, entry_at)) |
-                          (static_cast<uint32_t>(rom.read_byte(kTableBank, entry_at + 2)) << 16);
-  rom.close();
-  rom.open_read();
-  if (stored != (target.address & 0xFFFFFF)) {
-    ui.message(kWriteErrorTitle, kPointerReadBackText);
-    return false;
-  }
-  return true;
+  ui.message(kRepackFailureTitle, repack_failure_text(-free_bytes));
+  return CommandResult(CommandStatus::kDone);
 }
 
 }  // namespace
 
-void write_image_changes(AppState& app, Ui& ui) {
-  if (!app.rom_open()) return;
-  SpriteWorkingSet& set = *app.working_set;
+CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui) {
+  if (!panel.rom_open() || !rom.is_open()) return CommandResult(CommandStatus::kNoRom);
+  SpriteWorkingSet& set = panel.set;
   if (set.loaded_entry < 0) {
     // The entry's graphics did not decode: there is no picture to write, and writing the
     // buffer would destroy the block.
-    if (set.failed_entry >= 0) ui.message(kWriteErrorTitle, kNotDecodedText);
-    return;
+    return CommandResult(set.failed_entry >= 0 ? CommandStatus::kNotDecoded
+                                               : CommandStatus::kNothingLoaded);
   }
+  if (rom.read_only()) return CommandResult(CommandStatus::kReadOnly);
   WriteTarget target;
   target.address = static_cast<uint32_t>(((set.graphics_bank & 0xFF) << 16) |
                                          (set.graphics_offset & 0xFFFF));
-  target.file_position = app.rom_file.file_offset(set.graphics_bank, set.graphics_offset);
+  target.file_position = rom.image().file_offset(set.graphics_bank, set.graphics_offset);
 
   PendingWrite pending;
-  if (set.assembly() < kFirstPackedGraphics) {
+  const bool packed = set.assembly() >= kFirstPackedGraphics;
+  if (!packed) {
     pending.new_size = set.decoded_size;
     pending.data.assign(set.tile_data, set.tile_data + set.decoded_size);
   } else {
-    pending.new_size = pack_and_verify(set, &pending.data, ui);
-    if (pending.new_size < 0) return;
+    const CommandResult packing = pack_and_verify(set, &pending);
+    if (packing.failed()) return packing;
     if (pending.new_size > set.stored_size) {
-      bool stop = false;
-      if (offer_repacking(app, ui, pending, &stop) || stop) return;
-      if (!ask_target(app, ui, pending.new_size, &target)) return;
+      const CommandResult repacking = offer_repacking(panel, rom, ui, pending);
+      if (repacking.status != CommandStatus::kDone) return repacking;
+      const CommandResult typed = ask_target(panel, ui, pending.new_size, &target);
+      if (typed.status != CommandStatus::kDone) return typed;
     }
   }
   if (!ui.confirm(kWriteConfirmTitle,
                   write_confirm_text(target.address, static_cast<uint32_t>(target.file_position),
                                      set.stored_size, pending.new_size))) {
-    return;
+    return CommandResult(CommandStatus::kCancelled);
   }
-  if (write_block_and_pointer(app, ui, pending, target)) follow_written_block(app);
+  RomImage changed = rom.image();
+  if (!changed.write_at(target.file_position, pending.new_size, pending.data.data()) ||
+      !changed.write_long(kTableBank, pointer_entry_offset(set.assembly()),
+                          static_cast<int>(target.address & 0xFFFFFF))) {
+    return CommandResult(CommandStatus::kOutsideFile);
+  }
+  if (packed && !written_block_decodes(changed, target.file_position, set)) {
+    return CommandResult(CommandStatus::kPackVerifyFailed);
+  }
+  return put_on_disk(rom, changed, set);
 }
 
 }  // namespace vcv

@@ -1,32 +1,36 @@
 // Writing the loaded entry's tile data back into the ROM: in place when it fits, by repacking
-// every packed block of its bank region, or at a typed address. The command itself is
-// write_image_changes (edit/edit_commands.h); this header holds the repacking it offers.
+// every packed block of its bank region, or at a typed address. All of it is done on a copy of
+// the ROM image, checked there, and only then put on disk in one replacement of the file.
 #pragma once
 
 #include <cstdint>
 
+#include "edit/command_result.h"
 #include "sprite/codec.h"
 
 namespace vcv {
 
 class RomFile;
+class RomImage;
+class Ui;
+struct PanelContext;
+
+// "Write Image Changes": the prompts go through `ui`; the result says what happened.
+CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui);
 
 // Repacking results: 0 or more is the number of bytes left free at the end of the region; a
 // negative value is an error, shown to the user as its absolute value.
 enum RepackError : int {
-  kRepackNoRegion = -1,         // the image's bank has no row in the bank region table
-  kRepackDoesNotFit = -2,       // the blocks, back to back, reach or pass the region's end
-  kRepackUndecodable = -3,      // a block of the region cannot be decoded, or re-encoded
-                                //   into a block that loading can read back
+  kRepackNoRegion = -1,            // the image's bank has no row in the bank region table
+  kRepackDoesNotFit = -2,          // the blocks, back to back, reach or pass the region's end
+  kRepackUndecodable = -3,         // a block of the region cannot be decoded, or re-encoded
+                                   //   into a block that loading can read back
   kRepackImageOutsideRegion = -4,  // the image's own block lies in its bank but outside the region
-  kRepackNotWritable = -5,      // the ROM file cannot be opened for update; nothing written
-  kRepackVerifyFailed = -6,     // a re-encoded block does not decode back; nothing written
-  kRepackReadBackFailed = -7,   // the bytes read back after writing differ from those written
-  kRepackPlainInRegion = -8,    // a plain graphics block (numbers 0..6) lies inside the region
+  kRepackVerifyFailed = -6,        // a block does not decode back from the repacked region
+  kRepackPlainInRegion = -8,       // a plain graphics block (numbers 0..6) lies inside the region
 };
 
-// Codes 1 to 4 and 8 leave the ROM untouched and let the user go on to a typed address; the
-// others stop the command.
+// Codes 1 to 4 and 8 let the user go on to a typed address; code 6 ends the command.
 inline bool repack_error_allows_typed_address(int result) {
   return result == kRepackNoRegion || result == kRepackDoesNotFit ||
          result == kRepackUndecodable || result == kRepackImageOutsideRegion ||
@@ -36,9 +40,16 @@ inline bool repack_error_allows_typed_address(int result) {
 // Re-encodes every packed block of the region that holds graphics number `graphics_number`,
 // puts `new_data` (`new_size` bytes, already verified by the caller) in place of that image's
 // block, places all blocks back to back from the region's start and rewrites the pointer-table
-// entries that point at them. Everything is computed and verified before the first write; the
-// ROM is left open read-only. The ROM must be open.
-int repack_bank_images(RomFile& rom, int graphics_number, int new_size, const uint8_t* new_data,
-                       MatchSearch search = MatchSearch::kFast);
+// entries that point at them, all in `image`. Every block is then decoded again from `image` at
+// its new place and compared with what it held before. On any failure `image` is unchanged.
+int repack_bank_images(RomImage& image, int graphics_number, int new_size,
+                       const uint8_t* new_data, MatchSearch search = MatchSearch::kFast);
+
+// Reads 0xA000 bytes at bank:offset of `image` into `block` (65536 bytes), decodes them with a
+// limit of 0xFF00 into `scratch` (65536 bytes; a buffer of its own when null) and encodes the
+// result back into `block` with pack_block_best. Returns the new packed size, or -1 when
+// decoding (or re-encoding) failed.
+int repack_stored_block(const RomImage& image, int bank, int offset, uint8_t* block,
+                        uint8_t* scratch, MatchSearch search = MatchSearch::kFast);
 
 }  // namespace vcv

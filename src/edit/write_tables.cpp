@@ -1,27 +1,24 @@
 // "Write Palette", "Write Tile Info" and the "Ed" button: the loaded entry's colours and frame
-// layouts go back into the ROM in place, and hand-edited Tile Info text goes back into the frame.
+// layouts go back into the ROM in place (through a copy of the image that then replaces the
+// file), and hand-edited Tile Info text goes back into the frame.
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "edit/command_messages.h"
 #include "edit/edit_commands.h"
+#include "edit/rom_write.h"
 #include "edit/tile_info_parse.h"
-#include "edit/write_messages.h"
 #include "platform/ui.h"
-#include "res/resource.h"
+#include "rom/rom_file.h"
 #include "sprite/frames.h"
-#include "view/app_state.h"
-#include "view/refresh.h"
 
 namespace vcv {
 
 namespace {
 
-constexpr int kPaletteColoursFromTable = 12;   // colours 1..12
-constexpr int kPaletteColoursFromWeapon = 3;   // colours 13..15
-constexpr int kPaletteRecordBytes = 2 * kPaletteColoursFromTable;
-constexpr int kWeaponRecordBytes = 2 * kPaletteColoursFromWeapon;
+constexpr int kPaletteColoursFromTable = 12;  // colours 1..12
+constexpr int kPaletteColoursFromWeapon = 3;  // colours 13..15
 
 // One run of bytes for one SNES address.
 struct TableWrite {
@@ -39,99 +36,82 @@ std::vector<uint8_t> colour_bytes(const uint16_t* colours, int count) {
   return bytes;
 }
 
-bool inside_file(RomFile& rom, const TableWrite& write) {
-  const long long size = rom.file_size();
-  const long long position = rom.file_offset(write.bank, write.offset);
-  return size >= 0 && position >= 0 &&
-         position + static_cast<long long>(write.bytes.size()) <= size;
-}
-
-// Writes every run and reads each back. The ROM is reopened for update only for the writes and
-// is left open read-only; a ROM that cannot be opened for update gets nothing written.
-void write_runs(RomFile& rom, Ui& ui, const std::vector<TableWrite>& writes) {
+// Every run goes into a copy of the image, which then replaces the file; a run that would not
+// lie wholly inside the file writes nothing at all.
+CommandResult write_runs(RomFile& rom, const std::vector<TableWrite>& writes) {
+  RomImage changed = rom.image();
   for (const TableWrite& write : writes) {
-    if (!inside_file(rom, write)) {
-      ui.message(kWriteErrorTitle, kOutsideFileText);
-      return;
+    if (!changed.write_block(write.bank, write.offset, static_cast<int>(write.bytes.size()),
+                             write.bytes.data())) {
+      return CommandResult(CommandStatus::kOutsideFile);
     }
   }
-  rom.close();
-  rom.open_update();
-  if (!rom.is_open_for_update()) {
-    rom.open_read();
-    ui.message(kWriteErrorTitle, kNotWritableText);
-    return;
-  }
-  for (const TableWrite& write : writes) {
-    const int count = static_cast<int>(write.bytes.size());
-    std::vector<uint8_t> read_back(write.bytes.size());
-    const int written = rom.write_block(write.bank, write.offset, count, write.bytes.data());
-    rom.read_block(write.bank, write.offset, count, read_back.data());
-    if (written != count || read_back != write.bytes) {
-      rom.close();
-      rom.open_read();
-      ui.message(kWriteErrorTitle, kTableReadBackText);
-      return;
-    }
-  }
-  rom.close();
-  rom.open_read();
+  return replace_rom_image(rom, changed);
 }
 
 }  // namespace
 
-void write_palette(AppState& app, Ui& ui) {
-  if (!app.rom_open()) return;
-  const SpriteWorkingSet& set = *app.working_set;
+CommandResult write_palette(PanelContext& panel, RomFile& rom, Ui& ui) {
+  if (!panel.rom_open() || !rom.is_open()) return CommandResult(CommandStatus::kNoRom);
+  const SpriteWorkingSet& set = panel.set;
   // An entry whose graphics failed to decode still has its own colours; with nothing read at
   // all there are none to write.
-  if (set.loaded_entry < 0 && set.failed_entry < 0) return;
-  const int weapon = app.view.weapon_palette;
-  if (weapon < 0 || weapon >= kWeaponPaletteCount) return;
-  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestion)) return;
+  if (set.loaded_entry < 0 && set.failed_entry < 0) {
+    return CommandResult(CommandStatus::kNothingLoaded);
+  }
+  const int weapon = panel.view.weapon_palette;
+  if (weapon < 0 || weapon >= kWeaponPaletteCount) return CommandResult(CommandStatus::kNothingLoaded);
+  if (rom.read_only()) return CommandResult(CommandStatus::kReadOnly);
+  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestion)) {
+    return CommandResult(CommandStatus::kCancelled);
+  }
   // Colour 0 is transparent and never comes from, nor goes to, the ROM.
-  std::vector<TableWrite> writes = {
-      {kTableBank, kPaletteTable + kPaletteRecordBytes * set.palette_type,
+  const std::vector<TableWrite> writes = {
+      {kTableBank, kPaletteTable + kPaletteRecordSize * set.palette_type,
        colour_bytes(set.palette + 1, kPaletteColoursFromTable)},
-      {kWeaponPaletteBank, kWeaponPaletteTable + kWeaponRecordBytes * weapon,
-       colour_bytes(set.palette + 1 + kPaletteColoursFromTable, kPaletteColoursFromWeapon)},
+      {kWeaponPaletteBank, kWeaponPaletteTable + kWeaponRecordSize * weapon,
+       colour_bytes(set.palette + kFirstWeaponColour, kPaletteColoursFromWeapon)},
   };
-  write_runs(app.rom_file, ui, writes);
+  return write_runs(rom, writes);
 }
 
-void write_tile_info(AppState& app, Ui& ui) {
-  if (!app.rom_open()) return;
-  const SpriteWorkingSet& set = *app.working_set;
+CommandResult write_tile_info(PanelContext& panel, RomFile& rom, Ui& ui) {
+  if (!panel.rom_open() || !rom.is_open()) return CommandResult(CommandStatus::kNoRom);
+  const SpriteWorkingSet& set = panel.set;
   // Without a loaded entry the position data buffer holds nothing of the ROM (a failed load
   // clears it); writing it would wipe the entry's frame layouts.
   if (set.loaded_entry < 0) {
-    if (set.failed_entry >= 0) ui.message(kWriteErrorTitle, kNoPositionDataText);
-    return;
+    return CommandResult(set.failed_entry >= 0 ? CommandStatus::kNoPositionData
+                                               : CommandStatus::kNothingLoaded);
   }
-  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestionLine)) return;
-  if (set.position_type < 0 || set.position_type >= kPositionTypeCount) return;
+  if (rom.read_only()) return CommandResult(CommandStatus::kReadOnly);
+  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestionLine)) {
+    return CommandResult(CommandStatus::kCancelled);
+  }
+  if (set.position_type < 0 || set.position_type >= kPositionTypeCount) {
+    return CommandResult(CommandStatus::kNothingLoaded);
+  }
   // The working set holds at most its buffer's worth of a longer block; only what it holds goes
   // back, and the rest of the block in the ROM stays as it is.
-  const int size = std::clamp(app.directory.position_data_size[set.position_type], 0,
+  const int size = std::clamp(panel.directory.position_data_size[set.position_type], 0,
                               kPositionDataCapacity);
-  if (size == 0) return;
-  std::vector<TableWrite> writes = {
+  if (size == 0) return CommandResult(CommandStatus::kDone);
+  const std::vector<TableWrite> writes = {
       {set.position_bank, set.position_offset,
        std::vector<uint8_t>(set.position_data, set.position_data + size)},
   };
-  write_runs(app.rom_file, ui, writes);
+  return write_runs(rom, writes);
 }
 
-void parse_tile_info_text(AppState& app, Ui& ui) {
-  if (!app.rom_open()) return;
-  SpriteWorkingSet& set = *app.working_set;
-  const int image = app.view.image_no;
+bool apply_tile_info(PanelContext& panel, const std::string& text) {
+  if (!panel.rom_open()) return false;
+  SpriteWorkingSet& set = panel.set;
+  const int image = panel.view.image_no;
   if (image >= 0 && image < kFrameStoreSize) {
-    apply_tile_info_text(ui.control_text(IDC_TILE_INFO_TEXT), set.frames[image],
-                         app.view.block_no);
+    apply_tile_info_text(text, set.frames[image], panel.view.block_no);
     pack_frame(set, image);
   }
-  refresh_view_if_open(app, ui);
+  return true;
 }
 
 }  // namespace vcv

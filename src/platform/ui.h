@@ -1,6 +1,7 @@
-// What the portable core asks of the user interface: modal prompts, the clipboard, the panel's
-// texts and repainting. The window program implements it with Win32; tests and the command-line
-// tool implement it with scripted answers. All text is UTF-8.
+// What the portable core asks of the user in the middle of a command: modal prompts and the
+// clipboard. The window program implements it with Win32; tests and the command-line tool
+// implement it with scripted answers. All text is UTF-8. What a command did is its result, not
+// something it shows.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@ class Ui {
 
   // A message box with OK and Cancel; true for OK.
   virtual bool confirm(const std::string& title, const std::string& text) = 0;
-  // A message box with OK only.
+  // A message box with OK only, shown while a command goes on.
   virtual void message(const std::string& title, const std::string& text) = 0;
 
   // The colour chooser, opened with `initial` and the 16 custom colours (0x00BBGGRR).
@@ -32,23 +33,10 @@ class Ui {
     message(title, text);
   }
 
-  // The clipboard, as the bytes of one CF_DIB block.
+  // The clipboard, as the bytes of one CF_DIB block. False when the clipboard cannot be used or
+  // (get) holds no bitmap.
   virtual bool put_clipboard_dib(const std::vector<uint8_t>& block) = 0;
   virtual bool get_clipboard_dib(std::vector<uint8_t>* block) = 0;
-
-  // The panel.
-  virtual void set_control_text(int control_id, const std::string& text) = 0;
-  virtual std::string control_text(int control_id) = 0;
-  virtual void select_entry_in_list(int index) = 0;
-  virtual bool is_box_checked(int control_id) = 0;
-  // Checks or unchecks a check box or radio button of the panel.
-  virtual void set_box_checked(int control_id, bool checked) {
-    (void)control_id;
-    (void)checked;
-  }
-  virtual void set_title(const std::string& text) = 0;
-  // Redraws the frame, sheet and palette areas before returning.
-  virtual void repaint_areas() = 0;
 };
 
 }  // namespace vcv

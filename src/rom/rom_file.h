@@ -1,73 +1,71 @@
-// The ROM image file: SNES addresses (bank byte + 16-bit offset) mapped to file offsets, and the
-// read and write primitives every other module goes through.
-//
-// Between operations the file is open read-only; a write command closes it, reopens it for
-// update, writes, closes it and reopens it read-only. None of the primitives reports an error
-// except `open`: byte and word reads past the end of the file give 0xFF fill, a block read stores
-// only the bytes that exist and leaves the rest of its destination as it was, reads with no file
-// open give 0 (or leave the destination untouched), and writes without a stream opened for
-// update change nothing and report 0 bytes.
+// The ROM image file: where the image came from, the image itself held in memory for every
+// read, whether the user opened it read-only, and the one way a changed image goes back to disk.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <string>
+
+#include "rom/rom_image.h"
 
 namespace vcv {
 
-enum RomMapping : int {
-  kMappingLoRom = 0,  // 32 KiB banks, the ROM half of each bank is 0x8000..0xFFFF
-  kMappingHiRom = 1,  // 64 KiB banks
+// Largest file taken as a ROM image: the HiROM mapping reaches 12 MiB, plus a copier header.
+constexpr long long kMaxRomFileSize = 16LL * 1024 * 1024;
+
+enum class RomOpenStatus {
+  kOpened,
+  kCannotOpen,      // missing, no access, or a read error; `reason` says which
+  kNotRegularFile,  // a folder, a device, a pipe
+  kTooLarge,        // larger than kMaxRomFileSize
+  kTooSmall,        // too small to hold the tables the program reads
+};
+
+struct RomOpenResult {
+  RomOpenStatus status = RomOpenStatus::kOpened;
+  std::string reason;  // one line for the user when the file was not opened
+  bool ok() const { return status == RomOpenStatus::kOpened; }
+};
+
+enum class RomWriteStatus {
+  kWritten,
+  kNotOpen,      // no ROM is open
+  kReadOnly,     // the user opened the ROM read-only
+  kNotWritable,  // the file cannot be written (read-only file, locked, gone); `detail` says why
+  kWriteFailed,  // the file could not be replaced; `detail` says why
+};
+
+struct RomWriteResult {
+  RomWriteStatus status = RomWriteStatus::kWritten;
+  std::string detail;       // the reason of a failure
+  std::string backup_path;  // where the image as it was before lies, when one was kept
+  bool ok() const { return status == RomWriteStatus::kWritten; }
 };
 
 class RomFile {
  public:
-  static constexpr int kPathCapacity = 256;  // path bytes including the terminating NUL
-
-  RomFile() = default;
-  ~RomFile();
-  RomFile(const RomFile&) = delete;
-  RomFile& operator=(const RomFile&) = delete;
-
-  // Stores mapping, base and path, then opens the file read-only. Returns 1 when a stream is open
-  // afterwards. A path of 256 bytes or more is refused (0, nothing opened, path cleared).
-  int open(const char* path, int mapping, int base);
-  void open_read();    // "rb", only when no stream is open
-  void open_update();  // "rb+", only when no stream is open
+  // Reads the whole file into memory as an image with the given mapping and base. Replaces what
+  // was open; on failure nothing is open.
+  RomOpenResult open(const std::string& path, int mapping, int base);
   void close();
 
-  bool is_open() const { return stream_ != nullptr; }
-  bool is_open_for_update() const { return stream_ != nullptr && for_update_; }
-  const char* path() const { return path_; }
-  int base() const { return base_; }
-  int mapping() const { return mapping_; }
+  bool is_open() const { return open_; }
+  const std::string& path() const { return path_; }
+  const RomImage& image() const { return image_; }
+  void set_base(int base) { image_.set_base(base); }
 
-  // File offset of a SNES address; only the low 8 bits of bank and 16 bits of offset count.
-  int32_t file_offset(int bank, int offset) const;
+  // A ROM the user chose to open read-only is never written.
+  bool read_only() const { return read_only_; }
+  void set_read_only(bool read_only) { read_only_ = read_only; }
 
-  void read_block(int bank, int offset, int count, uint8_t* destination);
-  int read_byte(int bank, int offset);
-  int read_word(int bank, int offset);
-
-  int write_block(int bank, int offset, int count, const uint8_t* source);
-  int write_word(int bank, int offset, int value);
-  int write_long(int bank, int offset, int value);
-
-  // Raw access by file position, for writes to a typed file offset and for read-back checks.
-  // A negative position transfers nothing. Returns the number of bytes transferred.
-  int write_at(long long file_position, int count, const uint8_t* source);
-  int read_at(long long file_position, int count, uint8_t* destination);
-
-  // Size of the open file in bytes, or -1 when no file is open.
-  long long file_size();
+  // Puts `changed` (a changed copy of image()) in place of the file; on success image() is the
+  // new image. On failure the file and image() stay as they were.
+  RomWriteResult replace_image(const RomImage& changed, bool keep_backup);
 
  private:
-  bool seek_mapped(int bank, int offset);
-
-  char path_[kPathCapacity] = {};
-  std::FILE* stream_ = nullptr;
-  int base_ = 0;
-  int mapping_ = kMappingLoRom;
-  bool for_update_ = false;
+  std::string path_;
+  RomImage image_;
+  bool open_ = false;
+  bool read_only_ = false;
 };
 
 }  // namespace vcv

@@ -13,12 +13,10 @@
 
 namespace vcv {
 
-class RomFile;
-
 constexpr int kPackedBufferSize = 65536;   // packed blocks and decoded pictures live in these
 constexpr int kMaxDecodedInput = 65536;    // largest picture the encoder takes
-constexpr int kStoredBlockReadSize = 0xA000;  // bytes read by repack_stored_block
-constexpr int kRepackDecodeLimit = 0xFF00;    // output limit used by repack_stored_block
+constexpr int kStoredBlockReadSize = 0xA000;  // bytes repacking reads of each stored block
+constexpr int kRepackDecodeLimit = 0xFF00;    // the output limit repacking decodes them with
 constexpr int kPackRefused = -1;  // encoder result: the input cannot be stored as one block
 
 enum class PackMode { kShortWindow, kLongWindow };
@@ -37,13 +35,6 @@ int pack_block(const uint8_t* input, int count, uint8_t* output, int output_capa
 // Encodes in both modes and leaves the shorter block (ties: short window) in output.
 int pack_block_best(const uint8_t* input, int count, uint8_t* output, int output_capacity,
                     MatchSearch search = MatchSearch::kFast);
-
-// Reads 0xA000 bytes at bank:offset into `block` (65536 bytes), decodes them with a limit of
-// 0xFF00 into `scratch` (65536 bytes; a buffer of its own when null) and encodes the result
-// back into `block` with pack_block_best. Returns the new packed size, or -1 when decoding
-// (or re-encoding) failed.
-int repack_stored_block(RomFile& rom, int bank, int offset, uint8_t* block, uint8_t* scratch,
-                        MatchSearch search = MatchSearch::kFast);
 
 struct Match {
   int length = 0;

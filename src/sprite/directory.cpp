@@ -3,40 +3,34 @@
 #include <algorithm>
 #include <cstring>
 
-#include "rom/rom_file.h"
+#include "rom/rom_image.h"
 #include "sprite/codec.h"
 #include "sprite/frames.h"
+#include "sprite/tile_sheet.h"
 #include "sprite/tiles.h"
 
 namespace vcv {
 
 namespace {
 
-constexpr int kCharacterRecordSize = 5;
-constexpr int kEnemyRecordSize = 10;
-constexpr int kLongPointerSize = 3;
-constexpr int kPaletteRecordSize = 24;  // colours 1..12
-constexpr int kWeaponRecordSize = 6;    // colours 13..15
-constexpr int kFirstWeaponColour = 13;
-constexpr int kFacingCount = 4;
-constexpr int kSheetTileCapacity = (kSheetWidth / 8) * (kSheetHeight / 8);  // 1280
-constexpr uint8_t kUnreadFill = 0xFF;  // what reads past the end of the file give
+constexpr uint8_t kUnreadFill = 0xFF;  // what single-byte reads past the end of the file give
 
 int bank_of(int32_t address) { return (address >> 16) & 0xFF; }
 
-// Reads into a buffer pre-filled as a read past the end of the file would leave it.
-void read_filled(RomFile& rom, int bank, int offset, int count, uint8_t* destination) {
+// A block read leaves the bytes past the end of the file as they were; these buffers never keep
+// stale data: what the file does not hold reads as 0xFF, as single-byte reads past the end do.
+void read_filled(const RomImage& rom, int bank, int offset, int count, uint8_t* destination) {
   std::memset(destination, kUnreadFill, static_cast<size_t>(count));
   rom.read_block(bank, offset, count, destination);
 }
 
-int32_t read_long_pointer(RomFile& rom, int offset) {
+int32_t read_long_pointer(const RomImage& rom, int offset) {
   const int low = rom.read_word(kTableBank, offset);
   const int bank = rom.read_byte(kTableBank, offset + 2);
   return (bank << 16) | low;
 }
 
-void read_header(RomFile& rom, int entry, uint8_t* header) {
+void read_header(const RomImage& rom, int entry, uint8_t* header) {
   std::memset(header, 0, 10);
   if (entry < kCharacterCount) {
     read_filled(rom, kTableBank, kCharacterTable + kCharacterRecordSize * entry,
@@ -47,7 +41,7 @@ void read_header(RomFile& rom, int entry, uint8_t* header) {
   }
 }
 
-void read_animation_pointers(RomFile& rom, SpriteWorkingSet& set) {
+void read_animation_pointers(const RomImage& rom, SpriteWorkingSet& set) {
   for (int table = 0; table < 2; ++table) {
     const int at = kAnimationPointerTable[table] + 2 * set.animation_type();
     const int offset = rom.read_word(kTableBank, at);
@@ -65,7 +59,7 @@ void clear_tile_data_from(SpriteWorkingSet& set, int valid_bytes) {
 }
 
 // Tile data of the entry; false when a packed block fails to decode.
-bool read_graphics(RomFile& rom, SpriteWorkingSet& set) {
+bool read_graphics(const RomImage& rom, SpriteWorkingSet& set) {
   const int assembly = set.assembly();
   if (assembly < kFirstPackedGraphics) {
     read_filled(rom, set.graphics_bank, set.graphics_offset, kPlainGraphicsReadSize, set.tile_data);
@@ -85,7 +79,7 @@ bool read_graphics(RomFile& rom, SpriteWorkingSet& set) {
   return true;
 }
 
-void read_palette(RomFile& rom, SpriteWorkingSet& set, int weapon_palette) {
+void read_palette(const RomImage& rom, SpriteWorkingSet& set, int weapon_palette) {
   uint8_t bytes[kPaletteRecordSize];
   read_filled(rom, kTableBank, kPaletteTable + kPaletteRecordSize * set.palette_type,
               kPaletteRecordSize, bytes);
@@ -101,7 +95,7 @@ void read_palette(RomFile& rom, SpriteWorkingSet& set, int weapon_palette) {
 
 // Each table is split into four quarters, one per facing; a quarter longer than its slot is
 // cut to the slot, and the rest of a slot reads as sequence ends.
-void read_animations(RomFile& rom, SpriteWorkingSet& set) {
+void read_animations(const RomImage& rom, SpriteWorkingSet& set) {
   for (int table = 0; table < 2; ++table) {
     const int quarter = set.animation_size[table] / kFacingCount;
     const int kept = std::min(quarter, kAnimationSlotSize);
@@ -115,20 +109,11 @@ void read_animations(RomFile& rom, SpriteWorkingSet& set) {
   }
 }
 
-void read_position_data(RomFile& rom, const SpriteDirectory& directory, SpriteWorkingSet& set) {
+void read_position_data(const RomImage& rom, const SpriteDirectory& directory, SpriteWorkingSet& set) {
   std::memset(set.position_data, 0, kPositionDataCapacity);
   const int size =
       std::min(directory_position_size(directory, set.position_type), kPositionDataCapacity);
   if (size > 0) rom.read_block(set.position_bank, set.position_offset, size, set.position_data);
-}
-
-void draw_tile_sheet(SpriteWorkingSet& set) {
-  std::memset(set.sheet, 0, sizeof set.sheet);
-  const int tiles = std::min(set.decoded_size / kTileBytes, kSheetTileCapacity);
-  for (int i = 0; i < tiles; ++i) {
-    draw_tile(set.tile_data, i, set.sheet, kSheetWidth, kSheetHeight, 8 * (i % 16), 8 * (i / 16),
-              0);
-  }
 }
 
 // Leaves nothing of the previous entry that could pass for the failed one's data.
@@ -165,7 +150,7 @@ int32_t position_block_end(const int32_t* pointers, int count, int index) {
 }
 
 // Each table is read in one piece: one seek per table instead of one per record.
-void build_sprite_directory(RomFile& rom, SpriteDirectory& directory) {
+void build_sprite_directory(const RomImage& rom, SpriteDirectory& directory) {
   directory = SpriteDirectory();
   uint8_t characters[kCharacterCount * kCharacterRecordSize];
   read_filled(rom, kTableBank, kCharacterTable, sizeof characters, characters);
@@ -204,7 +189,7 @@ int directory_frame_count(const SpriteDirectory& directory, int position_type) {
   return directory.frame_count[position_type];
 }
 
-int load_entry(RomFile& rom, const SpriteDirectory& directory, SpriteWorkingSet& set, int entry,
+int load_entry(const RomImage& rom, const SpriteDirectory& directory, SpriteWorkingSet& set, int entry,
                int weapon_palette) {
   if (entry < 0 || entry > kLastEntry) return 0;
   if (entry == set.loaded_entry) return 1;

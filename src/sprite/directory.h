@@ -8,7 +8,7 @@
 
 namespace vcv {
 
-class RomFile;
+class RomImage;
 
 // Bank limits that replace a block's end when the next block lies in another bank.
 struct BankLimit {
@@ -25,7 +25,7 @@ int32_t position_block_end(const int32_t* pointers, int count, int index);
 
 // Fills the directory from the tables of the open ROM. A block whose end lies below its start
 // (possible only with damaged tables) gets size 0 and no frames.
-void build_sprite_directory(RomFile& rom, SpriteDirectory& directory);
+void build_sprite_directory(const RomImage& rom, SpriteDirectory& directory);
 
 // Directory values of a position type; position types the table does not hold give 0.
 int directory_position_size(const SpriteDirectory& directory, int position_type);
@@ -39,7 +39,7 @@ constexpr int kLastEntry = kEntryCount - 1;  // 0x1FB
 // holds the new header, addresses, palette and animations, no tile data (decoded size 0), an
 // empty sheet, frame store and position data; `failed_entry` names the entry and `loaded_entry`
 // stays -1 so that the next load tries again. Every buffer is filled only up to its capacity.
-int load_entry(RomFile& rom, const SpriteDirectory& directory, SpriteWorkingSet& set, int entry,
-               int weapon_palette);
+int load_entry(const RomImage& rom, const SpriteDirectory& directory, SpriteWorkingSet& set,
+               int entry, int weapon_palette);
 
 }  // namespace vcv

@@ -3,8 +3,6 @@
 #include "platform/ui.h"
 #include "sprite/frames.h"
 #include "sprite/tiles.h"
-#include "view/app_state.h"
-#include "view/refresh.h"
 
 namespace vcv {
 namespace {
@@ -16,10 +14,8 @@ constexpr int kTileScreenSize = 16;   // a tile on the sheet, enlarged twice
 constexpr int kTilesPerSheetRow = 16;
 constexpr int kTilesPerPage = 512;
 
-int signed_byte(uint8_t b) { return b >= 0x80 ? b - 0x100 : b; }
-
-ClickResult recolour(AppState& app, Ui& ui, int index) {
-  DisplayState& display = app.display;
+ClickResult recolour(PanelContext& panel, Ui& ui, int index) {
+  DisplayState& display = panel.display;
   uint32_t chosen = 0;
   if (!ui.choose_colour(display.display_palette[index], display.display_palette, &chosen)) {
     return ClickResult::kColourCancelled;
@@ -30,63 +26,66 @@ ClickResult recolour(AppState& app, Ui& ui, int index) {
   // stored words that their display colours do not carry (bit 15), and Write Palette would then
   // write changes nobody made.
   // Confirming the colour the chooser opened with keeps the stored word, bit 15 included.
-  if (!unchanged) app.working_set->palette[index] = display_colour_to_palette(chosen);
-  app.working_set->sheet_valid = false;
-  refresh_view_if_open(app, ui);
+  if (!unchanged) panel.set.palette[index] = display_colour_to_palette(chosen);
+  panel.set.sheet_valid = false;
   return ClickResult::kRecoloured;
 }
 
-ClickResult select_tile(AppState& app, Ui& ui, const Rect& sheet, int x, int y) {
+ClickResult select_tile(PanelContext& panel, const Rect& sheet, int x, int y) {
   const int column = (x - sheet.left) / kTileScreenSize;
   const int row = (y - sheet.top) / kTileScreenSize;
-  app.display.selected_tile =
-      (app.view.tile_page & 1) * kTilesPerPage + row * kTilesPerSheetRow + column;
-  refresh_view_if_open(app, ui);
+  panel.display.selected_tile =
+      (panel.view.tile_page & 1) * kTilesPerPage + row * kTilesPerSheetRow + column;
   return ClickResult::kTileSelected;
 }
 
 bool block_box_contains(const Frame& frame, int block, int px, int py, int* bx, int* by) {
-  *bx = signed_byte(frame.x[block]) * 3 / 2 + kFrameAreaCentre;
-  *by = signed_byte(frame.y[block]) * 3 / 2 + kFrameAreaCentre;
+  *bx = byte_to_signed(frame.x[block]) * 3 / 2 + kFrameAreaCentre;
+  *by = byte_to_signed(frame.y[block]) * 3 / 2 + kFrameAreaCentre;
   return *bx <= px && px < *bx + kBlockBoxSize && *by <= py && py < *by + kBlockBoxSize;
 }
 
-ClickResult place_tile(AppState& app, Ui& ui, const Rect& frame_area, int x, int y) {
-  const int image = app.view.image_no;
+ClickResult place_tile(PanelContext& panel, const Rect& frame_area, int x, int y) {
+  const int image = panel.view.image_no;
   if (image < 0 || image >= kFrameStoreSize) return ClickResult::kNothing;
-  Frame& frame = app.working_set->frames[image];
+  Frame& frame = panel.set.frames[image];
   const int px = x - frame_area.left;
   const int py = y - frame_area.top;
   int target = -1, bx = 0, by = 0;
-  const int selected = app.view.block_no;
+  const int selected = panel.view.block_no;
   // The selected block wins where blocks overlap; elsewhere the lowest-numbered block does.
   if (selected >= 0 && selected < kMaxBlocksPerFrame &&
       block_box_contains(frame, selected, px, py, &bx, &by)) {
     target = selected;
   } else {
-    const int blocks = app.working_set->blocks_per_image();
+    const int blocks = panel.set.blocks_per_image();
     for (int b = 0; b < blocks && target < 0; ++b) {
       if (block_box_contains(frame, b, px, py, &bx, &by)) target = b;
     }
   }
   if (target < 0) return ClickResult::kNothing;
   const int quadrant = ((py - by) / kQuadrantSize) * 2 + (px - bx) / kQuadrantSize;
-  frame.tile[target][quadrant] =
-      static_cast<uint16_t>((app.view.flip_bits & 0xC0) * 256 + (app.display.selected_tile & 0x7FF));
-  pack_frame(*app.working_set, image);
-  refresh_view_if_open(app, ui);
+  frame.tile[target][quadrant] = static_cast<uint16_t>((panel.view.flip_bits & 0xC0) * 256 +
+                                                       (panel.display.selected_tile & kTileNumberMask));
+  pack_frame(panel.set, image);
   return ClickResult::kTilePlaced;
 }
 
 }  // namespace
 
-ClickResult on_panel_left_click(AppState& app, Ui& ui, const ViewAreas& areas, int x, int y) {
+ClickResult on_panel_left_click(PanelContext& panel, Ui& ui, const ViewAreas& areas, int x,
+                                int y) {
   if (point_in_area(x, y, areas.palette)) {
-    return recolour(app, ui, (x - areas.palette.left) / kSwatchSize);
+    return recolour(panel, ui, (x - areas.palette.left) / kSwatchSize);
   }
-  if (point_in_area(x, y, areas.sheet)) return select_tile(app, ui, areas.sheet, x, y);
-  if (point_in_area(x, y, areas.frame)) return place_tile(app, ui, areas.frame, x, y);
+  if (point_in_area(x, y, areas.sheet)) return select_tile(panel, areas.sheet, x, y);
+  if (point_in_area(x, y, areas.frame)) return place_tile(panel, areas.frame, x, y);
   return ClickResult::kNothing;
+}
+
+bool click_needs_refresh(ClickResult result) {
+  return result == ClickResult::kRecoloured || result == ClickResult::kTileSelected ||
+         result == ClickResult::kTilePlaced;
 }
 
 }  // namespace vcv

@@ -3,11 +3,11 @@
 // frame places the selected tile (with the flip bits) into the quadrant under the pointer.
 #pragma once
 
+#include "view/panel_context.h"
 #include "view/panel_paint.h"
 
 namespace vcv {
 
-struct AppState;
 class Ui;
 
 // What a press did, so callers and tests can tell the cases apart.
@@ -19,10 +19,12 @@ enum class ClickResult {
   kTilePlaced,
 };
 
-// A left press at (x, y) in panel client coordinates, with the areas as currently placed.
-ClickResult on_panel_left_click(AppState& app, Ui& ui, const ViewAreas& areas, int x, int y);
+// A left press at (x, y) in panel client coordinates, with the areas as currently placed. The
+// colour chooser is the one prompt; the caller refreshes when click_needs_refresh says so.
+ClickResult on_panel_left_click(PanelContext& panel, Ui& ui, const ViewAreas& areas, int x,
+                                int y);
 
-// A right press changes nothing.
-inline void on_panel_right_click() {}
+// Every press that changed something ends in a refresh (which does nothing without a ROM).
+bool click_needs_refresh(ClickResult result);
 
 }  // namespace vcv

@@ -2,27 +2,52 @@
 
 #include <cstdio>
 
-#include "platform/ui.h"
-#include "res/resource.h"
-#include "view/app_state.h"
-#include "view/refresh.h"
-
 namespace vcv {
 namespace {
 
-constexpr int kFacingCount = 4;
 constexpr int kTablePageCount = 2;
 constexpr int kAnimationTableCount = 2;
 
 // The mode and the checked radio button always agree: Sequence mode is 1, ImageNo mode is 0.
-void set_sequence_mode(AppState& app, Ui& ui, bool sequence) {
-  app.view.sequence_mode = sequence ? 1 : 0;
-  ui.set_box_checked(IDC_SEQUENCE_RADIO, sequence);
-  ui.set_box_checked(IDC_IMAGE_RADIO, !sequence);
+void set_sequence_mode(ViewState& view, PanelUpdate& update, bool sequence) {
+  view.sequence_mode = sequence ? 1 : 0;
+  update.sequence_mode = sequence;
 }
 
 int step_within_count(int value, int count, int step) {
   return step_value(value, 0, count - 1, step);
+}
+
+std::string number_caption(const char* format, int value) {
+  char caption[16];
+  std::snprintf(caption, sizeof caption, format, value);
+  return caption;
+}
+
+bool on_face_button(ViewState& view, PanelUpdate& update) {
+  view.face_direction = (view.face_direction + 1) % kFacingCount;
+  update.captions[PanelButton::kFace] = facing_label(view.face_direction);
+  return true;
+}
+
+bool on_block_button(PanelContext& panel, PanelUpdate& update) {
+  panel.view.block_no =
+      step_within_count(panel.view.block_no, panel.set.blocks_per_image(), +1);
+  update.captions[PanelButton::kBlock] = number_caption("%02X", panel.view.block_no);
+  return true;
+}
+
+bool on_page_button(ViewState& view, PanelUpdate& update) {
+  view.tile_page = step_within_count(view.tile_page, kTablePageCount, +1);
+  update.captions[PanelButton::kPage] = view.tile_page == 0 ? "+0000" : "+4000";
+  return true;
+}
+
+bool on_table_button(ViewState& view, PanelUpdate& update) {
+  set_sequence_mode(view, update, true);
+  view.animation_table = step_within_count(view.animation_table, kAnimationTableCount, +1);
+  update.captions[PanelButton::kAnimationTable] = number_caption("%d", view.animation_table);
+  return true;
 }
 
 }  // namespace
@@ -32,104 +57,71 @@ const char* facing_label(int face_direction) {
   return kLabels[face_direction & 3];
 }
 
-void on_panel_created(AppState& app, Ui& ui) {
-  set_sequence_mode(app, ui, true);
-  ui.set_box_checked(IDC_BOUNDARIES, true);
+void on_panel_created(ViewState& view, PanelUpdate& update) {
+  set_sequence_mode(view, update, true);
+  update.boundaries = true;
 }
 
-void on_entry_selected(AppState& app, Ui& ui, int list_index) {
-  app.view.current_entry = list_index;
-  refresh_view_if_open(app, ui);
+bool on_entry_selected(ViewState& view, int list_index) {
+  view.current_entry = list_index;
+  return true;
 }
 
-void on_sequence_radio(AppState& app, Ui& ui) {
-  set_sequence_mode(app, ui, true);
-  refresh_view(app, ui);
-}
-
-void on_image_radio(AppState& app, Ui& ui) {
-  set_sequence_mode(app, ui, false);
-  refresh_view(app, ui);
-}
-
-void on_face_button(AppState& app, Ui& ui) {
-  app.view.face_direction = (app.view.face_direction + 1) % kFacingCount;
-  ui.set_control_text(IDC_FACE_BUTTON, facing_label(app.view.face_direction));
-  refresh_view(app, ui);
-}
-
-void on_boundaries_box(AppState& app, Ui& ui) { refresh_view(app, ui); }
-
-void on_block_button(AppState& app, Ui& ui) {
-  app.view.block_no =
-      step_within_count(app.view.block_no, app.working_set->blocks_per_image(), +1);
-  char caption[16];
-  std::snprintf(caption, sizeof caption, "%02X", app.view.block_no);
-  ui.set_control_text(IDC_BLOCK_BUTTON, caption);
-  refresh_view_if_open(app, ui);
-}
-
-void on_page_button(AppState& app, Ui& ui) {
-  app.view.tile_page = step_within_count(app.view.tile_page, kTablePageCount, +1);
-  ui.set_control_text(IDC_PAGE_BUTTON, app.view.tile_page == 0 ? "+0000" : "+4000");
-  refresh_view_if_open(app, ui);
-}
-
-void on_table_button(AppState& app, Ui& ui) {
-  set_sequence_mode(app, ui, true);
-  app.view.animation_table =
-      step_within_count(app.view.animation_table, kAnimationTableCount, +1);
-  char caption[16];
-  std::snprintf(caption, sizeof caption, "%d", app.view.animation_table);
-  ui.set_control_text(IDC_TABLE_BUTTON, caption);
-  refresh_view_if_open(app, ui);
-}
-
-void on_flipx_box(AppState& app) { app.view.flip_bits ^= 0x40; }
-void on_flipy_box(AppState& app) { app.view.flip_bits ^= 0x80; }
-
-void on_arrows(AppState& app, Ui& ui, int bar_id, int request) {
-  ViewState& view = app.view;
-  if (bar_id == IDC_ANIMATION_ARROWS || bar_id == IDC_SEQUENCE_ARROWS) {
-    set_sequence_mode(app, ui, true);
-  } else if (bar_id == IDC_IMAGE_ARROWS) {
-    set_sequence_mode(app, ui, false);
-  } else if (bar_id != IDC_WEAPON_ARROWS) {
-    return;
+bool on_panel_command(PanelContext& panel, PanelCommand command, PanelUpdate& update) {
+  ViewState& view = panel.view;
+  switch (command) {
+    case PanelCommand::kSequenceRadio:
+      set_sequence_mode(view, update, true);
+      return true;
+    case PanelCommand::kImageRadio:
+      set_sequence_mode(view, update, false);
+      return true;
+    case PanelCommand::kFace:
+      return on_face_button(view, update);
+    case PanelCommand::kBoundaries:
+      return true;
+    case PanelCommand::kBlock:
+      return on_block_button(panel, update);
+    case PanelCommand::kPage:
+      return on_page_button(view, update);
+    case PanelCommand::kAnimationTable:
+      return on_table_button(view, update);
+    case PanelCommand::kFlipX:  // the next tile placed takes the bits; nothing is redrawn
+      view.flip_bits ^= 0x40;
+      return false;
+    case PanelCommand::kFlipY:
+      view.flip_bits ^= 0x80;
+      return false;
   }
-  if (request != kScrollLineLeft && request != kScrollLineRight) return;
+  return false;
+}
+
+bool on_arrows(PanelContext& panel, PanelArrows bar, int request, PanelUpdate& update) {
+  ViewState& view = panel.view;
+  if (bar == PanelArrows::kAnimation || bar == PanelArrows::kSequence) {
+    set_sequence_mode(view, update, true);
+  } else if (bar == PanelArrows::kImage) {
+    set_sequence_mode(view, update, false);
+  }
+  if (request != kScrollLineLeft && request != kScrollLineRight) return false;
   const int step = request == kScrollLineLeft ? -1 : +1;
-  switch (bar_id) {
-    case IDC_ANIMATION_ARROWS:
+  switch (bar) {
+    case PanelArrows::kAnimation:
       view.animation_no = step_within_count(view.animation_no, view.animation_count, step);
       break;
-    case IDC_SEQUENCE_ARROWS:
+    case PanelArrows::kSequence:
       view.sequence_no = step_within_count(view.sequence_no, view.sequence_count, step);
       break;
-    case IDC_IMAGE_ARROWS:
+    case PanelArrows::kImage:
       view.image_no = step_within_count(view.image_no, view.image_count, step);
       break;
-    default:  // weapon palette: its colours are read while loading, so load the entry again
+    case PanelArrows::kWeaponPalette:
+      // Its colours are read while loading, so the entry is loaded again.
       view.weapon_palette = step_value(view.weapon_palette, 0, kWeaponPaletteCount - 1, step);
-      app.working_set->loaded_entry = -1;
+      panel.set.loaded_entry = -1;
       break;
   }
-  refresh_view(app, ui);
-}
-
-bool on_panel_command(AppState& app, Ui& ui, int control_id) {
-  switch (control_id) {
-    case IDC_SEQUENCE_RADIO: on_sequence_radio(app, ui); return true;
-    case IDC_IMAGE_RADIO: on_image_radio(app, ui); return true;
-    case IDC_FACE_BUTTON: on_face_button(app, ui); return true;
-    case IDC_BOUNDARIES: on_boundaries_box(app, ui); return true;
-    case IDC_BLOCK_BUTTON: on_block_button(app, ui); return true;
-    case IDC_PAGE_BUTTON: on_page_button(app, ui); return true;
-    case IDC_TABLE_BUTTON: on_table_button(app, ui); return true;
-    case IDC_FLIPX: on_flipx_box(app); return true;
-    case IDC_FLIPY: on_flipy_box(app); return true;
-    default: return false;
-  }
+  return true;
 }
 
 }  // namespace vcv

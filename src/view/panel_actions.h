@@ -1,37 +1,46 @@
-// What each control of the panel does, as portable handlers over the application state. The
-// window's dialog procedure only decodes messages and calls these.
+// What each control of the panel does, as portable handlers over the view state. Each handler
+// changes the view state, records the captions and radio buttons the panel must show in
+// `update`, and returns true when a refresh must follow (the caller refreshes when a ROM is
+// open). The window's dialog procedure only decodes messages and calls these.
 #pragma once
 
-namespace vcv {
+#include "view/panel_context.h"
+#include "view/panel_update.h"
 
-struct AppState;
-class Ui;
+namespace vcv {
 
 // Scroll-bar requests the arrows send; other values (page, thumb, end) change no number.
 constexpr int kScrollLineLeft = 0;
 constexpr int kScrollLineRight = 1;
 
+// The panel's buttons and check boxes, by meaning.
+enum class PanelCommand {
+  kSequenceRadio,
+  kImageRadio,
+  kFace,
+  kBoundaries,
+  kBlock,
+  kPage,
+  kAnimationTable,
+  kFlipX,
+  kFlipY,
+};
+
+// The four arrow bars.
+enum class PanelArrows { kAnimation, kSequence, kImage, kWeaponPalette };
+
 // Facing labels shown on the Face button, blanks included.
 const char* facing_label(int face_direction);
 
 // Panel creation: Sequence mode with its radio button checked, block outlines on.
-void on_panel_created(AppState& app, Ui& ui);
+void on_panel_created(ViewState& view, PanelUpdate& update);
 
-void on_entry_selected(AppState& app, Ui& ui, int list_index);
-void on_sequence_radio(AppState& app, Ui& ui);
-void on_image_radio(AppState& app, Ui& ui);
-void on_face_button(AppState& app, Ui& ui);
-void on_boundaries_box(AppState& app, Ui& ui);
-void on_block_button(AppState& app, Ui& ui);
-void on_page_button(AppState& app, Ui& ui);
-void on_table_button(AppState& app, Ui& ui);
-void on_flipx_box(AppState& app);
-void on_flipy_box(AppState& app);
+// The entry list's selection.
+bool on_entry_selected(ViewState& view, int list_index);
 
-// A WM_HSCROLL from one of the four arrow bars, identified by its control id.
-void on_arrows(AppState& app, Ui& ui, int bar_id, int request);
+bool on_panel_command(PanelContext& panel, PanelCommand command, PanelUpdate& update);
 
-// Dispatches a button or check box command by control id; false for ids the panel ignores.
-bool on_panel_command(AppState& app, Ui& ui, int control_id);
+// A scroll message from one of the arrow bars.
+bool on_arrows(PanelContext& panel, PanelArrows bar, int request, PanelUpdate& update);
 
 }  // namespace vcv

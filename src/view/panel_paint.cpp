@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "sprite/frames.h"
 #include "sprite/sprite_data.h"
-#include "view/app_state.h"
 
 namespace vcv {
 namespace {
@@ -21,9 +21,6 @@ constexpr int kSheetPageRows = 256;
 constexpr int kTilesPerPage = 512;
 constexpr int kTilesPerSheetRow = 16;
 constexpr int kBytesPerSheetTileRow = 512;  // 16 tiles of 32 bytes make 8 pixel rows
-constexpr int kTileNumberMask = 0x7FF;
-
-int signed_byte(uint8_t b) { return b >= 0x80 ? b - 0x100 : b; }
 
 // The stored Sprite Info record of the current frame, or null when it does not lie wholly
 // inside the position data (an image number read from an animation table may be anything).
@@ -65,19 +62,19 @@ void paint_frame(const DisplayState& display, const Rect& area, Surface& surface
 }
 
 // Block outlines, drawn over the frame and not clipped to it; returns their bounding box.
-Rect paint_boundaries(const AppState& app, const Rect& area, Surface& surface) {
-  const SpriteWorkingSet& set = *app.working_set;
+Rect paint_boundaries(const PanelContext& panel, const Rect& area, Surface& surface) {
+  const SpriteWorkingSet& set = panel.set;
   Rect bounds = area;
-  const uint8_t* record = current_record(set, app.view.image_no);
+  const uint8_t* record = current_record(set, panel.view.image_no);
   if (record == nullptr) return bounds;
   const int blocks = set.blocks_per_image();
   for (int i = 0; i < blocks; ++i) {
-    const int x = signed_byte(record[8 * blocks + 2 * i]) + kCanvasCentre;
-    const int y = signed_byte(record[8 * blocks + 2 * i + 1]) + kCanvasCentre;
+    const int x = byte_to_signed(record[8 * blocks + 2 * i]) + kCanvasCentre;
+    const int y = byte_to_signed(record[8 * blocks + 2 * i + 1]) + kCanvasCentre;
     const int left = x * 3 / 2 + area.left;
     const int top = y * 3 / 2 + area.top;
     surface.outline(left, top, kBlockOutlineSize, kBlockOutlineSize,
-                    i == app.view.block_no ? kBlue : kRed);
+                    i == panel.view.block_no ? kBlue : kRed);
     bounds = unite(bounds, Rect{left, top, left + kBlockOutlineSize, top + kBlockOutlineSize});
   }
   return bounds;
@@ -108,26 +105,26 @@ void outline_tile(int tile, int page, const Rect& area, uint32_t pixel, Surface&
                   kTileOutlineSize, kTileOutlineSize, pixel);
 }
 
-void paint_sheet(AppState& app, PanelPainter& painter, const Rect& area, Surface& surface) {
-  SpriteWorkingSet& set = *app.working_set;
+void paint_sheet(PanelContext& panel, PanelPainter& painter, const Rect& area, Surface& surface) {
+  SpriteWorkingSet& set = panel.set;
   if (!set.sheet_valid || painter.sheet_picture.empty()) {
-    rebuild_sheet_picture(set, app.display, painter);
+    rebuild_sheet_picture(set, panel.display, painter);
   }
-  const int page = app.view.tile_page & 1;
+  const int page = panel.view.tile_page & 1;
   for (int dy = 0; dy < kSheetAreaHeight; ++dy) {
     const uint32_t* row = &painter.sheet_picture[(page * kSheetPageRows + dy / 2) * kSheetWidth];
     for (int dx = 0; dx < kSheetAreaWidth; ++dx) {
       surface.set(area.left + dx, area.top + dy, row[dx / 2]);
     }
   }
-  const uint8_t* record = app.rom_open() ? current_record(set, app.view.image_no) : nullptr;
+  const uint8_t* record = panel.rom_open() ? current_record(set, panel.view.image_no) : nullptr;
   if (record != nullptr) {
     const int entries = 4 * set.blocks_per_image();
     for (int i = 0; i < entries; ++i) {
       outline_tile(record_tile_entry(record, i), page, area, kRed, surface);
     }
   }
-  if (app.rom_open()) outline_tile(app.display.selected_tile, page, area, kWhite, surface);
+  if (panel.rom_open()) outline_tile(panel.display.selected_tile, page, area, kWhite, surface);
 }
 
 void paint_swatches(const DisplayState& display, const Rect& area, Surface& surface) {
@@ -205,18 +202,18 @@ uint32_t display_to_pixel(uint32_t c) {
 
 uint32_t pixel_to_display(uint32_t p) { return display_to_pixel(p); }
 
-std::vector<Rect> paint_panel(AppState& app, PanelPainter& painter, const ViewAreas& areas,
+std::vector<Rect> paint_panel(PanelContext& panel, PanelPainter& painter, const ViewAreas& areas,
                               bool boundaries, Surface& surface) {
   // Outlines beyond the frame area stay in the surface; wipe them so that a later, wider frame
   // rectangle does not copy them to the screen again.
   surface.fill(painter.last_outlines, surface.background);
-  paint_frame(app.display, areas.frame, surface);
+  paint_frame(panel.display, areas.frame, surface);
   Rect frame_drawn = areas.frame;
   // Without a ROM the panel shows nothing: no outlines of a record that was never read.
-  if (boundaries && app.rom_open()) frame_drawn = paint_boundaries(app, areas.frame, surface);
+  if (boundaries && panel.rom_open()) frame_drawn = paint_boundaries(panel, areas.frame, surface);
   painter.last_outlines = frame_drawn;
-  paint_sheet(app, painter, areas.sheet, surface);
-  paint_swatches(app.display, areas.palette, surface);
+  paint_sheet(panel, painter, areas.sheet, surface);
+  paint_swatches(panel.display, areas.palette, surface);
   return {clip(frame_drawn, surface), clip(areas.sheet, surface), clip(areas.palette, surface)};
 }
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace vcv {
+#include "view/panel_context.h"
 
-struct AppState;
+namespace vcv {
 
 struct Rect {
   int left = 0, top = 0, right = 0, bottom = 0;
@@ -67,7 +67,7 @@ struct PanelPainter {
 
 // Paints the three areas into `surface` (which covers the panel's client area) and returns the
 // rectangles it drew, clipped to the surface, for the window to copy to the screen.
-std::vector<Rect> paint_panel(AppState& app, PanelPainter& painter, const ViewAreas& areas,
+std::vector<Rect> paint_panel(PanelContext& panel, PanelPainter& painter, const ViewAreas& areas,
                               bool boundaries, Surface& surface);
 
 }  // namespace vcv

@@ -1,14 +1,17 @@
 // The refresh that brings the panel in line with the view state: loads the entry when needed,
-// settles the numbers, renders the frame canvas, writes the panel's texts and repaints.
+// settles the numbers into its ranges, renders the frame canvas and builds the panel's texts.
 #pragma once
+
+#include "view/panel_context.h"
+#include "view/panel_update.h"
 
 namespace vcv {
 
-struct AppState;
-class Ui;
+// Does nothing and returns false when no ROM is open. Otherwise refreshes, puts the panel's
+// texts into `texts` and returns true; the drawing areas are then to be painted again.
+bool refresh_view(PanelContext& panel, PanelTexts* texts);
 
-void refresh_view(AppState& app, Ui& ui);          // does nothing when no ROM is open
-void refresh_view_if_open(AppState& app, Ui& ui);  // the same, named for callers that may lack one
-void refresh_view_new_sheet(AppState& app, Ui& ui);  // marks the sheet stale, then refreshes
+// The same, after marking the cached sheet picture stale (the tile sheet pixels changed).
+bool refresh_view_new_sheet(PanelContext& panel, PanelTexts* texts);
 
 }  // namespace vcv

@@ -16,7 +16,6 @@ constexpr int kSequenceSteps = 4;      // bytes of one sequence
 constexpr int kSequencesDivisor = 16;  // table bytes per animation (four facings of 4 steps)
 constexpr uint8_t kSequenceEnd = 0xFF;
 constexpr int kDumpBytesPerLine = 8;
-constexpr int kPaletteRecordSize = 24;
 
 VCV_PRINTF_FORMAT(2, 3) void append_format(std::string& text, const char* format, ...) {
   char line[256];

@@ -4,7 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/panel_dialog.h"
-#include "app/text_convert.h"
+#include "platform/text_encoding.h"
 #include "demo/demo_rom.h"
 #include "res/resource.h"
 
@@ -14,7 +14,7 @@ const std::string& demo_rom_path() {
   static const std::string path = [] {
     wchar_t folder[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);
-    const std::string file = utf16_to_utf8(folder) + "vantor_gui_demo.sfc";
+    const std::string file = wide_to_utf8(folder) + "vantor_gui_demo.sfc";
     std::string error;
     if (!demo::write_demo_rom(file, &error)) {
       ADD_FAILURE() << "demo ROM not written: " << error;
@@ -37,7 +37,7 @@ void PanelWindow::TearDown() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
   }
-  app.state.rom_file.close();
+  app.document.rom().close();
 }
 
 void PanelWindow::choose_menu(int command_id) {
@@ -47,7 +47,7 @@ void PanelWindow::choose_menu(int command_id) {
 void PanelWindow::open_demo_rom() {
   ui.rom_answers.push_back(demo_rom_path());
   choose_menu(IDM_OPEN);
-  ASSERT_TRUE(app.state.rom_open());
+  ASSERT_TRUE(app.document.is_open());
 }
 
 void PanelWindow::select_entry(int index) {
@@ -89,12 +89,12 @@ std::wstring PanelWindow::wide_text(int control_id) {
   return buffer;
 }
 
-std::string PanelWindow::text(int control_id) { return utf16_to_utf8(wide_text(control_id)); }
+std::string PanelWindow::text(int control_id) { return wide_to_utf8(wide_text(control_id)); }
 
 std::string PanelWindow::title() {
   wchar_t buffer[512] = {};
   GetWindowTextW(app.main_window, buffer, 512);
-  return utf16_to_utf8(buffer);
+  return wide_to_utf8(buffer);
 }
 
 bool PanelWindow::checked(int control_id) {

@@ -20,7 +20,8 @@ const std::string& demo_rom_path();
 class ScriptedWin32Ui : public Win32Ui {
  public:
   using Win32Ui::Win32Ui;
-  bool choose_rom_file(std::string* path) override {
+  bool choose_rom_file(std::string* path, bool* read_only) override {
+    *read_only = open_read_only;
     ++open_prompts;
     if (rom_answers.empty()) return false;
     *path = rom_answers.front();
@@ -43,6 +44,7 @@ class ScriptedWin32Ui : public Win32Ui {
   }
 
   std::deque<std::string> rom_answers;   // an empty answer cancels
+  bool open_read_only = false;           // the Open dialog's "Open as read-only" box
   std::deque<long long> colour_answers;  // a negative answer cancels
   std::vector<uint32_t> colour_prompts;
   std::vector<std::string> messages;

@@ -13,9 +13,9 @@ namespace {
 
 using demo::DemoRomFacts;
 
-std::vector<uint8_t> tile_data(const AppState& state) {
-  return std::vector<uint8_t>(state.working_set->tile_data,
-                              state.working_set->tile_data + state.working_set->decoded_size);
+std::vector<uint8_t> tile_data(const Document& document) {
+  const SpriteWorkingSet& set = document.working_set();
+  return std::vector<uint8_t>(set.tile_data, set.tile_data + set.decoded_size);
 }
 
 // The CF_DIB block now on the clipboard; empty when there is none.
@@ -35,15 +35,15 @@ std::vector<uint8_t> clipboard_dib(HWND owner) {
 TEST_F(PanelWindow, CopySpriteThenPasteSpriteKeepsTheTilesForAllFourFlips) {
   open_demo_rom();
   select_entry(DemoRomFacts::kEntrySize1);
-  SpriteWorkingSet& set = *app.state.working_set;
-  const int image = app.state.view.image_no;
-  const int block = app.state.view.block_no;
+  SpriteWorkingSet& set = app.document.working_set();
+  const int image = app.document.view().image_no;
+  const int block = app.document.view().block_no;
   for (int flips = 0; flips < 4; ++flips) {
     for (int q = 0; q < 4; ++q) {
       uint16_t& entry = set.frames[image].tile[block][q];
       entry = static_cast<uint16_t>((entry & 0x3FFF) | (flips << 14));
     }
-    const std::vector<uint8_t> before = tile_data(app.state);
+    const std::vector<uint8_t> before = tile_data(app.document);
     choose_menu(IDM_COPY_SPRITE);
     const std::vector<uint8_t> dib = clipboard_dib(app.main_window);
     ASSERT_EQ(dib.size(), 40u + 64u + 256u) << "flips " << flips;
@@ -57,30 +57,30 @@ TEST_F(PanelWindow, CopySpriteThenPasteSpriteKeepsTheTilesForAllFourFlips) {
       ++spoiled;
     }
     ASSERT_GT(spoiled, 0);
-    ASSERT_FALSE(tile_data(app.state) == before);
+    ASSERT_FALSE(tile_data(app.document) == before);
     choose_menu(IDM_PASTE_SPRITE);
-    EXPECT_TRUE(tile_data(app.state) == before) << "flips " << flips;
+    EXPECT_TRUE(tile_data(app.document) == before) << "flips " << flips;
   }
 }
 
 TEST_F(PanelWindow, CopyAllImgThenPasteAllImgKeepsTheTiles) {
   open_demo_rom();
   select_entry(DemoRomFacts::kEntrySize3);
-  const std::vector<uint8_t> before = tile_data(app.state);
+  const std::vector<uint8_t> before = tile_data(app.document);
   choose_menu(IDM_COPY_ALL_IMG);
   const std::vector<uint8_t> dib = clipboard_dib(app.main_window);
   ASSERT_EQ(dib.size(), 40u + 64u + 128u * 640u);
   // Something that changes the tiles must show up, so the paste below really restores them.
-  app.state.working_set->tile_data[40] ^= 0xFF;
-  ASSERT_FALSE(tile_data(app.state) == before);
+  app.document.working_set().tile_data[40] ^= 0xFF;
+  ASSERT_FALSE(tile_data(app.document) == before);
   choose_menu(IDM_PASTE_ALL_IMG);
-  EXPECT_TRUE(tile_data(app.state) == before);
+  EXPECT_TRUE(tile_data(app.document) == before);
 }
 
 TEST_F(PanelWindow, PasteOfATrueColourBitmapChangesNothing) {
   open_demo_rom();
   select_entry(DemoRomFacts::kEntrySize1);
-  const std::vector<uint8_t> before = tile_data(app.state);
+  const std::vector<uint8_t> before = tile_data(app.document);
   // A 2 x 2 24-bit bitmap on the clipboard.
   const size_t size = 40 + 2 * 8;
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
@@ -99,7 +99,7 @@ TEST_F(PanelWindow, PasteOfATrueColourBitmapChangesNothing) {
   CloseClipboard();
   choose_menu(IDM_PASTE_SPRITE);
   choose_menu(IDM_PASTE_ALL_IMG);
-  EXPECT_TRUE(tile_data(app.state) == before);
+  EXPECT_TRUE(tile_data(app.document) == before);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/text_convert.h"
+#include "platform/text_encoding.h"
 #include "demo/demo_rom.h"
 #include "gui_fixture.h"
 #include "png_writer.h"
@@ -90,15 +90,15 @@ TEST_F(PanelWindow, StartUpShowsTheEmptyPanel) {
   EXPECT_TRUE(checked(IDC_SEQUENCE_RADIO));
   EXPECT_FALSE(checked(IDC_IMAGE_RADIO));
   EXPECT_TRUE(checked(IDC_BOUNDARIES));
-  EXPECT_EQ(app.state.view.sequence_mode, 1);
+  EXPECT_EQ(app.document.view().sequence_mode, 1);
 
   // Without a ROM the controls still step and caption, but nothing is shown.
   click_button(IDC_FACE_BUTTON);
   EXPECT_EQ(text(IDC_FACE_BUTTON), " Down ");
   select_entry(0x120);
-  EXPECT_EQ(app.state.view.current_entry, 0x120);
+  EXPECT_EQ(app.document.view().current_entry, 0x120);
   scroll(IDC_IMAGE_ARROWS, SB_LINERIGHT);
-  EXPECT_EQ(app.state.view.image_no, 0);
+  EXPECT_EQ(app.document.view().image_no, 0);
   EXPECT_EQ(text(IDC_IMAGE_FIELD), "");
   EXPECT_EQ(text(IDC_INFO_TEXT), "");
   // A command id the menu does not have changes nothing.
@@ -110,7 +110,7 @@ TEST_F(PanelWindow, OpeningARomShowsItsFirstEntry) {
   ui.rom_answers.push_back("");  // the Open dialog cancelled
   choose_menu(IDM_OPEN);
   EXPECT_EQ(ui.open_prompts, 1);
-  EXPECT_FALSE(app.state.rom_open());
+  EXPECT_FALSE(app.document.is_open());
   select_entry(0x120);
   open_demo_rom();
   EXPECT_EQ(title(), "VantorCharViewer - vantor_gui_demo.sfc ");
@@ -119,7 +119,7 @@ TEST_F(PanelWindow, OpeningARomShowsItsFirstEntry) {
   EXPECT_EQ(text(IDC_ANIMATION_FIELD), "00");
   EXPECT_EQ(text(IDC_SEQUENCE_FIELD), "00");
   EXPECT_EQ(text(IDC_WEAPON_FIELD), "00");
-  const ViewState& view = app.state.view;
+  const ViewState& view = app.document.view();
   EXPECT_EQ(wide_text(IDC_IMAGE_RANGE), range_label(view.image_count - 1));
   EXPECT_EQ(wide_text(IDC_ANIMATION_RANGE), range_label(view.animation_count - 1));
   EXPECT_GT(view.image_count, 1);
@@ -130,7 +130,7 @@ TEST_F(PanelWindow, OpeningARomShowsItsFirstEntry) {
 }
 
 TEST_F(PanelWindow, DroppingFilesOpensTheFirst) {
-  const std::wstring first = utf8_to_utf16(demo_rom_path());
+  const std::wstring first = utf8_to_wide(demo_rom_path());
   const std::wstring list = first + L'\0' + L"C:\\missing\\b.sfc" + L'\0' + L"C:\\c.sfc" + L'\0';
   HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
   auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
@@ -140,8 +140,8 @@ TEST_F(PanelWindow, DroppingFilesOpensTheFirst) {
               (list.size() + 1) * sizeof(wchar_t));
   GlobalUnlock(memory);
   SendMessageW(panel, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-  EXPECT_TRUE(app.state.rom_open());
-  EXPECT_EQ(app.state.rom_path, demo_rom_path());
+  EXPECT_TRUE(app.document.is_open());
+  EXPECT_EQ(app.document.rom_path(), demo_rom_path());
   EXPECT_EQ(text(IDC_ENTRY_LABEL), "No.000");
 }
 
@@ -152,8 +152,8 @@ TEST_F(PanelWindow, BrowsingAnEntrysAnimations) {
   char label[16];
   std::snprintf(label, sizeof label, "No.%03X", entry);
   EXPECT_EQ(text(IDC_ENTRY_LABEL), label);
-  const ViewState& view = app.state.view;
-  const SpriteWorkingSet& set = *app.state.working_set;
+  const ViewState& view = app.document.view();
+  const SpriteWorkingSet& set = app.document.working_set();
   ASSERT_GT(view.animation_count, 1);
   auto expected_image = [&]() -> int {
     if (view.sequence_count == 0) return 0;  // an empty sequence shows image 0
@@ -203,7 +203,7 @@ TEST_F(PanelWindow, SteppingThroughImages) {
   open_demo_rom();
   select_entry(DemoRomFacts::kEntrySize2);
   toggle_box(IDC_IMAGE_RADIO);
-  const ViewState& view = app.state.view;
+  const ViewState& view = app.document.view();
   EXPECT_EQ(view.sequence_mode, 0);
   EXPECT_TRUE(checked(IDC_IMAGE_RADIO));
   EXPECT_FALSE(checked(IDC_SEQUENCE_RADIO));
@@ -231,21 +231,21 @@ TEST_F(PanelWindow, RecolouringAPaletteEntry) {
   select_entry(DemoRomFacts::kEntrySize3);
   const ViewAreas a = areas();
   uint16_t before[16];
-  std::memcpy(before, app.state.working_set->palette, sizeof before);
+  std::memcpy(before, app.document.working_set().palette, sizeof before);
   ui.colour_answers.push_back(-1);
   left_click(a.palette.left + 5 * 12 + 6, a.palette.top + 6);
   ASSERT_EQ(ui.colour_prompts.size(), 1u);
   EXPECT_EQ(ui.colour_prompts[0], palette_colour_to_display(before[5] & 0x7FFF));
-  EXPECT_EQ(std::memcmp(before, app.state.working_set->palette, sizeof before), 0);
+  EXPECT_EQ(std::memcmp(before, app.document.working_set().palette, sizeof before), 0);
 
   const uint32_t chosen = 0x00FF8040;  // blue FF, green 80, red 40
   ui.colour_answers.push_back(chosen);
   left_click(a.palette.left + 5 * 12 + 6, a.palette.top + 6);
   const uint16_t stored = display_colour_to_palette(chosen);
-  EXPECT_EQ(app.state.working_set->palette[5], stored);
+  EXPECT_EQ(app.document.working_set().palette[5], stored);
   for (int i = 0; i < 16; ++i) {
     if (i != 5) {
-      EXPECT_EQ(app.state.working_set->palette[i], before[i]) << i;
+      EXPECT_EQ(app.document.working_set().palette[i], before[i]) << i;
     }
   }
   const uint32_t shown = display_to_pixel(palette_colour_to_display(stored));
@@ -256,11 +256,11 @@ TEST_F(PanelWindow, RecolouringAPaletteEntry) {
   SendMessageW(panel, WM_RBUTTONDOWN, MK_RBUTTON,
                MAKELPARAM(a.palette.left + 5 * 12 + 6, a.palette.top + 6));
   EXPECT_EQ(ui.colour_prompts.size(), 2u);
-  EXPECT_EQ(app.state.working_set->palette[5], stored);
+  EXPECT_EQ(app.document.working_set().palette[5], stored);
   // Stepping the weapon palette there and back loads the entry again: the unsaved edit is gone.
   scroll(IDC_WEAPON_ARROWS, SB_LINERIGHT);
   scroll(IDC_WEAPON_ARROWS, SB_LINELEFT);
-  EXPECT_EQ(app.state.working_set->palette[5], before[5]);
+  EXPECT_EQ(app.document.working_set().palette[5], before[5]);
   EXPECT_EQ(screen_pixel(a.palette.left + 5 * 12 + 6, a.palette.top + 6),
             display_to_pixel(palette_colour_to_display(before[5] & 0x7FFF)));
 }
@@ -271,11 +271,11 @@ TEST_F(PanelWindow, PlacingAFlippedTile) {
   toggle_box(IDC_IMAGE_RADIO);
   const ViewAreas a = areas();
   left_click(a.sheet.left + 3 * 16 + 8, a.sheet.top + 1 * 16 + 8);  // tile 0x13
-  EXPECT_EQ(app.state.display.selected_tile, 0x13);
+  EXPECT_EQ(app.document.display().selected_tile, 0x13);
   EXPECT_EQ(screen_pixel(a.sheet.left + 3 * 16, a.sheet.top + 16), kWhite);
   toggle_box(IDC_FLIPX);
-  EXPECT_EQ(app.state.view.flip_bits, 0x40);
-  const Frame& frame = app.state.working_set->frames[app.state.view.image_no];
+  EXPECT_EQ(app.document.view().flip_bits, 0x40);
+  const Frame& frame = app.document.working_set().frames[app.document.view().image_no];
   const int bx = (frame.x[0] >= 0x80 ? frame.x[0] - 256 : frame.x[0]) * 3 / 2 + 144;
   const int by = (frame.y[0] >= 0x80 ? frame.y[0] - 256 : frame.y[0]) * 3 / 2 + 144;
   left_click(a.frame.left + bx + 18, a.frame.top + by + 2);  // upper right of block 0
@@ -303,7 +303,7 @@ TEST_F(PanelWindow, PaintedAreasMatchTheFrameAndOutlines) {
       }
     }
   }
-  const Frame& frame = app.state.working_set->frames[app.state.view.image_no];
+  const Frame& frame = app.document.working_set().frames[app.document.view().image_no];
   auto outline_corner = [&](int b) {
     const int x = (frame.x[b] >= 0x80 ? frame.x[b] - 256 : frame.x[b]) + 96;
     const int y = (frame.y[b] >= 0x80 ? frame.y[b] - 256 : frame.y[b]) + 96;
@@ -322,7 +322,7 @@ TEST_F(PanelWindow, PaintedAreasMatchTheFrameAndOutlines) {
   toggle_box(IDC_BOUNDARIES);
   click_button(IDC_PAGE_BUTTON);
   EXPECT_EQ(text(IDC_PAGE_BUTTON), "+4000");
-  EXPECT_EQ(app.state.view.tile_page, 1);
+  EXPECT_EQ(app.document.view().tile_page, 1);
   click_button(IDC_PAGE_BUTTON);
   EXPECT_EQ(text(IDC_PAGE_BUTTON), "+0000");
 }
@@ -335,9 +335,9 @@ TEST_F(PanelWindow, EdButtonAndEditMenuReachTheirCommands) {
   const size_t line_end = tile_info.find("\r\n");
   ASSERT_NE(line_end, std::string::npos);
   tile_info = "X=5 Y=-3" + tile_info.substr(line_end);
-  SetDlgItemTextW(panel, IDC_TILE_INFO_TEXT, utf8_to_utf16(tile_info).c_str());
+  SetDlgItemTextW(panel, IDC_TILE_INFO_TEXT, utf8_to_wide(tile_info).c_str());
   click_button(IDC_ED_BUTTON);
-  const Frame& frame = app.state.working_set->frames[app.state.view.image_no];
+  const Frame& frame = app.document.working_set().frames[app.document.view().image_no];
   EXPECT_EQ(frame.x[0], 5);
   EXPECT_EQ(frame.y[0], 0xFD);
   EXPECT_EQ(text(IDC_TILE_INFO_TEXT).rfind("X=5 Y=-3\r\n", 0), 0u);
@@ -355,7 +355,7 @@ TEST_F(PanelWindow, EdButtonAndEditMenuReachTheirCommands) {
 TEST_F(PanelWindow, ScreenshotOfAGiantEntry) {
   open_demo_rom();
   select_entry(DemoRomFacts::kEntrySize3);
-  EXPECT_EQ(app.state.working_set->blocks_per_image(), 24);
+  EXPECT_EQ(app.document.working_set().blocks_per_image(), 24);
   const char* folder = std::getenv("VANTOR_SCREENSHOT_DIR");
   if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "VANTOR_SCREENSHOT_DIR not set";
   RedrawWindow(app.main_window, nullptr, nullptr,

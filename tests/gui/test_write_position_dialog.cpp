@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_convert.h"
+#include "platform/text_encoding.h"
 #include "app/write_position_dialog.h"
 #include "gui_fixture.h"
 #include "res/resource.h"
@@ -31,7 +31,7 @@ HWND write_position_box() { return find_box(L"チップイメージの書き込�
 std::string field(HWND dialog, int id) {
   wchar_t text[300] = {};
   GetDlgItemTextW(dialog, id, text, 300);
-  return utf16_to_utf8(text);
+  return wide_to_utf8(text);
 }
 
 void press(HWND dialog, int id) {
@@ -127,7 +127,7 @@ TEST_F(PanelWindow, WritePositionDialogRefusesAFieldWithoutAHexNumber) {
         if (error == nullptr) return false;
         wchar_t text[128] = {};
         GetDlgItemTextW(error, 0xFFFF, text, 128);
-        error_text = utf16_to_utf8(text);
+        error_text = wide_to_utf8(text);
         error_owner = GetWindow(error, GW_OWNER);
         EXPECT_EQ(error_owner, write_position_box());
         SendMessageW(error, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);

@@ -1,11 +1,12 @@
-// A Ui for the panel's tests: records what the core shows and answers prompts as scripted.
+// A Ui for the panel's tests: answers the colour chooser as scripted and records what is shown;
+// and the panel as a test sees it, every update the document gives merged in order.
 #pragma once
 
 #include <deque>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "document/document.h"
 #include "platform/ui.h"
 
 namespace vcv {
@@ -32,23 +33,33 @@ class PanelTestUi : public Ui {
   }
   bool put_clipboard_dib(const std::vector<uint8_t>&) override { return false; }
   bool get_clipboard_dib(std::vector<uint8_t>*) override { return false; }
-  void set_control_text(int id, const std::string& text) override { texts[id] = text; }
-  std::string control_text(int id) override { return texts[id]; }
-  void select_entry_in_list(int index) override { list_selection = index; }
-  bool is_box_checked(int id) override { return checked[id]; }
-  void set_box_checked(int id, bool on) override { checked[id] = on; }
-  void set_title(const std::string& text) override { title = text; }
-  void repaint_areas() override { ++repaints; }
 
-  std::map<int, std::string> texts;
-  std::map<int, bool> checked;
   std::vector<std::string> messages;
   std::deque<long long> colour_answers;  // a negative answer cancels
   std::vector<uint32_t> colour_prompts;
   uint32_t last_custom[16] = {};
-  std::string title;
-  int list_selection = -1;
-  int repaints = 0;
+};
+
+// The panel's state as the updates of a document leave it.
+struct PanelMirror {
+  // Takes the document's pending update; returns it as well.
+  PanelUpdate take(Document& document) {
+    PanelUpdate update = document.take_panel_update();
+    if (update.texts) ++refreshes;
+    shown.merge(update);
+    return update;
+  }
+  const PanelTexts& texts() const {
+    static const PanelTexts kNone;
+    return shown.texts ? *shown.texts : kNone;
+  }
+  std::string caption(PanelButton button) const {
+    const auto found = shown.captions.find(button);
+    return found == shown.captions.end() ? std::string() : found->second;
+  }
+
+  PanelUpdate shown;
+  int refreshes = 0;
 };
 
 }  // namespace vcv

@@ -1,5 +1,5 @@
 // A small synthetic HiROM image for the sprite tests: tables written by hand at their addresses,
-// saved to a temporary file and opened as the viewer opens a ROM.
+// held in memory as the program holds an opened ROM.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "rom/rom_file.h"
+#include "rom/rom_image.h"
 #include "sprite/sprite_data.h"
 
 namespace vcv::testing_rom {
@@ -60,28 +60,15 @@ class SyntheticRom {
 
   std::vector<uint8_t>& data() { return bytes_; }
 
-  // Saves the image and opens it; the file goes away with the object.
-  bool open(RomFile& rom) {
-    path_ = (std::filesystem::temp_directory_path() /
-             ("vcv_sprite_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sfc"))
-                .string();
-    std::FILE* file = std::fopen(path_.c_str(), "wb");
-    if (file == nullptr) return false;
-    const bool written = std::fwrite(bytes_.data(), 1, bytes_.size(), file) == bytes_.size();
-    std::fclose(file);
-    return written && rom.open(path_.c_str(), kMappingHiRom, 0) == 1;
-  }
-  ~SyntheticRom() {
-    if (!path_.empty()) {
-      std::error_code ignored;
-      std::filesystem::remove(path_, ignored);
-    }
+  // The image as the program holds an opened ROM.
+  RomImage image() const { return RomImage(bytes_, kMappingHiRom, 0); }
+  bool open(RomImage& rom) const {
+    rom = image();
+    return true;
   }
 
  private:
   std::vector<uint8_t> bytes_;
-  std::string path_;
 };
 
 // Bytes of a 32-byte tile whose pixels are all `value` (0..15).

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +56,16 @@ std::string hex(const char* format, int value) {
   return text;
 }
 
+std::vector<uint8_t> read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
 TEST_F(CliSpriteTest, InfoPrintsBothTextsWithTheViewStateApplied) {
   const CliResult r = run({*rom_, "--entry", "0x00C"});
   EXPECT_EQ(r.code, 2) << "the command name comes first";
@@ -68,8 +80,40 @@ TEST_F(CliSpriteTest, InfoPrintsBothTextsWithTheViewStateApplied) {
   ASSERT_NE(tile_info, std::string::npos);
   EXPECT_NE(info.out.find("\nU Left TileNo=", tile_info), std::string::npos);
   EXPECT_NE(info.out.find("\nL Right TileNo=", tile_info), std::string::npos);
-  // 7 lines, 30 dump lines, 5 Tile Info lines.
-  EXPECT_EQ(std::count(info.out.begin(), info.out.end(), '\n'), 42);
+  // 7 lines, 30 dump lines, 5 Tile Info lines, and the ranges.
+  EXPECT_EQ(std::count(info.out.begin(), info.out.end(), '\n'), 43);
+  EXPECT_NE(info.out.find("\nImages=06 Animations=02 Sequence steps=4\n"), std::string::npos)
+      << info.out;
+}
+
+// A copier header in front of the image is skipped by every command, as by the window.
+TEST_F(CliSpriteTest, ACopierHeaderChangesNoTextAndNoPicture) {
+  const std::string headed = file("headed.smc");
+  {
+    const std::vector<uint8_t> bytes = read_file(*rom_);
+    std::vector<uint8_t> with_header(512, 0);
+    with_header.insert(with_header.end(), bytes.begin(), bytes.end());
+    write_file(headed, with_header);
+  }
+  const std::vector<std::string> info = {"--entry", "0x00C", "--image", "3", "--block", "2"};
+  std::vector<std::string> plain_args = {"info", *rom_}, headed_args = {"info", headed};
+  plain_args.insert(plain_args.end(), info.begin(), info.end());
+  headed_args.insert(headed_args.end(), info.begin(), info.end());
+  const CliResult plain = run(plain_args), with_header = run(headed_args);
+  ASSERT_EQ(with_header.code, 0) << with_header.err;
+  EXPECT_EQ(with_header.out, plain.out);
+  for (const char* what : {"--sheet", "--frame"}) {
+    std::vector<std::string> args = {"export", "", "--entry", "0xC", what};
+    if (std::string(what) == "--frame") args.push_back("2");
+    args.insert(args.end(), {"-o", ""});
+    args[1] = *rom_;
+    args.back() = file("plain.bmp");
+    ASSERT_EQ(run(args).code, 0);
+    args[1] = headed;
+    args.back() = file("headed.bmp");
+    ASSERT_EQ(run(args).code, 0);
+    EXPECT_EQ(read_file(file("plain.bmp")), read_file(file("headed.bmp"))) << what;
+  }
 }
 
 TEST_F(CliSpriteTest, InfoInSequenceModeTakesTheImageFromTheAnimation) {
@@ -123,8 +167,9 @@ TEST_F(CliSpriteTest, ExportFrameAsBmpHoldsTheRenderedCanvas) {
   const std::vector<uint8_t> bytes = read_bytes(out);
   ASSERT_EQ(bytes.size(), 14u + 40u + 64u + 192u * 192u);
 
-  RomFile rom;
-  ASSERT_EQ(rom.open(rom_->c_str(), kMappingHiRom, 0), 1);
+  RomFile file;
+  ASSERT_TRUE(file.open(*rom_, kMappingHiRom, 0).ok());
+  const RomImage& rom = file.image();
   SpriteDirectory directory;
   build_sprite_directory(rom, directory);
   auto set = std::make_unique<SpriteWorkingSet>();
@@ -162,6 +207,14 @@ TEST_F(CliSpriteTest, ExportRefusesWhatItCannotDo) {
       run({"export", *rom_, "--entry", "1", "--sheet", "--frame", "0", "-o", file("x.bmp")}).code,
       2);
   EXPECT_EQ(run({"export", *rom_, "--entry", "1", "--sheet"}).code, 2);
+  const CliResult gif = run({"export", *rom_, "--entry", "1", "--sheet", "-o", file("x.gif")});
+  EXPECT_EQ(gif.code, 2) << "a GIF name would get other bytes";
+  EXPECT_FALSE(std::filesystem::exists(file("x.gif")));
+  // A frame past the entry's frames is refused with the range (entry 00C has frames 00..05).
+  const CliResult past = run({"export", *rom_, "--entry", "0xC", "--frame", "6", "-o", file("z.bmp")});
+  EXPECT_EQ(past.code, 1);
+  EXPECT_NE(past.err.find("frames 00 to 05"), std::string::npos) << past.err;
+  EXPECT_FALSE(std::filesystem::exists(file("z.bmp")));
   const CliResult broken =
       run({"export", *rom_, "--entry", hex("%d", DemoRomFacts::kEntryUndecodable), "--sheet", "-o",
            file("y.bmp")});

@@ -1,4 +1,4 @@
-// Re-encoding a block stored in a ROM file: read through the address mapping, decoded with the
+// Re-encoding a block stored in a ROM image: read through the address mapping, decoded with the
 // repacking limit, and encoded again with the shorter mode.
 #include <gtest/gtest.h>
 
@@ -9,7 +9,8 @@
 
 #include "bench_data.h"
 #include "codec_test_support.h"
-#include "rom/rom_file.h"
+#include "edit/write_image.h"
+#include "rom/rom_image.h"
 #include "sprite/codec.h"
 
 namespace vcv {
@@ -22,35 +23,20 @@ constexpr int kBank = 0xC1;        // the second bank, file offset 0x10000
 
 class CodecRepack : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = (std::filesystem::temp_directory_path() /
-             (std::string("vcv_codec_repack_") + info->name() + ".sfc"))
-                .string();
-    image_.assign(kRomSize, 0x5A);
-  }
-  void TearDown() override {
-    rom_.close();
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
+  void SetUp() override { image_.assign(kRomSize, 0x5A); }
 
   // Puts `block` at bank:offset of the image; `size` cuts the file (0: the whole image).
   void place(int offset, const Bytes& block) {
     std::copy(block.begin(), block.end(), image_.begin() + 0x10000 + offset);
   }
   void write_and_open(size_t size = 0) {
-    std::FILE* file = std::fopen(path_.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
     const size_t count = size != 0 ? size : image_.size();
-    ASSERT_EQ(std::fwrite(image_.data(), 1, count, file), count);
-    ASSERT_EQ(std::fclose(file), 0);
-    ASSERT_EQ(rom_.open(path_.c_str(), kMappingHiRom, 0), 1);
+    rom_ = RomImage(Bytes(image_.begin(), image_.begin() + static_cast<long>(count)),
+                    kMappingHiRom, 0);
   }
 
-  std::string path_;
   Bytes image_;
-  RomFile rom_;
+  RomImage rom_;
 };
 
 using codec_test::pack;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "rom/rom_file.h"
+#include "rom/rom_image.h"
 #include "sprite/codec.h"
 #include "sprite/directory.h"
 #include "sprite/tiles.h"
@@ -63,7 +63,7 @@ TEST(BuildSpriteDirectory, SizesFrameCountsAndTheLastRecordNamingEachType) {
   image.header(0x100, 0, 7, 0, 0, 0x83);
   image.position_pointer(9, addr(0xE3, 0x1000 + 0x100 * 9));  // unchanged
   image.position_pointer(230, addr(0xE3, 0xF800));            // highest: ends at E3:F8C0
-  RomFile rom;
+  RomImage rom;
   ASSERT_TRUE(image.open(rom));
   SpriteDirectory directory;
   build_sprite_directory(rom, directory);
@@ -83,7 +83,7 @@ TEST(BuildSpriteDirectory, ABlockAboveTheDefaultEndGetsNoSize) {
   SyntheticRom image;
   lay_out_position_types(image);
   image.position_pointer(12, addr(0xF0, 0x0000));  // above E3:F8C0: end - start would be negative
-  RomFile rom;
+  RomImage rom;
   ASSERT_TRUE(image.open(rom));
   SpriteDirectory directory;
   build_sprite_directory(rom, directory);
@@ -124,7 +124,7 @@ class LoadEntryTest : public ::testing::Test {
   }
 
   SyntheticRom image_;
-  RomFile rom_;
+  RomImage rom_;
   SpriteDirectory directory_;
   std::unique_ptr<SpriteWorkingSet> set_ = std::make_unique<SpriteWorkingSet>();
 };
@@ -280,14 +280,10 @@ TEST_F(LoadEntryTest, UndecodableGraphicsLeaveNothingOfThePreviousEntry) {
   for (size_t i = 0; i < sizeof s.tile_data; i += 89) ASSERT_EQ(s.tile_data[i], 0) << i;
   EXPECT_EQ(load_entry(rom_, directory_, *set_, 0x012, 0), 0) << "tried again, fails again";
 
-  // Repair the block in the file: the same selection now loads.
+  // Repair the block in the image: the same selection now loads.
   int packed_size = 0;
   const std::vector<uint8_t> block = packed_picture(16, 1, &packed_size);
-  std::FILE* file = std::fopen(rom_.path(), "r+b");
-  ASSERT_NE(file, nullptr);
-  std::fseek(file, static_cast<long>(image_.at(0xD3, 0xE280)), SEEK_SET);
-  std::fwrite(block.data(), 1, block.size(), file);
-  std::fclose(file);
+  ASSERT_TRUE(rom_.write_block(0xD3, 0xE280, static_cast<int>(block.size()), block.data()));
   EXPECT_EQ(load_entry(rom_, directory_, *set_, 0x012, 0), 1);
   EXPECT_EQ(set_->failed_entry, -1);
   EXPECT_EQ(set_->decoded_size, 16 * 32);

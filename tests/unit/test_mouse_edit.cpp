@@ -8,7 +8,7 @@
 #include "panel_test_ui.h"
 #include "sprite/frames.h"
 #include "sprite/tiles.h"
-#include "view/app_state.h"
+#include "document/document.h"
 #include "view/mouse_edit.h"
 #include "view/panel_actions.h"
 #include "view/refresh.h"
@@ -25,14 +25,14 @@ class MouseEdit : public ::testing::Test {
     ASSERT_NE(f, nullptr);
     std::fputc(0, f);
     std::fclose(f);
-    ASSERT_EQ(app.rom_file.open(path.c_str(), kMappingHiRom, 0), 1);
-    on_panel_created(app, ui);
-    on_image_radio(app, ui);
-    SpriteWorkingSet& set = *app.working_set;
+    ASSERT_TRUE(document.rom().open(path, kMappingHiRom, 0).ok());
+    document.panel_created();
+    document.panel_command(PanelCommand::kImageRadio);
+    SpriteWorkingSet& set = document.working_set();
     set.loaded_entry = 0;
     set.size_type = 0;  // 4 blocks, 40-byte records
     set.position_type = 0;
-    app.directory.frame_count[0] = 2;
+    document.directory().frame_count[0] = 2;
     // Frame 1: block 0 at the centre, block 1 overlapping it 8 pixels to the right, block 2 at
     // X = -1, block 3 far away.
     uint8_t* record = set.position_data + 40;
@@ -45,48 +45,48 @@ class MouseEdit : public ::testing::Test {
     unpack_all_frames(set, 2);
     for (int i = 0; i < 16; ++i) set.palette[i] = static_cast<uint16_t>(0x0421 * i);
     set.palette[3] |= 0x8000;  // a stored word with bit 15 set must survive other edits
-    app.view.image_no = 1;
-    refresh_view(app, ui);  // fills the display palette; the entry counts as loaded
+    document.view().image_no = 1;
+    document.refresh();  // fills the display palette; the entry counts as loaded
     areas = compute_view_areas(Rect{100, 20, 400, 320}, Rect{500, 4, 540, 16},
                                Rect{10, 400, 200, 412});
-    ui.repaints = 0;
+    document.take_panel_update();
   }
-  ClickResult click(int x, int y) { return on_panel_left_click(app, ui, areas, x, y); }
+  ClickResult click(int x, int y) { return document.left_click(ui, areas, x, y); }
   uint16_t stored_entry(int block, int quadrant) {
-    const uint8_t* record = app.working_set->position_data + 40;
+    const uint8_t* record = document.working_set().position_data + 40;
     const int at = 2 * tile_entry_word_index(0, block, quadrant);
     return static_cast<uint16_t>(record[at] | (record[at + 1] << 8));
   }
 
-  AppState app;
+  Document document;
   PanelTestUi ui;
   ViewAreas areas;
 };
 
 TEST_F(MouseEdit, RecolouringChangesOnlyTheChosenStoredColour) {
   uint16_t saved[16];
-  for (int i = 0; i < 16; ++i) saved[i] = app.working_set->palette[i];
+  for (int i = 0; i < 16; ++i) saved[i] = document.working_set().palette[i];
   ui.colour_answers.push_back(0x00000064);  // red 100, not one of the expansion levels
   EXPECT_EQ(click(areas.palette.left + 191, areas.palette.top + 11), ClickResult::kRecoloured);
   ASSERT_EQ(ui.colour_prompts.size(), 1u);
   EXPECT_EQ(ui.colour_prompts[0], palette_colour_to_display(saved[15] & 0x7FFF));
   EXPECT_EQ(ui.last_custom[3], palette_colour_to_display(saved[3] & 0x7FFF));
-  EXPECT_EQ(app.working_set->palette[15], 12);  // 100 / 8
-  for (int i = 0; i < 15; ++i) EXPECT_EQ(app.working_set->palette[i], saved[i]) << i;
+  EXPECT_EQ(document.working_set().palette[15], 12);  // 100 / 8
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(document.working_set().palette[i], saved[i]) << i;
   // The refresh shows the expansion of the stored value, not the chosen colour.
-  EXPECT_EQ(app.display.display_palette[15], palette_colour_to_display(12));
-  EXPECT_FALSE(app.working_set->sheet_valid);
-  EXPECT_EQ(ui.repaints, 1);
+  EXPECT_EQ(document.display().display_palette[15], palette_colour_to_display(12));
+  EXPECT_FALSE(document.working_set().sheet_valid);
+  EXPECT_TRUE(document.take_panel_update().repaint);
 }
 
 TEST_F(MouseEdit, CancelOrTheSameColourKeepsTheStoredWord) {
   ui.colour_answers.push_back(-1);
   EXPECT_EQ(click(areas.palette.left + 36, areas.palette.top), ClickResult::kColourCancelled);
-  EXPECT_EQ(app.working_set->palette[3], 0x8000 | 0x0C63);
-  EXPECT_EQ(ui.repaints, 0);
+  EXPECT_EQ(document.working_set().palette[3], 0x8000 | 0x0C63);
+  EXPECT_FALSE(document.take_panel_update().repaint);
   ui.colour_answers.push_back(palette_colour_to_display(0x0C63));
   EXPECT_EQ(click(areas.palette.left + 47, areas.palette.top), ClickResult::kRecoloured);
-  EXPECT_EQ(app.working_set->palette[3], 0x8000 | 0x0C63);
+  EXPECT_EQ(document.working_set().palette[3], 0x8000 | 0x0C63);
   // Just beyond the last swatch is outside the palette area.
   EXPECT_EQ(click(areas.palette.left + 192, areas.palette.top), ClickResult::kNothing);
 }
@@ -94,64 +94,64 @@ TEST_F(MouseEdit, CancelOrTheSameColourKeepsTheStoredWord) {
 TEST_F(MouseEdit, SheetPressSelectsTheTileOfTheShownPage) {
   EXPECT_EQ(click(areas.sheet.left + 16 * 3 + 5, areas.sheet.top + 16 * 2 + 15),
             ClickResult::kTileSelected);
-  EXPECT_EQ(app.display.selected_tile, 2 * 16 + 3);
-  on_page_button(app, ui);
+  EXPECT_EQ(document.display().selected_tile, 2 * 16 + 3);
+  document.panel_command(PanelCommand::kPage);
   click(areas.sheet.left, areas.sheet.top);
-  EXPECT_EQ(app.display.selected_tile, 512);
+  EXPECT_EQ(document.display().selected_tile, 512);
   click(areas.sheet.right - 1, areas.sheet.bottom - 1);
-  EXPECT_EQ(app.display.selected_tile, 1023);
+  EXPECT_EQ(document.display().selected_tile, 1023);
 }
 
 TEST_F(MouseEdit, PlacingAFlippedTileReplacesTheWholeEntry) {
-  app.display.selected_tile = 5;
-  on_flipx_box(app);
+  document.display().selected_tile = 5;
+  document.panel_command(PanelCommand::kFlipX);
   const int bx = areas.frame.left + 144, by = areas.frame.top + 144;
   // Block 0 is the selected block: lower-left quadrant.
   EXPECT_EQ(click(bx + 3, by + 12), ClickResult::kTilePlaced);
-  EXPECT_EQ(app.working_set->frames[1].tile[0][2], 0x4005);
+  EXPECT_EQ(document.working_set().frames[1].tile[0][2], 0x4005);
   EXPECT_EQ(stored_entry(0, 2), 0x4005);  // packed into the position data, bits 11-13 gone
   EXPECT_EQ(stored_entry(0, 0), 0x3810);  // the rest of the record is untouched
-  on_flipy_box(app);
-  on_flipx_box(app);
-  app.display.selected_tile = 0x7FF;
+  document.panel_command(PanelCommand::kFlipY);
+  document.panel_command(PanelCommand::kFlipX);
+  document.display().selected_tile = 0x7FF;
   click(bx + 23, by + 23);  // lower right of block 0
   EXPECT_EQ(stored_entry(0, 3), 0x87FF);
-  EXPECT_EQ(app.view.block_no, 0);
+  EXPECT_EQ(document.view().block_no, 0);
 }
 
 TEST_F(MouseEdit, OverlapGoesToTheSelectedBlockElseTheLowest) {
-  app.display.selected_tile = 9;
+  document.display().selected_tile = 9;
   const int bx = areas.frame.left + 144, by = areas.frame.top + 144;
   // Block 1 starts at 144 + 12; the point (156, 144) is in blocks 0 and 1.
   click(bx + 12, by);
   EXPECT_EQ(stored_entry(0, 1), 9);
   EXPECT_EQ(stored_entry(1, 0), 0x3810 + tile_entry_word_index(0, 1, 0));
-  app.view.block_no = 1;
+  document.view().block_no = 1;
   click(bx + 12, by);
   EXPECT_EQ(stored_entry(1, 0), 9);
 }
 
 TEST_F(MouseEdit, BoxOfANegativeOffsetAndPressesOutsideEveryBlock) {
-  app.display.selected_tile = 7;
+  document.display().selected_tile = 7;
   const int fx = areas.frame.left, fy = areas.frame.top;
   // Block 2 (X = -1, Y = 0x20): box at (-1 * 3 / 2 + 144, 32 * 3 / 2 + 144) = (143, 192).
   EXPECT_EQ(click(fx + 142, fy + 192), ClickResult::kNothing);
   EXPECT_EQ(click(fx + 143, fy + 192), ClickResult::kTilePlaced);
   EXPECT_EQ(stored_entry(2, 0), 7);
-  ui.repaints = 0;
+  document.take_panel_update();
   EXPECT_EQ(click(fx + 1, fy + 1), ClickResult::kNothing);
   EXPECT_EQ(click(fx + 288, fy + 150), ClickResult::kNothing);
-  EXPECT_EQ(ui.repaints, 0);
+  EXPECT_FALSE(document.take_panel_update().repaint);
 }
 
 TEST_F(MouseEdit, SelectedBlockBeyondTheCountChangesOnlyTheStore) {
-  app.view.block_no = 10;  // the store's slot 10 lies at the centre (all zero)
-  app.display.selected_tile = 0x21;
+  document.view().block_no = 10;  // the store's slot 10 lies at the centre (all zero)
+  document.display().selected_tile = 0x21;
   uint8_t before[40];
-  std::copy(app.working_set->position_data + 40, app.working_set->position_data + 80, before);
+  std::copy(document.working_set().position_data + 40, document.working_set().position_data + 80, before);
   click(areas.frame.left + 150, areas.frame.top + 150);
-  EXPECT_EQ(app.working_set->frames[1].tile[10][0], 0x21);
-  EXPECT_TRUE(std::equal(before, before + 40, app.working_set->position_data + 40));
+  EXPECT_EQ(document.working_set().frames[1].tile[10][0], 0x21);
+  EXPECT_TRUE(std::equal(before, before + 40, document.working_set().position_data + 40));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "view/app_state.h"
+#include "document/document.h"
 #include "view/panel_paint.h"
 
 namespace vcv {
@@ -23,18 +23,18 @@ class PaintPanel : public ::testing::Test {
     ASSERT_NE(f, nullptr);
     std::fputc(0, f);
     std::fclose(f);
-    ASSERT_EQ(app.rom_file.open(rom_path.c_str(), kMappingHiRom, 0), 1);
+    ASSERT_TRUE(document.rom().open(rom_path, kMappingHiRom, 0).ok());
     areas = compute_view_areas(Rect{100, 60, 400, 360}, Rect{500, 4, 550, 20},
                                Rect{10, 400, 200, 412});
     surface.resize(800, 600, kGrey);
-    for (int i = 0; i < 16; ++i) app.display.display_palette[i] = 0x000010u * i + 0x030201u;
-    SpriteWorkingSet& set = *app.working_set;
+    for (int i = 0; i < 16; ++i) document.display().display_palette[i] = 0x000010u * i + 0x030201u;
+    SpriteWorkingSet& set = document.working_set();
     set.size_type = 0;  // 4 blocks, 40-byte records
     set.decoded_size = 0;
   }
   // Sets block b of record `image` (size type 0: 4 blocks) to tile entries and a position.
   void set_block(int image, int b, uint8_t x, uint8_t y, const uint16_t tiles[4]) {
-    uint8_t* record = app.working_set->position_data + image * 40;
+    uint8_t* record = document.working_set().position_data + image * 40;
     for (int q = 0; q < 4; ++q) {
       record[2 * (4 * b + q)] = tiles[q] & 0xFF;
       record[2 * (4 * b + q) + 1] = tiles[q] >> 8;
@@ -43,12 +43,12 @@ class PaintPanel : public ::testing::Test {
     record[32 + 2 * b + 1] = y;
   }
   std::vector<Rect> paint(bool boundaries = true) {
-    return paint_panel(app, painter, areas, boundaries, surface);
+    return document.paint(painter, areas, boundaries, surface);
   }
-  uint32_t colour(int index) { return display_to_pixel(app.display.display_palette[index]); }
+  uint32_t colour(int index) { return display_to_pixel(document.display().display_palette[index]); }
 
   std::string rom_path;
-  AppState app;
+  Document document;
   PanelPainter painter;
   ViewAreas areas;
   Surface surface;
@@ -65,9 +65,9 @@ TEST_F(PaintPanel, AreasFollowTheirAnchors) {
 }
 
 TEST_F(PaintPanel, FrameIsEnlargedThreeHalvesWithoutSmoothing) {
-  app.display.canvas[0] = 3;
-  app.display.canvas[2] = 5;
-  app.display.canvas[191 * 192 + 191] = 15;
+  document.display().canvas[0] = 3;
+  document.display().canvas[2] = 5;
+  document.display().canvas[191 * 192 + 191] = 15;
   paint(false);
   const Rect& f = areas.frame;
   // Screen columns 0..287 take source columns dx * 2 / 3: 0,0,1,2,2,3,...
@@ -87,7 +87,7 @@ TEST_F(PaintPanel, BlockOutlinesAtTheirOffsetsAndTheSelectedOneInBlue) {
   set_block(0, 1, 0xFF, 0x10, tiles);  // -1 -> 95 * 3 / 2 = 142
   set_block(0, 2, 0x80, 0x7F, tiles);  // -128, 127 -> (-48, 334), outside the area
   set_block(0, 3, 0x00, 0x00, tiles);
-  app.view.block_no = 1;
+  document.view().block_no = 1;
   const std::vector<Rect> drawn = paint(true);
   const Rect& f = areas.frame;
   EXPECT_EQ(surface.at(f.left + 144, f.top + 144), kRed);
@@ -102,7 +102,7 @@ TEST_F(PaintPanel, BlockOutlinesAtTheirOffsetsAndTheSelectedOneInBlue) {
 
   Surface plain;
   plain.resize(800, 600, kGrey);
-  paint_panel(app, painter, areas, false, plain);
+  document.paint(painter, areas, false, plain);
   EXPECT_EQ(plain.at(f.left + 144, f.top + 144), kBlack);
   EXPECT_EQ(plain.at(f.left - 48, f.top + 334), kGrey);
 }
@@ -126,7 +126,7 @@ TEST_F(PaintPanel, OutlinesOfAnEarlierFrameAreNotShownAgain) {
 TEST_F(PaintPanel, SelectedBlockBeyondTheBlockCountGetsNoBlueOutline) {
   const uint16_t tiles[4] = {0, 0, 0, 0};
   for (int b = 0; b < 4; ++b) set_block(0, b, static_cast<uint8_t>(16 * b), 0, tiles);
-  app.view.block_no = 7;
+  document.view().block_no = 7;
   paint(true);
   for (int b = 0; b < 4; ++b) {
     EXPECT_EQ(surface.at(areas.frame.left + 144 + 24 * b, areas.frame.top + 144), kRed) << b;
@@ -134,7 +134,7 @@ TEST_F(PaintPanel, SelectedBlockBeyondTheBlockCountGetsNoBlueOutline) {
 }
 
 TEST_F(PaintPanel, SheetRowsFollowTheDecodedSize) {
-  SpriteWorkingSet& set = *app.working_set;
+  SpriteWorkingSet& set = document.working_set();
   for (int i = 0; i < kSheetWidth * kSheetHeight; ++i) set.sheet[i] = 2;
   set.decoded_size = 513;  // two rows of tiles: 16 pixel rows
   paint();
@@ -147,14 +147,14 @@ TEST_F(PaintPanel, SheetRowsFollowTheDecodedSize) {
 }
 
 TEST_F(PaintPanel, SheetPictureIsCachedUntilMarkedStale) {
-  SpriteWorkingSet& set = *app.working_set;
+  SpriteWorkingSet& set = document.working_set();
   set.decoded_size = 0x8000;
   set.sheet[0] = 4;  // pixel (0, 0): screen (1, 1) inside the selected tile's outline
   paint();
   EXPECT_EQ(painter.sheet_rebuilds, 1);
   EXPECT_EQ(surface.at(areas.sheet.left + 1, areas.sheet.top + 1), colour(4));
   set.sheet[0] = 6;
-  app.view.image_no = 1;  // another image does not redraw the sheet picture
+  document.view().image_no = 1;  // another image does not redraw the sheet picture
   paint();
   EXPECT_EQ(painter.sheet_rebuilds, 1);
   EXPECT_EQ(surface.at(areas.sheet.left + 1, areas.sheet.top + 1), colour(4));
@@ -165,12 +165,12 @@ TEST_F(PaintPanel, SheetPictureIsCachedUntilMarkedStale) {
 }
 
 TEST_F(PaintPanel, PagesShowTheirTilesAndOutlines) {
-  SpriteWorkingSet& set = *app.working_set;
+  SpriteWorkingSet& set = document.working_set();
   set.decoded_size = 0x10000;
   set.sheet[256 * kSheetWidth + 8] = 9;  // tile 513 = page 1, row 0, column 1
   const uint16_t tiles[4] = {0x0003, 0x4201, 0x0800 | 0x0010, 0x0400};
   set_block(0, 0, 0, 0, tiles);  // tile 3; tile 513 (flip bits ignored); tile 16; tile 1024
-  app.display.selected_tile = 3;
+  document.display().selected_tile = 3;
   paint();
   const Rect& s = areas.sheet;
   EXPECT_EQ(surface.at(s.left + 3 * 16, s.top), kWhite);  // selected covers used
@@ -178,7 +178,7 @@ TEST_F(PaintPanel, PagesShowTheirTilesAndOutlines) {
   EXPECT_EQ(surface.at(s.left + 3 * 16 + 15, s.top), kBlack);  // 15 pixels wide
   EXPECT_EQ(surface.at(s.left, s.top + 16), kRed);  // 0x0810 & 0x7FF = tile 16
   EXPECT_EQ(surface.at(s.left + 16, s.top), kBlack);  // tile 513 not on page 0
-  app.view.tile_page = 1;
+  document.view().tile_page = 1;
   paint();
   EXPECT_EQ(surface.at(s.left + 16, s.top), kRed);  // tile 513 at 1 on page 1
   EXPECT_EQ(surface.at(s.left + 16 + 1, s.top + 1), colour(9));
@@ -200,7 +200,7 @@ TEST_F(PaintPanel, SwatchesShowAllSixteenColours) {
 TEST_F(PaintPanel, WithoutARomNoOutlinesAreDrawn) {
   const uint16_t tiles[4] = {5, 5, 5, 5};
   set_block(0, 0, 0, 0, tiles);
-  app.rom_file.close();
+  document.rom().close();
   paint(true);
   EXPECT_EQ(surface.at(areas.frame.left + 144, areas.frame.top + 144), kBlack);
   EXPECT_EQ(surface.at(areas.sheet.left + 5 * 16, areas.sheet.top), kBlack);
@@ -208,8 +208,8 @@ TEST_F(PaintPanel, WithoutARomNoOutlinesAreDrawn) {
 }
 
 TEST_F(PaintPanel, ImageNumberBeyondThePositionDataDrawsNoOutlines) {
-  app.working_set->size_type = 3;
-  app.view.image_no = 255;  // 255 * 240 bytes lies beyond the position data
+  document.working_set().size_type = 3;
+  document.view().image_no = 255;  // 255 * 240 bytes lies beyond the position data
   paint();
   EXPECT_EQ(surface.at(areas.frame.left + 144, areas.frame.top + 144), kBlack);
 }

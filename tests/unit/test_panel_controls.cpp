@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "panel_test_ui.h"
-#include "res/resource.h"
-#include "view/app_state.h"
+#include "document/document.h"
 #include "view/character_list.h"
 #include "view/panel_actions.h"
 
@@ -13,9 +12,19 @@ namespace {
 
 class PanelControls : public ::testing::Test {
  protected:
-  void SetUp() override { on_panel_created(app, ui); }
-  AppState app;
-  PanelTestUi ui;
+  void SetUp() override { document.panel_created(); }
+  // Which radio button is checked now: true for "Sequence".
+  bool sequence_checked() {
+    panel.take(document);
+    return panel.shown.sequence_mode.value_or(false);
+  }
+  std::string caption(PanelButton button) {
+    panel.take(document);
+    return panel.caption(button);
+  }
+
+  Document document;
+  PanelMirror panel;
 };
 
 TEST(CharacterList, LabelsFollowTheIdRanges) {
@@ -39,117 +48,117 @@ TEST(CharacterList, LabelsFollowTheIdRanges) {
 }
 
 TEST_F(PanelControls, CreationGivesSequenceModeAndBoundaries) {
-  EXPECT_EQ(app.view.sequence_mode, 1);
-  EXPECT_TRUE(ui.checked[IDC_SEQUENCE_RADIO]);
-  EXPECT_FALSE(ui.checked[IDC_IMAGE_RADIO]);
-  EXPECT_TRUE(ui.checked[IDC_BOUNDARIES]);
+  EXPECT_EQ(document.view().sequence_mode, 1);
+  const PanelUpdate created = document.take_panel_update();
+  EXPECT_EQ(created.sequence_mode, std::optional<bool>(true));
+  EXPECT_EQ(created.boundaries, std::optional<bool>(true));
 }
 
 TEST_F(PanelControls, ModeAndRadioButtonsAlwaysAgree) {
-  on_image_radio(app, ui);
-  EXPECT_EQ(app.view.sequence_mode, 0);
-  EXPECT_TRUE(ui.checked[IDC_IMAGE_RADIO]);
-  EXPECT_FALSE(ui.checked[IDC_SEQUENCE_RADIO]);
-  on_table_button(app, ui);  // the animation-table button switches to Sequence mode
-  EXPECT_EQ(app.view.sequence_mode, 1);
-  EXPECT_TRUE(ui.checked[IDC_SEQUENCE_RADIO]);
-  EXPECT_FALSE(ui.checked[IDC_IMAGE_RADIO]);
-  on_arrows(app, ui, IDC_IMAGE_ARROWS, 5);  // a thumb request still sets the mode
-  EXPECT_EQ(app.view.sequence_mode, 0);
-  EXPECT_TRUE(ui.checked[IDC_IMAGE_RADIO]);
-  on_arrows(app, ui, IDC_ANIMATION_ARROWS, 7);
-  EXPECT_EQ(app.view.sequence_mode, 1);
-  on_arrows(app, ui, IDC_IMAGE_ARROWS, kScrollLineLeft);
-  on_arrows(app, ui, IDC_SEQUENCE_ARROWS, kScrollLineRight);
-  EXPECT_EQ(app.view.sequence_mode, 1);
-  EXPECT_TRUE(ui.checked[IDC_SEQUENCE_RADIO]);
-  on_sequence_radio(app, ui);
-  EXPECT_EQ(app.view.sequence_mode, 1);
-  on_arrows(app, ui, IDC_WEAPON_ARROWS, kScrollLineRight);  // leaves the mode alone
-  EXPECT_EQ(app.view.sequence_mode, 1);
+  document.panel_command(PanelCommand::kImageRadio);
+  EXPECT_EQ(document.view().sequence_mode, 0);
+  EXPECT_FALSE(sequence_checked());
+  document.panel_command(PanelCommand::kAnimationTable);  // the animation-table button switches to Sequence mode
+  EXPECT_EQ(document.view().sequence_mode, 1);
+  EXPECT_TRUE(sequence_checked());
+  document.arrows(PanelArrows::kImage, 5);  // a thumb request still sets the mode
+  EXPECT_EQ(document.view().sequence_mode, 0);
+  EXPECT_FALSE(sequence_checked());
+  document.arrows(PanelArrows::kAnimation, 7);
+  EXPECT_EQ(document.view().sequence_mode, 1);
+  document.arrows(PanelArrows::kImage, kScrollLineLeft);
+  document.arrows(PanelArrows::kSequence, kScrollLineRight);
+  EXPECT_EQ(document.view().sequence_mode, 1);
+  EXPECT_TRUE(sequence_checked());
+  document.panel_command(PanelCommand::kSequenceRadio);
+  EXPECT_EQ(document.view().sequence_mode, 1);
+  document.arrows(PanelArrows::kWeaponPalette, kScrollLineRight);  // leaves the mode alone
+  EXPECT_EQ(document.view().sequence_mode, 1);
 }
 
 TEST_F(PanelControls, ButtonCaptionsCycle) {
   const char* faces[] = {" Down ", "  Left ", " Right", "  Up  ", " Down "};
   for (const char* face : faces) {
-    on_face_button(app, ui);
-    EXPECT_EQ(ui.texts[IDC_FACE_BUTTON], face);
+    document.panel_command(PanelCommand::kFace);
+    EXPECT_EQ(caption(PanelButton::kFace), face);
   }
-  EXPECT_EQ(app.view.face_direction, 1);
-  on_page_button(app, ui);
-  EXPECT_EQ(ui.texts[IDC_PAGE_BUTTON], "+4000");
-  EXPECT_EQ(app.view.tile_page, 1);
-  on_page_button(app, ui);
-  EXPECT_EQ(ui.texts[IDC_PAGE_BUTTON], "+0000");
-  on_table_button(app, ui);
-  EXPECT_EQ(ui.texts[IDC_TABLE_BUTTON], "1");
-  on_table_button(app, ui);
-  EXPECT_EQ(ui.texts[IDC_TABLE_BUTTON], "0");
-  EXPECT_EQ(app.view.animation_table, 0);
+  EXPECT_EQ(document.view().face_direction, 1);
+  document.panel_command(PanelCommand::kPage);
+  EXPECT_EQ(caption(PanelButton::kPage), "+4000");
+  EXPECT_EQ(document.view().tile_page, 1);
+  document.panel_command(PanelCommand::kPage);
+  EXPECT_EQ(caption(PanelButton::kPage), "+0000");
+  document.panel_command(PanelCommand::kAnimationTable);
+  EXPECT_EQ(caption(PanelButton::kAnimationTable), "1");
+  document.panel_command(PanelCommand::kAnimationTable);
+  EXPECT_EQ(caption(PanelButton::kAnimationTable), "0");
+  EXPECT_EQ(document.view().animation_table, 0);
 }
 
 TEST_F(PanelControls, BlockButtonCountsBlocksOfTheLoadedSizeType) {
-  app.working_set->size_type = 2;  // 12 blocks
+  document.working_set().size_type = 2;  // 12 blocks
   std::string captions;
   for (int i = 0; i < 13; ++i) {
-    on_block_button(app, ui);
-    captions += ui.texts[IDC_BLOCK_BUTTON] + " ";
+    document.panel_command(PanelCommand::kBlock);
+    captions += caption(PanelButton::kBlock) + " ";
   }
   EXPECT_EQ(captions, "01 02 03 04 05 06 07 08 09 0A 0B 00 01 ");
-  app.working_set->size_type = 0x83;  // only the low two bits count: 24 blocks
-  app.view.block_no = 0x16;
-  on_block_button(app, ui);
-  on_block_button(app, ui);
-  EXPECT_EQ(ui.texts[IDC_BLOCK_BUTTON], "00");
+  document.working_set().size_type = 0x83;  // only the low two bits count: 24 blocks
+  document.view().block_no = 0x16;
+  document.panel_command(PanelCommand::kBlock);
+  document.panel_command(PanelCommand::kBlock);
+  EXPECT_EQ(caption(PanelButton::kBlock), "00");
 }
 
 TEST_F(PanelControls, ArrowsWrapWithinTheLastRanges) {
-  app.view.image_count = 5;
-  on_arrows(app, ui, IDC_IMAGE_ARROWS, kScrollLineLeft);
-  EXPECT_EQ(app.view.image_no, 4);
-  on_arrows(app, ui, IDC_IMAGE_ARROWS, kScrollLineRight);
-  EXPECT_EQ(app.view.image_no, 0);
-  app.view.animation_count = 0;  // an empty range leaves the number at 0
-  on_arrows(app, ui, IDC_ANIMATION_ARROWS, kScrollLineLeft);
-  EXPECT_EQ(app.view.animation_no, 0);
-  app.view.sequence_count = 3;
-  app.view.sequence_no = 2;
-  on_arrows(app, ui, IDC_SEQUENCE_ARROWS, kScrollLineRight);
-  EXPECT_EQ(app.view.sequence_no, 0);
-  on_arrows(app, ui, IDC_SEQUENCE_ARROWS, 2);  // a page request changes no number
-  EXPECT_EQ(app.view.sequence_no, 0);
-  on_arrows(app, ui, IDC_IMAGE_ARROWS + 100, kScrollLineRight);  // not an arrow bar
-  EXPECT_EQ(app.view.image_no, 0);
+  document.view().image_count = 5;
+  document.arrows(PanelArrows::kImage, kScrollLineLeft);
+  EXPECT_EQ(document.view().image_no, 4);
+  document.arrows(PanelArrows::kImage, kScrollLineRight);
+  EXPECT_EQ(document.view().image_no, 0);
+  document.view().animation_count = 0;  // an empty range leaves the number at 0
+  document.arrows(PanelArrows::kAnimation, kScrollLineLeft);
+  EXPECT_EQ(document.view().animation_no, 0);
+  document.view().sequence_count = 3;
+  document.view().sequence_no = 2;
+  document.arrows(PanelArrows::kSequence, kScrollLineRight);
+  EXPECT_EQ(document.view().sequence_no, 0);
+  document.arrows(PanelArrows::kSequence, 2);  // a page request changes no number
+  EXPECT_EQ(document.view().sequence_no, 0);
 }
 
 TEST_F(PanelControls, WeaponPaletteWrapsAndForcesAReload) {
-  app.working_set->loaded_entry = 5;
-  on_arrows(app, ui, IDC_WEAPON_ARROWS, kScrollLineLeft);
-  EXPECT_EQ(app.view.weapon_palette, 31);
-  EXPECT_EQ(app.working_set->loaded_entry, -1);
-  on_arrows(app, ui, IDC_WEAPON_ARROWS, kScrollLineRight);
-  EXPECT_EQ(app.view.weapon_palette, 0);
+  document.working_set().loaded_entry = 5;
+  document.arrows(PanelArrows::kWeaponPalette, kScrollLineLeft);
+  EXPECT_EQ(document.view().weapon_palette, 31);
+  EXPECT_EQ(document.working_set().loaded_entry, -1);
+  document.arrows(PanelArrows::kWeaponPalette, kScrollLineRight);
+  EXPECT_EQ(document.view().weapon_palette, 0);
 }
 
 TEST_F(PanelControls, FlipBoxesToggleBitsWithoutRedrawing) {
-  EXPECT_TRUE(on_panel_command(app, ui, IDC_FLIPX));
-  EXPECT_EQ(app.view.flip_bits, 0x40);
-  on_panel_command(app, ui, IDC_FLIPY);
-  EXPECT_EQ(app.view.flip_bits, 0xC0);
-  on_panel_command(app, ui, IDC_FLIPX);
-  EXPECT_EQ(app.view.flip_bits, 0x80);
-  EXPECT_EQ(ui.repaints, 0);
-  EXPECT_FALSE(on_panel_command(app, ui, IDC_INFO_TEXT));
+  document.take_panel_update();
+  PanelContext context = document.panel();
+  PanelUpdate update;
+  EXPECT_FALSE(on_panel_command(context, PanelCommand::kFlipX, update)) << "no refresh follows";
+  EXPECT_EQ(document.view().flip_bits, 0x40);
+  document.panel_command(PanelCommand::kFlipY);
+  EXPECT_EQ(document.view().flip_bits, 0xC0);
+  document.panel_command(PanelCommand::kFlipX);
+  EXPECT_EQ(document.view().flip_bits, 0x80);
+  EXPECT_TRUE(update.empty());
+  EXPECT_TRUE(document.take_panel_update().empty());
 }
 
 TEST_F(PanelControls, WithoutARomNothingIsShown) {
-  on_entry_selected(app, ui, 0x123);
-  EXPECT_EQ(app.view.current_entry, 0x123);
-  on_image_radio(app, ui);
-  on_face_button(app, ui);
-  EXPECT_EQ(ui.repaints, 0);
-  EXPECT_EQ(ui.list_selection, -1);
-  EXPECT_EQ(ui.texts.count(IDC_INFO_TEXT), 0u);
+  document.select_entry(0x123);
+  EXPECT_EQ(document.view().current_entry, 0x123);
+  document.panel_command(PanelCommand::kImageRadio);
+  document.panel_command(PanelCommand::kFace);
+  const PanelUpdate update = document.take_panel_update();
+  EXPECT_FALSE(update.texts) << "the captions change, the texts stay empty";
+  EXPECT_FALSE(update.repaint);
+  EXPECT_EQ(update.captions.at(PanelButton::kFace), " Down ");
 }
 
 }  // namespace

@@ -8,9 +8,7 @@
 
 #include "demo/demo_rom.h"
 #include "panel_test_ui.h"
-#include "res/resource.h"
-#include "rom/open_rom.h"
-#include "view/app_state.h"
+#include "document/document.h"
 #include "view/panel_actions.h"
 #include "view/refresh.h"
 
@@ -40,59 +38,64 @@ int count_lines(const std::string& text) {
 class Refresh : public ::testing::Test {
  protected:
   void SetUp() override {
-    on_panel_created(app, ui);
-    ASSERT_EQ(open_rom(app, ui, demo_path()), 1);
+    document.panel_created();
+    ASSERT_TRUE(document.open(demo_path()).ok());
   }
-  void select(int entry) { on_entry_selected(app, ui, entry); }
+  void select(int entry) { document.select_entry(entry); }
+  // The panel's texts after what has happened so far.
+  PanelTexts texts() {
+    panel.take(document);
+    return panel.texts();
+  }
 
-  AppState app;
-  PanelTestUi ui;
+  Document document;
+  PanelMirror panel;
 };
 
 TEST_F(Refresh, ImageNoModeShowsNumbersAndRanges) {
-  on_image_radio(app, ui);
+  document.panel_command(PanelCommand::kImageRadio);
   select(DemoRomFacts::kEntrySize2);
-  EXPECT_EQ(ui.list_selection, DemoRomFacts::kEntrySize2);
-  EXPECT_EQ(ui.texts[IDC_ENTRY_LABEL], "No.00A");
-  EXPECT_EQ(ui.texts[IDC_SEQUENCE_RANGE], "00\xEF\xBD\x9E" "03");
-  const int count = app.view.image_count;
+  EXPECT_EQ(texts().list_selection, DemoRomFacts::kEntrySize2);
+  EXPECT_EQ(texts().entry_label, "No.00A");
+  EXPECT_EQ(texts().sequence_range, "00\xEF\xBD\x9E" "03");
+  const int count = document.view().image_count;
   ASSERT_GT(count, 1);
   char label[32];
   std::snprintf(label, sizeof label, "00\xEF\xBD\x9E%02X", count - 1);
-  EXPECT_EQ(ui.texts[IDC_IMAGE_RANGE], label);
-  app.view.image_no = 0;  // the left arrow at 0 wraps to the last image
-  on_arrows(app, ui, IDC_IMAGE_ARROWS, kScrollLineLeft);
+  EXPECT_EQ(texts().image_range, label);
+  document.view().image_no = 0;  // the left arrow at 0 wraps to the last image
+  document.arrows(PanelArrows::kImage, kScrollLineLeft);
   std::snprintf(label, sizeof label, "%02X", count - 1);
-  EXPECT_EQ(ui.texts[IDC_IMAGE_FIELD], label);
-  EXPECT_NE(ui.texts[IDC_INFO_TEXT].find(std::string("(ImageNo=") + label + ")"),
+  EXPECT_EQ(texts().image_field, label);
+  EXPECT_NE(texts().info_text.find(std::string("(ImageNo=") + label + ")"),
             std::string::npos);
   // A number beyond the entry's range is pulled down to the last image.
-  app.view.image_no = 0xF0;
-  refresh_view(app, ui);
-  EXPECT_EQ(app.view.image_no, count - 1);
+  document.view().image_no = 0xF0;
+  document.refresh();
+  EXPECT_EQ(document.view().image_no, count - 1);
 }
 
 TEST_F(Refresh, SequenceModeTakesTheImageFromTheAnimationTable) {
   select(DemoRomFacts::kEntrySize1);
-  const SpriteWorkingSet& set = *app.working_set;
-  ASSERT_GT(app.view.animation_count, 0);
+  const SpriteWorkingSet& set = document.working_set();
+  ASSERT_GT(document.view().animation_count, 0);
   bool saw_empty = false, saw_full = false;
-  for (int a = 0; a < app.view.animation_count; ++a) {
-    app.view.animation_no = a;
-    app.view.sequence_no = 3;
-    refresh_view(app, ui);
+  for (int a = 0; a < document.view().animation_count; ++a) {
+    document.view().animation_no = a;
+    document.view().sequence_no = 3;
+    document.refresh();
     const uint8_t* steps = &set.animation[0][0][a * 4];
     const int length = static_cast<int>(std::find(steps, steps + 4, 0xFF) - steps);
-    EXPECT_EQ(app.view.sequence_count, length) << a;
+    EXPECT_EQ(document.view().sequence_count, length) << a;
     if (length == 0) {
       saw_empty = true;
-      EXPECT_EQ(app.view.image_no, 0);
-      EXPECT_EQ(app.view.sequence_no, 0);
-      EXPECT_EQ(ui.texts[IDC_SEQUENCE_RANGE], "00\xEF\xBD\x9E" "FFFFFFFF");
+      EXPECT_EQ(document.view().image_no, 0);
+      EXPECT_EQ(document.view().sequence_no, 0);
+      EXPECT_EQ(texts().sequence_range, "00\xEF\xBD\x9E" "FFFFFFFF");
     } else {
       saw_full = saw_full || length == 4;
-      EXPECT_EQ(app.view.sequence_no, length - 1);  // clamped from 3
-      EXPECT_EQ(app.view.image_no, steps[length - 1]);
+      EXPECT_EQ(document.view().sequence_no, length - 1);  // clamped from 3
+      EXPECT_EQ(document.view().image_no, steps[length - 1]);
     }
   }
   EXPECT_TRUE(saw_full);
@@ -104,68 +107,73 @@ TEST_F(Refresh, EmptyAnimationTableKeepsNumbersAtZero) {
   int entry = -1;
   for (int e = 7; e < 0x100 && entry < 0; ++e) {
     select(e);
-    if (app.working_set->animation_type() == DemoRomFacts::kAnimationTypeNoTable2) entry = e;
+    if (document.working_set().animation_type() == DemoRomFacts::kAnimationTypeNoTable2) entry = e;
   }
   ASSERT_GE(entry, 0);
-  on_table_button(app, ui);
-  EXPECT_EQ(app.view.animation_count, 0);
-  EXPECT_EQ(app.view.animation_no, 0);
-  EXPECT_EQ(ui.texts[IDC_ANIMATION_RANGE], "00\xEF\xBD\x9E" "FFFFFFFF");
-  on_arrows(app, ui, IDC_ANIMATION_ARROWS, kScrollLineLeft);
-  EXPECT_EQ(app.view.animation_no, 0);
-  EXPECT_GE(app.view.image_no, 0);
+  document.panel_command(PanelCommand::kAnimationTable);
+  EXPECT_EQ(document.view().animation_count, 0);
+  EXPECT_EQ(document.view().animation_no, 0);
+  EXPECT_EQ(texts().animation_range, "00\xEF\xBD\x9E" "FFFFFFFF");
+  document.arrows(PanelArrows::kAnimation, kScrollLineLeft);
+  EXPECT_EQ(document.view().animation_no, 0);
+  EXPECT_GE(document.view().image_no, 0);
 }
 
 TEST_F(Refresh, InfoTextOfATwentyFourBlockFrame) {
-  on_image_radio(app, ui);
+  document.panel_command(PanelCommand::kImageRadio);
   select(DemoRomFacts::kEntrySize3);
-  const std::string& info = ui.texts[IDC_INFO_TEXT];
+  const std::string info = texts().info_text;
   EXPECT_NE(info.find("Type of Size=03(# of Tiles=96, # of Sprites=24)\r\n"), std::string::npos);
   EXPECT_EQ(count_lines(info), 7 + 30);  // seven lines, then 24 lines of entries and 6 of X, Y
-  const std::string& tile_info = ui.texts[IDC_TILE_INFO_TEXT];
+  const std::string tile_info = texts().tile_info_text;
   EXPECT_EQ(tile_info.rfind("X=", 0), 0u);
   EXPECT_NE(tile_info.find("L Right TileNo="), std::string::npos);
   // The canvas holds the rendered frame and the display palette its colours.
-  EXPECT_TRUE(std::any_of(app.display.canvas, app.display.canvas + kCanvasSize * kCanvasSize,
+  EXPECT_TRUE(std::any_of(document.display().canvas, document.display().canvas + kCanvasSize * kCanvasSize,
                           [](uint8_t p) { return p != 0; }));
 }
 
 TEST_F(Refresh, UndecodableGraphicsAreNamedInTheInfoText) {
   select(DemoRomFacts::kEntryUndecodable);
-  EXPECT_NE(ui.texts[IDC_INFO_TEXT].find("could not be decoded"), std::string::npos)
-      << ui.texts[IDC_INFO_TEXT];
-  EXPECT_TRUE(std::all_of(app.display.canvas, app.display.canvas + kCanvasSize * kCanvasSize,
+  EXPECT_NE(texts().info_text.find("could not be decoded"), std::string::npos)
+      << texts().info_text;
+  EXPECT_TRUE(std::all_of(document.display().canvas, document.display().canvas + kCanvasSize * kCanvasSize,
                           [](uint8_t p) { return p == 0; }));
   select(DemoRomFacts::kEntrySize0);
-  EXPECT_EQ(ui.texts[IDC_INFO_TEXT].find("could not be decoded"), std::string::npos);
+  EXPECT_EQ(texts().info_text.find("could not be decoded"), std::string::npos);
 }
 
 TEST_F(Refresh, RepeatedRefreshGivesTheSamePictureAndRepaintsEachTime) {
   select(DemoRomFacts::kEntrySize3);
   uint8_t canvas[kCanvasSize * kCanvasSize];
-  std::memcpy(canvas, app.display.canvas, sizeof canvas);
-  const std::string info = ui.texts[IDC_INFO_TEXT];
-  const int repaints = ui.repaints;
-  app.working_set->sheet_valid = true;
-  refresh_view(app, ui);
-  EXPECT_EQ(std::memcmp(canvas, app.display.canvas, sizeof canvas), 0);
-  EXPECT_EQ(ui.texts[IDC_INFO_TEXT], info);
-  EXPECT_EQ(ui.repaints, repaints + 1);
-  EXPECT_TRUE(app.working_set->sheet_valid);  // the same entry is not loaded again
-  refresh_view_new_sheet(app, ui);
-  EXPECT_FALSE(app.working_set->sheet_valid);
-  EXPECT_EQ(ui.repaints, repaints + 2);
+  std::memcpy(canvas, document.display().canvas, sizeof canvas);
+  const std::string info = texts().info_text;
+  document.working_set().sheet_valid = true;
+  document.refresh();
+  EXPECT_EQ(std::memcmp(canvas, document.display().canvas, sizeof canvas), 0);
+  const PanelUpdate again = document.take_panel_update();
+  ASSERT_TRUE(again.texts);
+  EXPECT_EQ(again.texts->info_text, info);
+  EXPECT_TRUE(again.repaint);
+  EXPECT_TRUE(document.working_set().sheet_valid);  // the same entry is not loaded again
+  PanelContext context = document.panel();
+  PanelTexts fresh;
+  EXPECT_TRUE(refresh_view_new_sheet(context, &fresh));
+  EXPECT_FALSE(document.working_set().sheet_valid);
+  EXPECT_EQ(fresh.info_text, info);
 }
 
 TEST_F(Refresh, NothingHappensOnceTheRomIsClosed) {
-  app.rom_file.close();
-  ui.texts.clear();
-  const int repaints = ui.repaints;
+  document.rom().close();
+  document.take_panel_update();
   select(DemoRomFacts::kEntrySize3);
-  refresh_view(app, ui);
-  refresh_view_new_sheet(app, ui);
-  EXPECT_TRUE(ui.texts.empty());
-  EXPECT_EQ(ui.repaints, repaints);
+  EXPECT_FALSE(document.refresh());
+  PanelContext context = document.panel();
+  PanelTexts untouched;
+  untouched.info_text = "as it was";
+  EXPECT_FALSE(refresh_view_new_sheet(context, &untouched));
+  EXPECT_EQ(untouched.info_text, "as it was");
+  EXPECT_TRUE(document.take_panel_update().empty());
 }
 
 }  // namespace

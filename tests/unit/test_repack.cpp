@@ -9,7 +9,7 @@
 
 #include "edit/edit_commands.h"
 #include "edit/write_image.h"
-#include "edit/write_messages.h"
+#include "edit/command_messages.h"
 #include "view/refresh.h"
 #include "write_test_support.h"
 
@@ -57,17 +57,17 @@ class RepackTest : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sfc";
   }
   void TearDown() override {
-    app.rom_file.close();
+    document.rom().close();
     std::error_code ignored;
     std::filesystem::remove(path_, ignored);
   }
   void open_and_load(int graphics) {
     write_all(path_, rom.bytes);
-    load_graphics(app, path_, graphics);
+    load_graphics(document, path_, graphics);
   }
   void set_tiles(const std::vector<uint8_t>& picture) {
-    ASSERT_EQ(static_cast<int>(picture.size()), app.working_set->decoded_size);
-    std::memcpy(app.working_set->tile_data, picture.data(), picture.size());
+    ASSERT_EQ(static_cast<int>(picture.size()), document.working_set().decoded_size);
+    std::memcpy(document.working_set().tile_data, picture.data(), picture.size());
   }
   void expect_unchanged() {
     const std::vector<uint8_t> now = read_all(path_);
@@ -76,16 +76,16 @@ class RepackTest : public ::testing::Test {
   // Runs the command with a growing edit, answering OK to the size question and cancelling the
   // write-position dialog when it comes.
   void grow_and_repack(int graphics, uint32_t seed) {
-    const int tiles = app.working_set->decoded_size / kTileBytes;
+    const int tiles = document.working_set().decoded_size / kTileBytes;
     set_tiles(make_picture(tiles, 400, seed));
-    ASSERT_GT(packed_size_of(make_picture(tiles, 400, seed)), app.working_set->stored_size)
+    ASSERT_GT(packed_size_of(make_picture(tiles, 400, seed)), document.working_set().stored_size)
         << graphics;
     ui.confirm_answers = {true};
     ui.cancel_position();
   }
 
   SyntheticRom rom;
-  AppState app;
+  Document document;
   ScriptedUi ui;
   std::string path_;
   std::vector<uint8_t> picture_a, picture_b, picture_c;
@@ -96,10 +96,10 @@ TEST_F(RepackTest, BlocksGoBackToBackAndEveryPointerFollows) {
   const std::vector<uint8_t> edited = make_picture(16, 330, 99);
   set_tiles(edited);
   const int new_size = packed_size_of(edited);
-  ASSERT_GT(new_size, app.working_set->stored_size);
+  ASSERT_GT(new_size, document.working_set().stored_size);
   ASSERT_GT(new_size, 0xFE00 - 0xFC80);  // it would not fit even into the gap before C
   ui.confirm_answers = {true};
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
 
   const std::vector<uint8_t> now = read_all(path_);
   const int a = pointer_offset(now, kA), b = pointer_offset(now, kB), c = pointer_offset(now, kC);
@@ -134,14 +134,13 @@ TEST_F(RepackTest, BlocksGoBackToBackAndEveryPointerFollows) {
   EXPECT_TRUE(now == expected) << first_differences(expected, now);
 
   // The working set follows the block, so a later write lands in its new place.
-  EXPECT_EQ(app.working_set->graphics_offset, b);
-  EXPECT_EQ(app.working_set->stored_size, new_size);
-  EXPECT_FALSE(app.rom_file.is_open_for_update());
+  EXPECT_EQ(document.working_set().graphics_offset, b);
+  EXPECT_EQ(document.working_set().stored_size, new_size);
   const std::vector<uint8_t> smaller = make_picture(16, 300, 99);
   set_tiles(smaller);
   ui.shown.clear();
   ui.confirm_answers = {true};
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   EXPECT_EQ(ui.kinds(), std::vector<std::string>{"confirm:Write Confirm"});
   const std::vector<uint8_t> after = read_all(path_);
   EXPECT_EQ(decode_graphics(after, kB), smaller);
@@ -154,7 +153,7 @@ TEST_F(RepackTest, BankWithoutARegionFailsWithCode1BeforeReadingAnyBlock) {
   rom.place_packed(kC, 0xC3, 0x1400, picture_c);
   open_and_load(kB);
   grow_and_repack(kB, 5);
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
                                                   "position:C31000"}));
   EXPECT_EQ(ui.shown[1].text, failure_text(1));
@@ -172,7 +171,7 @@ TEST_F(RepackTest, UndecodableBlockFailsWithCode3) {
   ASSERT_TRUE(decode_graphics(rom.bytes, 21).empty());
   open_and_load(20);
   grow_and_repack(20, 6);
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
                                                   "position:D3E280"}));
   EXPECT_EQ(ui.shown[1].text, failure_text(3));
@@ -185,7 +184,7 @@ TEST_F(RepackTest, ImageOutsideItsBanksRegionFailsWithCode4AndWritesNothing) {
   rom.place_packed(15, 0xD5, 0x9000, picture_c);
   open_and_load(14);
   grow_and_repack(14, 7);
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
                                                   "position:D58000"}));
   EXPECT_EQ(ui.shown[1].text, failure_text(4));
@@ -200,7 +199,7 @@ TEST_F(RepackTest, BlocksBelowTheRegionStartKeepTheirPlace) {
   const std::vector<uint8_t> edited = make_picture(16, 500, 8);
   set_tiles(edited);
   ui.confirm_answers = {true};
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー",
                                                   "message:同バンク内イメージ再格納に成功"}));
   const std::vector<uint8_t> now = read_all(path_);
@@ -217,7 +216,7 @@ TEST_F(RepackTest, PlainGraphicsInsideTheRegionFailWithCode8) {
   rom.set_pointer(2, 0xD6, 0x4000);  // plain data would be destroyed by "re-encoding"
   open_and_load(kB);
   grow_and_repack(kB, 9);
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
                                                   "position:D61000"}));
   EXPECT_EQ(ui.shown[1].text, failure_text(8));
@@ -262,7 +261,7 @@ TEST_F(RepackTest, ReencodedBlockLongerThanTheLoaderReadsFailsWithCode3) {
   rom.place_packed(kB, 0xD6, 0x9000, picture_b);
   open_and_load(kB);
   grow_and_repack(kB, 11);
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
                                                   "position:D69000"}));
   EXPECT_EQ(ui.shown[1].text, failure_text(3));
@@ -275,12 +274,10 @@ TEST_F(RepackTest, ReadOnlyRomStopsTheCommandWithNothingWritten) {
   ui.position_answers.clear();
   std::string kept;
   make_unwritable(path_, &kept);
-  write_image_changes(app, ui);
+  EXPECT_EQ(shown(ui, document.write_image_changes(ui)).status, CommandStatus::kNotWritable);
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:Write Error"}));
-  EXPECT_EQ(ui.shown[1].text, kNotWritableText);
-  EXPECT_TRUE(app.rom_file.is_open());
-  EXPECT_FALSE(app.rom_file.is_open_for_update());
-  app.rom_file.close();
+  EXPECT_TRUE(document.rom().is_open());
+  document.rom().close();
   EXPECT_TRUE(read_all(kept) == rom.bytes);
   restore_writable(path_, kept);
 }
@@ -305,7 +302,7 @@ std::vector<uint8_t> picture_packing_to(int size) {
 
 TEST_F(RepackTest, BlocksEndingExactlyAtTheRegionEndFailWithCode2) {
   write_all(path_, rom.bytes);
-  ASSERT_EQ(app.rom_file.open(path_.c_str(), kMappingHiRom, 0), 1);
+  ASSERT_TRUE(document.rom().open(path_, kMappingHiRom, 0).ok());
   const int others = packed_size_of(picture_a) + packed_size_of(picture_c);
   const int room = 0x10000 - 0xFB00 - others;
   for (int size : {room, room - 1}) {
@@ -315,13 +312,14 @@ TEST_F(RepackTest, BlocksEndingExactlyAtTheRegionEndFailWithCode2) {
     ASSERT_EQ(pack_block_best(data.data(), static_cast<int>(data.size()), block.data(),
                               kPackedBufferSize),
               size);
-    const int result = repack_bank_images(app.rom_file, kB, size, block.data());
+    RomImage image = document.image();
+    const int result = repack_bank_images(image, kB, size, block.data());
     if (size == room) {
       EXPECT_EQ(result, kRepackDoesNotFit) << "at least one byte must stay free";
-      expect_unchanged();
+      EXPECT_TRUE(image.bytes() == rom.bytes) << "a failed repacking changes nothing";
     } else {
       EXPECT_EQ(result, 1);
-      const std::vector<uint8_t> now = read_all(path_);
+      const std::vector<uint8_t>& now = image.bytes();
       EXPECT_EQ(decode_graphics(now, kB), data);
       EXPECT_EQ(decode_graphics(now, kC), picture_c);
       EXPECT_EQ(pointer_offset(now, kC) + packed_size_at(now, kBankD4, pointer_offset(now, kC)),
@@ -351,12 +349,12 @@ TEST(RepackDemoRom, FullestRegionKeepsEveryOtherBlockAndTakesTheEditedTiles) {
     }
   }
   ASSERT_GE(graphics, 0);
-  AppState app;
+  Document document;
   ScriptedUi ui;
-  const std::string path = open_demo_copy(app, ui, "fullest_region.sfc");
-  app.view.current_entry = entry_with_graphics(original, graphics);
-  refresh_view(app, ui);
-  SpriteWorkingSet& set = *app.working_set;
+  const std::string path = open_demo_copy(document, "fullest_region.sfc");
+  document.view().current_entry = entry_with_graphics(original, graphics);
+  document.refresh();
+  SpriteWorkingSet& set = document.working_set();
   ASSERT_EQ(set.assembly(), graphics);
 
   // Noise at the start of the tiles until the block outgrows its place, by less than the room
@@ -378,7 +376,7 @@ TEST(RepackDemoRom, FullestRegionKeepsEveryOtherBlockAndTakesTheEditedTiles) {
   const size_t own_entry = file_pos(kTableBank, kGraphicsPointerTable + 3 * graphics);
 
   ui.confirm_answers = {true};
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー",
                                                   "message:同バンク内イメージ再格納に成功"}));
   const std::vector<uint8_t> now = read_all(path);
@@ -403,7 +401,7 @@ TEST(RepackDemoRom, FullestRegionKeepsEveryOtherBlockAndTakesTheEditedTiles) {
     if (i >= table_start && i < table_start + 3 * kGraphicsPointerCount && (i - table_start) % 3 != 2) continue;
     ASSERT_EQ(now[i], original[i]) << std::hex << "file offset " << i;
   }
-  app.rom_file.close();
+  document.rom().close();
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
 }

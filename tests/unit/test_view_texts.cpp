@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "rom/rom_file.h"
+#include "rom/rom_image.h"
 #include "sprite/directory.h"
 #include "sprite_test_rom.h"
 #include "view/view_texts.h"
@@ -178,7 +178,7 @@ class InfoTextTest : public ::testing::Test {
   }
 
   SyntheticRom image_;
-  RomFile rom_;
+  RomImage rom_;
   SpriteDirectory directory_;
   std::unique_ptr<SpriteWorkingSet> set_ = std::make_unique<SpriteWorkingSet>();
   ViewState view_;
@@ -275,7 +275,7 @@ TEST_F(InfoTextTest, AnUndecodableEntrySaysSo) {
   image_.bytes(0xD3, 0xE280, {0xFF, 0xFF, 0x00});
   image_.graphics_pointer(10, 0xD3E280);
   image_.header(0x050, 10, 21, 5, 6, 1);
-  RomFile rom;
+  RomImage rom;
   ASSERT_TRUE(image_.open(rom));
   view_.current_entry = 0x050;
   view_.sequence_mode = 0;

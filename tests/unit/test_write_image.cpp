@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "edit/edit_commands.h"
-#include "edit/write_messages.h"
+#include "edit/command_messages.h"
 #include "write_test_support.h"
 
 namespace vcv {
@@ -41,18 +41,18 @@ class WriteImageTest : public ::testing::Test {
     stored_size = rom.place_packed(kGraphics, kBank, kOffset, original_picture);
     path = rom.save(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
                     ".sfc");
-    load_graphics(app, path, kGraphics);
+    load_graphics(document, path, kGraphics);
   }
   void TearDown() override {
-    app.rom_file.close();
+    document.rom().close();
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
   }
 
-  SpriteWorkingSet& set() { return *app.working_set; }
+  SpriteWorkingSet& set() { return document.working_set(); }
   std::vector<uint8_t> tiles() const {
-    return std::vector<uint8_t>(app.working_set->tile_data,
-                                app.working_set->tile_data + app.working_set->decoded_size);
+    return std::vector<uint8_t>(document.working_set().tile_data,
+                                document.working_set().tile_data + document.working_set().decoded_size);
   }
   void set_tiles(const std::vector<uint8_t>& picture) {
     ASSERT_EQ(static_cast<int>(picture.size()), set().decoded_size);
@@ -84,13 +84,10 @@ class WriteImageTest : public ::testing::Test {
     const std::vector<uint8_t> now = read_all(path);
     EXPECT_TRUE(now == rom.bytes) << first_differences(rom.bytes, now);
   }
-  void expect_read_only_open() {
-    EXPECT_TRUE(app.rom_file.is_open());
-    EXPECT_FALSE(app.rom_file.is_open_for_update());
-  }
+  void expect_still_open() { EXPECT_TRUE(document.rom().is_open()); }
 
   SyntheticRom rom;
-  AppState app;
+  Document document;
   ScriptedUi ui;
   std::string path;
   std::vector<uint8_t> original_picture;
@@ -103,12 +100,12 @@ TEST_F(WriteImageTest, SmallerBlockIsWrittenInPlaceAndTheSizeFollows) {
   const int new_size = packed_size_of(edited);
   ASSERT_LT(new_size, stored_size);
   ui.confirm_answers = {true};
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(ui.shown[0].title, "Write Confirm");
   EXPECT_EQ(ui.shown[0].text, confirm_text("D61000", "161000", stored_size, new_size));
   expect_written(file_pos(kBank, kOffset), new_size, 0xD61000, edited);
-  expect_read_only_open();
+  expect_still_open();
   EXPECT_EQ(set().stored_size, new_size);
   EXPECT_EQ(set().graphics_bank, kBank);
   EXPECT_EQ(set().graphics_offset, kOffset);
@@ -120,24 +117,24 @@ TEST_F(WriteImageTest, EqualSizeFitsWithoutTheSizeQuestion) {
   set_tiles(edited);
   ASSERT_EQ(packed_size_of(edited), stored_size);
   ui.confirm_answers = {true};
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   EXPECT_EQ(ui.kinds(), std::vector<std::string>{"confirm:Write Confirm"});
   expect_written(file_pos(kBank, kOffset), stored_size, 0xD61000, edited);
 }
 
 TEST_F(WriteImageTest, PlainGraphicsAreWrittenAsTheyAreWithTheirFixedSize) {
-  app.rom_file.close();
+  document.rom().close();
   const int plain = 3;
   const size_t at = file_pos(0xCB, 0x0000);
   for (int i = 0; i < kPlainGraphicsSize[plain]; ++i) rom.bytes[at + i] = static_cast<uint8_t>(i * 7);
   rom.set_pointer(plain, 0xCB, 0x0000);
   rom.save(path.substr(path.rfind('/') + 1));
-  load_graphics(app, path, plain);
+  load_graphics(document, path, plain);
   set().tile_data[5] = 0xEE;
   set().tile_data[kPlainGraphicsSize[plain] - 1] = 0xDD;
   const std::vector<uint8_t> edited = tiles();
   ui.confirm_answers = {true};
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(ui.shown[0].text, confirm_text("CB0000", "0B0000", 0x7EC0, 0x7EC0));
   std::vector<uint8_t> expected = rom.bytes;
@@ -150,10 +147,10 @@ TEST_F(WriteImageTest, PlainGraphicsAreWrittenAsTheyAreWithTheirFixedSize) {
 TEST_F(WriteImageTest, CancelInTheConfirmationWritesNothing) {
   set_tiles(make_picture(kPictureTiles, 10, 1));
   ui.confirm_answers = {false};
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   EXPECT_EQ(ui.kinds(), std::vector<std::string>{"confirm:Write Confirm"});
   expect_unchanged();
-  expect_read_only_open();
+  expect_still_open();
   EXPECT_EQ(set().stored_size, stored_size);
 }
 
@@ -164,7 +161,7 @@ TEST_F(WriteImageTest, LargerBlockAsksAndCancellingBothPromptsWritesNothing) {
   ASSERT_GT(new_size, stored_size);
   ui.confirm_answers = {false};
   ui.cancel_position();
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "position:D61000"}));
   EXPECT_EQ(ui.shown[0].text,
             "圧縮サイズが元のサイズをオーバーしているので書き込めません。\r\n"
@@ -179,19 +176,19 @@ TEST_F(WriteImageTest, TypedAddressTakesTheBlockAndLaterWritesFollowIt) {
   set_tiles(edited);
   const int new_size = packed_size_of(edited);
   ui.confirm_answers = {false, true};
-  ui.answer_position("C01100", "001100");
-  write_image_changes(app, ui);
+  ui.answer_position("C31100", "031100");
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "position:D61000",
                                                   "confirm:Write Confirm"}));
-  EXPECT_EQ(ui.shown[2].text, confirm_text("C01100", "001100", stored_size, new_size));
-  expect_written(0x1100, new_size, 0xC01100, edited);
+  EXPECT_EQ(ui.shown[2].text, confirm_text("C31100", "031100", stored_size, new_size));
+  expect_written(0x31100, new_size, 0xC31100, edited);
   const size_t entry = file_pos(kTableBank, kGraphicsPointerTable + 3 * kGraphics);
   const std::vector<uint8_t> now = read_all(path);
   EXPECT_EQ(now[entry], 0x00);
   EXPECT_EQ(now[entry + 1], 0x11);
-  EXPECT_EQ(now[entry + 2], 0xC0);
+  EXPECT_EQ(now[entry + 2], 0xC3);
   // The working set now describes the block where it lies.
-  EXPECT_EQ(set().graphics_bank, 0xC0);
+  EXPECT_EQ(set().graphics_bank, 0xC3);
   EXPECT_EQ(set().graphics_offset, 0x1100);
   EXPECT_EQ(set().stored_size, new_size);
 
@@ -201,22 +198,22 @@ TEST_F(WriteImageTest, TypedAddressTakesTheBlockAndLaterWritesFollowIt) {
   set_tiles(smaller);
   ui.shown.clear();
   ui.confirm_answers = {true};
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   EXPECT_EQ(ui.kinds(), std::vector<std::string>{"confirm:Write Confirm"});
   EXPECT_EQ(ui.shown[0].text,
-            confirm_text("C01100", "001100", new_size, packed_size_of(smaller)));
-  expect_written(0x1100, packed_size_of(smaller), 0xC01100, smaller);
+            confirm_text("C31100", "031100", new_size, packed_size_of(smaller)));
+  expect_written(0x31100, packed_size_of(smaller), 0xC31100, smaller);
 }
 
 TEST_F(WriteImageTest, TypedAddressThatDoesNotNameTheWrittenDataKeepsTheOldBlocksSize) {
   // The address typed is the block's present place, the file position somewhere else: the data
-  // goes to 001100 while the pointer keeps naming the old, smaller block at D6:1000.
+  // goes to 031100 while the pointer keeps naming the old, smaller block at D6:1000.
   const std::vector<uint8_t> grown = make_picture(kPictureTiles, kNoise + 200, 2);
   set_tiles(grown);
   const int grown_size = packed_size_of(grown);
   ui.confirm_answers = {false, true};
-  ui.answer_position("D61000", "001100");
-  write_image_changes(app, ui);
+  ui.answer_position("D61000", "031100");
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.shown.size(), 3u);
   rom.bytes = read_all(path);
   EXPECT_EQ(set().graphics_offset, kOffset);
@@ -232,7 +229,7 @@ TEST_F(WriteImageTest, TypedAddressThatDoesNotNameTheWrittenDataKeepsTheOldBlock
   ui.shown.clear();
   ui.confirm_answers = {false};
   ui.cancel_position();
-  write_image_changes(app, ui);
+  shown(ui, document.write_image_changes(ui));
   EXPECT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "position:D61000"}));
   expect_unchanged();
 }
@@ -240,16 +237,16 @@ TEST_F(WriteImageTest, TypedAddressThatDoesNotNameTheWrittenDataKeepsTheOldBlock
 TEST_F(WriteImageTest, LongTypedAddressShowsAllDigitsAndStoresItsLowThreeBytes) {
   set_tiles(make_picture(kPictureTiles, kNoise + 200, 3));
   ui.confirm_answers = {false, true};
-  ui.answer_position("12C01100", "1100");
-  write_image_changes(app, ui);
+  ui.answer_position("12C31100", "31100");
+  shown(ui, document.write_image_changes(ui));
   ASSERT_EQ(ui.shown.size(), 3u);
-  EXPECT_NE(ui.shown[2].text.find("Writing Address 12C01100\r\n"), std::string::npos);
+  EXPECT_NE(ui.shown[2].text.find("Writing Address 12C31100\r\n"), std::string::npos);
   const std::vector<uint8_t> now = read_all(path);
   const size_t entry = file_pos(kTableBank, kGraphicsPointerTable + 3 * kGraphics);
   EXPECT_EQ(now[entry], 0x00);
   EXPECT_EQ(now[entry + 1], 0x11);
-  EXPECT_EQ(now[entry + 2], 0xC0);
-  EXPECT_EQ(set().graphics_bank, 0xC0);
+  EXPECT_EQ(now[entry + 2], 0xC3);
+  EXPECT_EQ(set().graphics_bank, 0xC3);
 }
 
 TEST_F(WriteImageTest, UnreadableOrUnsafeFilePositionsAreRefused) {
@@ -266,7 +263,7 @@ TEST_F(WriteImageTest, UnreadableOrUnsafeFilePositionsAreRefused) {
     ui.shown.clear();
     ui.confirm_answers = {false};
     ui.answer_position(typed.first, typed.second);
-    write_image_changes(app, ui);
+    shown(ui, document.write_image_changes(ui));
     ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "position:D61000",
                                                     "position-error:エラー"}))
         << typed.first << " / " << typed.second;
@@ -274,13 +271,47 @@ TEST_F(WriteImageTest, UnreadableOrUnsafeFilePositionsAreRefused) {
     expect_unchanged();
     EXPECT_EQ(read_all(path).size(), SyntheticRom::kSize);
   }
-  // The last position at which the whole block still lies inside the file is taken.
+  // The last position at which the whole block still lies inside the file passes that check
+  // (and then meets the enemy table, which ends the file here).
   ui.shown.clear();
-  ui.confirm_answers = {false, true};
+  ui.confirm_answers = {false};
   ui.answer_position("C01100", hex6(file_size - new_size));
-  write_image_changes(app, ui);
-  EXPECT_EQ(ui.shown.size(), 3u);
-  EXPECT_EQ(read_all(path).size(), SyntheticRom::kSize);
+  const CommandResult last = shown(ui, document.write_image_changes(ui));
+  EXPECT_EQ(last.status, CommandStatus::kWouldOverwrite);
+  EXPECT_EQ(last.detail, "the enemy table");
+  expect_unchanged();
+}
+
+TEST_F(WriteImageTest, TypedPositionOverAnotherBlockIsRefusedNamingIt) {
+  set_tiles(make_picture(kPictureTiles, kNoise + 200, 4));
+  const struct {
+    long long position;
+    const char* named;
+  } cases[] = {
+      {0x000000, "graphics"},  // every other graphics pointer names the empty block at C0:0000
+      {static_cast<long long>(file_pos(kTableBank, kGraphicsPointerTable)) - 8,
+       "the graphics pointer table"},
+      {static_cast<long long>(file_pos(kTableBank, kCharacterTable)), "the character table"},
+  };
+  for (const auto& c : cases) {
+    ui.shown.clear();
+    ui.confirm_answers = {false};
+    ui.answer_position("C01100", hex6(c.position));
+    const CommandResult result = shown(ui, document.write_image_changes(ui));
+    EXPECT_EQ(result.status, CommandStatus::kWouldOverwrite) << c.named;
+    EXPECT_EQ(result.detail.rfind(c.named, 0), 0u) << result.detail;
+    ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "position:D61000",
+                                                    "message:Write Error"}));
+    expect_unchanged();
+  }
+}
+
+TEST_F(WriteImageTest, ARomOpenedReadOnlyIsRefusedBeforeAnyPrompt) {
+  set_tiles(make_picture(kPictureTiles, kNoise + 200, 5));
+  document.rom().set_read_only(true);
+  EXPECT_EQ(shown(ui, document.write_image_changes(ui)).status, CommandStatus::kReadOnly);
+  EXPECT_EQ(ui.kinds(), std::vector<std::string>{"message:Write Error"});
+  expect_unchanged();
 }
 
 TEST_F(WriteImageTest, ReadOnlyRomGetsNothingWrittenAndStaysOpen) {
@@ -289,11 +320,10 @@ TEST_F(WriteImageTest, ReadOnlyRomGetsNothingWrittenAndStaysOpen) {
   std::string kept;
   make_unwritable(path, &kept);
   ui.confirm_answers = {true};
-  write_image_changes(app, ui);
+  EXPECT_EQ(shown(ui, document.write_image_changes(ui)).status, CommandStatus::kNotWritable);
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:Write Confirm", "message:Write Error"}));
-  EXPECT_EQ(ui.shown[1].text, kNotWritableText);
-  expect_read_only_open();
-  app.rom_file.close();
+  expect_still_open();
+  document.rom().close();
   EXPECT_TRUE(read_all(kept) == rom.bytes);
   EXPECT_EQ(set().stored_size, stored_size);  // nothing written, nothing followed
   restore_writable(path, kept);
@@ -304,12 +334,11 @@ TEST_F(WriteImageTest, ReadOnlyRomRefusesATypedAddressToo) {
   std::string kept;
   make_unwritable(path, &kept);
   ui.confirm_answers = {false, true};
-  ui.answer_position("C01100", "001100");
-  write_image_changes(app, ui);
+  ui.answer_position("C31100", "031100");
+  EXPECT_EQ(shown(ui, document.write_image_changes(ui)).status, CommandStatus::kNotWritable);
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "position:D61000",
                                                   "confirm:Write Confirm", "message:Write Error"}));
-  EXPECT_EQ(ui.shown[3].text, kNotWritableText);
-  app.rom_file.close();
+  document.rom().close();
   EXPECT_TRUE(read_all(kept) == rom.bytes);
   EXPECT_EQ(set().graphics_bank, kBank);
   restore_writable(path, kept);
@@ -322,9 +351,8 @@ TEST_F(WriteImageTest, BlockOutsideTheFileIsRefusedRatherThanGrowingTheFile) {
   set().graphics_offset = 0x0000;
   set().decoded_size = set().stored_size = kPlainGraphicsSize[2];
   ui.confirm_answers = {true};
-  write_image_changes(app, ui);
+  EXPECT_EQ(shown(ui, document.write_image_changes(ui)).status, CommandStatus::kOutsideFile);
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:Write Confirm", "message:Write Error"}));
-  EXPECT_EQ(ui.shown[1].text, kOutsideFileText);
   expect_unchanged();
 }
 
@@ -336,9 +364,8 @@ TEST_F(WriteImageTest, TilesThatCannotBePackedAreRefusedBeforeAnyPrompt) {
     set().tile_data[i] = static_cast<uint8_t>(state >> 24);
   }
   set().decoded_size = 60000;
-  write_image_changes(app, ui);
+  EXPECT_EQ(shown(ui, document.write_image_changes(ui)).status, CommandStatus::kPackRefused);
   ASSERT_EQ(ui.kinds(), std::vector<std::string>{"message:Write Error"});
-  EXPECT_EQ(ui.shown[0].text, kPackRefusedText);
   expect_unchanged();
 }
 
@@ -354,21 +381,21 @@ TEST_F(WriteImageTest, PackedBlockLongerThanTheLoaderReadsIsRefused) {
   std::vector<uint8_t> packed(kPackedBufferSize);
   const int size = pack_block_best(set().tile_data, 30000, packed.data(), kPackedBufferSize);
   ASSERT_GT(size, kPackedReadSize);
-  write_image_changes(app, ui);
+  const CommandResult result = shown(ui, document.write_image_changes(ui));
+  EXPECT_EQ(result.status, CommandStatus::kPackTooLong);
+  EXPECT_EQ(result.value, size);
   ASSERT_EQ(ui.kinds(), std::vector<std::string>{"message:Write Error"});
-  EXPECT_EQ(ui.shown[0].text, pack_too_long_text(size));
   expect_unchanged();
 }
 
 TEST_F(WriteImageTest, NothingHappensWithoutARomAndUndecodedGraphicsAreNotWritten) {
   set().loaded_entry = -1;
   set().failed_entry = 0x1F0;
-  write_image_changes(app, ui);
+  EXPECT_EQ(shown(ui, document.write_image_changes(ui)).status, CommandStatus::kNotDecoded);
   ASSERT_EQ(ui.kinds(), std::vector<std::string>{"message:Write Error"});
-  EXPECT_EQ(ui.shown[0].text, kNotDecodedText);
-  app.rom_file.close();
+  document.rom().close();
   ui.shown.clear();
-  write_image_changes(app, ui);
+  EXPECT_EQ(shown(ui, document.write_image_changes(ui)).status, CommandStatus::kNoRom);
   EXPECT_TRUE(ui.shown.empty());
   expect_unchanged();
 }

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "edit/edit_commands.h"
-#include "edit/write_messages.h"
-#include "res/resource.h"
+#include "edit/command_messages.h"
+#include "panel_test_ui.h"
 #include "sprite/directory.h"
 #include "sprite/frames.h"
 #include "view/refresh.h"
@@ -22,24 +22,31 @@ using namespace testing_support;
 class WriteTablesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path = open_demo_copy(app, ui, std::string(::testing::UnitTest::GetInstance()
+    path = open_demo_copy(document, std::string(::testing::UnitTest::GetInstance()
                                                    ->current_test_info()
                                                    ->name()) +
                                        ".sfc");
     original = demo_rom_bytes();
-    app.view.current_entry = demo::DemoRomFacts::kEntrySize1;
-    app.view.sequence_mode = 0;
-    app.view.image_no = 2;
-    app.view.block_no = 1;
-    refresh_view(app, ui);
-    ASSERT_EQ(app.working_set->loaded_entry, demo::DemoRomFacts::kEntrySize1);
+    document.view().current_entry = demo::DemoRomFacts::kEntrySize1;
+    document.view().sequence_mode = 0;
+    document.view().image_no = 2;
+    document.view().block_no = 1;
+    document.refresh();
+    panel.take(document);
+    ASSERT_EQ(document.working_set().loaded_entry, demo::DemoRomFacts::kEntrySize1);
+  }
+  // "Ed" on `text`; the Tile Info text the refresh wrote afterwards.
+  std::string press_ed(const std::string& text) {
+    document.apply_tile_info(text);
+    panel.take(document);
+    return panel.texts().tile_info_text;
   }
   void TearDown() override {
-    app.rom_file.close();
+    document.rom().close();
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
   }
-  SpriteWorkingSet& set() { return *app.working_set; }
+  SpriteWorkingSet& set() { return document.working_set(); }
   void expect_file(const std::vector<uint8_t>& expected) {
     const std::vector<uint8_t> now = read_all(path);
     EXPECT_TRUE(now == expected) << first_differences(expected, now);
@@ -52,34 +59,34 @@ class WriteTablesTest : public ::testing::Test {
     }
   }
 
-  AppState app;
+  Document document;
   ScriptedUi ui;
+  PanelMirror panel;
   std::string path;
   std::vector<uint8_t> original;
 };
 
 TEST_F(WriteTablesTest, PaletteGoesToItsTwoTablesAndColourZeroNowhere) {
-  app.view.weapon_palette = 5;
+  document.view().weapon_palette = 5;
   set().loaded_entry = -1;  // the weapon colours are read while loading
-  refresh_view(app, ui);
+  document.refresh();
   for (int i = 0; i < 16; ++i) set().palette[i] = static_cast<uint16_t>(0x1000 + 0x111 * i);
   ui.confirm_answers = {true};
-  write_palette(app, ui);
+  shown(ui, document.write_palette(ui));
   ASSERT_EQ(ui.kinds(), std::vector<std::string>{"confirm:Write Confirm"});
   EXPECT_EQ(ui.shown[0].text, "Do you want to overwrite?");
   std::vector<uint8_t> expected = original;
   put_colours(expected, kTableBank, 24 * set().palette_type, set().palette + 1, 12);
   put_colours(expected, kWeaponPaletteBank, 0x4B00 + 6 * 5, set().palette + 13, 3);
   expect_file(expected);
-  EXPECT_TRUE(app.rom_file.is_open());
-  EXPECT_FALSE(app.rom_file.is_open_for_update());
+  EXPECT_TRUE(document.rom().is_open());
 }
 
 TEST_F(WriteTablesTest, CancelledOrUnwritableWritesChangeNothing) {
   set().palette[3] ^= 0x7FFF;
   ui.confirm_answers = {false, false};
-  write_palette(app, ui);
-  write_tile_info(app, ui);
+  shown(ui, document.write_palette(ui));
+  shown(ui, document.write_tile_info(ui));
   EXPECT_EQ(ui.shown.size(), 2u);
   expect_file(original);
 
@@ -87,23 +94,31 @@ TEST_F(WriteTablesTest, CancelledOrUnwritableWritesChangeNothing) {
   make_unwritable(path, &kept);
   ui.shown.clear();
   ui.confirm_answers = {true};
-  write_palette(app, ui);
+  EXPECT_EQ(shown(ui, document.write_palette(ui)).status, CommandStatus::kNotWritable);
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:Write Confirm", "message:Write Error"}));
-  EXPECT_EQ(ui.shown[1].text, kNotWritableText);
-  EXPECT_TRUE(app.rom_file.is_open());
-  EXPECT_FALSE(app.rom_file.is_open_for_update());
-  app.rom_file.close();
+  EXPECT_TRUE(document.rom().is_open());
+  document.rom().close();
   EXPECT_TRUE(read_all(kept) == original);
   restore_writable(path, kept);
+}
+
+TEST_F(WriteTablesTest, ARomOpenedReadOnlyIsRefusedBeforeTheQuestion) {
+  ASSERT_TRUE(document.open(path, true).ok());
+  for (auto write : {&Document::write_palette, &Document::write_tile_info}) {
+    ui.shown.clear();
+    EXPECT_EQ(shown(ui, (document.*write)(ui)).status, CommandStatus::kReadOnly);
+    EXPECT_EQ(ui.kinds(), std::vector<std::string>{"message:Write Error"});
+  }
+  expect_file(original);
 }
 
 TEST_F(WriteTablesTest, TileInfoIsUnwritableOnAReadOnlyRomToo) {
   std::string kept;
   make_unwritable(path, &kept);
   ui.confirm_answers = {true};
-  write_tile_info(app, ui);
+  shown(ui, document.write_tile_info(ui));
   ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:Write Confirm", "message:Write Error"}));
-  app.rom_file.close();
+  document.rom().close();
   EXPECT_TRUE(read_all(kept) == original);
   restore_writable(path, kept);
 }
@@ -112,7 +127,7 @@ TEST_F(WriteTablesTest, EdOnTheShownTextOnlyClearsBits11To13OfThatBlock) {
   const std::vector<uint8_t> before(set().position_data, set().position_data + kPositionDataCapacity);
   const Frame frame_before = set().frames[2];
   ASSERT_NE(frame_before.tile[1][0] & 0x3800, 0) << "the demo ROM sets bits 11-13";
-  parse_tile_info_text(app, ui);
+  press_ed(panel.texts().tile_info_text);
   const int record = 2 * set().record_size();
   for (int i = 0; i < kPositionDataCapacity; ++i) {
     bool is_block_entry = false;
@@ -129,17 +144,15 @@ TEST_F(WriteTablesTest, EdOnTheShownTextOnlyClearsBits11To13OfThatBlock) {
 }
 
 TEST_F(WriteTablesTest, EdThenWriteTileInfoWritesEveryRecordOfThePositionType) {
-  ui.texts[IDC_TILE_INFO_TEXT] = "X=-5 Y=7\r\n右下 TileNo=1AB xflip=1 yflip=1\r\n";
-  parse_tile_info_text(app, ui);
+  const std::string shown_text = press_ed("X=-5 Y=7\r\n右下 TileNo=1AB xflip=1 yflip=1\r\n");
   EXPECT_EQ(set().frames[2].x[1], 251);
   EXPECT_EQ(set().frames[2].tile[1][3], 0xC1AB);
   // The refresh rewrote the Tile Info text from the changed frame.
-  EXPECT_NE(ui.texts[IDC_TILE_INFO_TEXT].find("X=-5 Y=7\r\n"), std::string::npos);
-  EXPECT_NE(ui.texts[IDC_TILE_INFO_TEXT].find("L Right TileNo=1AB xflip=1 yflip=1"),
-            std::string::npos);
+  EXPECT_NE(shown_text.find("X=-5 Y=7\r\n"), std::string::npos);
+  EXPECT_NE(shown_text.find("L Right TileNo=1AB xflip=1 yflip=1"), std::string::npos);
 
   ui.confirm_answers = {true};
-  write_tile_info(app, ui);
+  shown(ui, document.write_tile_info(ui));
   EXPECT_EQ(ui.shown[0].text, "Do you want to overwrite?       \r\n");
   // The file differs from the original only in the bytes "Ed" changed: block 1's X and Y and its
   // lower-right tile entry in record 2.
@@ -155,47 +168,43 @@ TEST_F(WriteTablesTest, EdThenWriteTileInfoWritesEveryRecordOfThePositionType) {
   expect_file(expected);
 
   // Another entry of the same position type reads the changed records from now on.
-  AppState other;
-  ScriptedUi other_ui;
-  ASSERT_EQ(open_rom(other, other_ui, path), 1);
-  ASSERT_EQ(load_entry(other.rom_file, other.directory, *other.working_set,
+  Document other;
+  ASSERT_TRUE(other.open(path).ok());
+  ASSERT_EQ(load_entry(other.image(), other.directory(), other.working_set(),
                        demo::DemoRomFacts::kEntrySize1, 0),
             1);
-  EXPECT_EQ(other.working_set->frames[2].x[1], 251);
-  EXPECT_EQ(other.working_set->frames[2].tile[1][3], 0xC1AB);
+  EXPECT_EQ(other.working_set().frames[2].x[1], 251);
+  EXPECT_EQ(other.working_set().frames[2].tile[1][3], 0xC1AB);
 }
 
 TEST_F(WriteTablesTest, EdOnABlockBeyondTheImageChangesNoRecord) {
-  app.view.block_no = 20;  // the entry has 8 blocks per frame
+  document.view().block_no = 20;  // the entry has 8 blocks per frame
   const std::vector<uint8_t> before(set().position_data, set().position_data + kPositionDataCapacity);
-  ui.texts[IDC_TILE_INFO_TEXT] = "X=9 Y=9\r\n";
-  parse_tile_info_text(app, ui);
+  EXPECT_NE(press_ed("X=9 Y=9\r\n").find("X=9 Y=9"), std::string::npos);
   EXPECT_TRUE(std::equal(before.begin(), before.end(), set().position_data));
-  EXPECT_NE(ui.texts[IDC_TILE_INFO_TEXT].find("X=9 Y=9"), std::string::npos);
 }
 
 TEST_F(WriteTablesTest, AnEntryWhoseGraphicsFailedKeepsItsFrameLayoutsInTheRom) {
-  app.view.current_entry = demo::DemoRomFacts::kEntryUndecodable;
-  refresh_view(app, ui);
+  document.view().current_entry = demo::DemoRomFacts::kEntryUndecodable;
+  document.refresh();
   ASSERT_EQ(set().failed_entry, demo::DemoRomFacts::kEntryUndecodable);
   ui.confirm_answers = {true};
-  write_tile_info(app, ui);
+  EXPECT_EQ(shown(ui, document.write_tile_info(ui)).status, CommandStatus::kNoPositionData);
   ASSERT_EQ(ui.kinds(), std::vector<std::string>{"message:Write Error"});
-  EXPECT_EQ(ui.shown[0].text, kNoPositionDataText);
   // Its colours were read, so they may be written.
-  write_palette(app, ui);
+  shown(ui, document.write_palette(ui));
   EXPECT_EQ(ui.kinds().back(), "confirm:Write Confirm");
   expect_file(original);
 }
 
 TEST_F(WriteTablesTest, NothingHappensWithoutARom) {
-  app.rom_file.close();
-  ui.texts[IDC_TILE_INFO_TEXT] = "X=9 Y=9\r\n";
+  document.rom().close();
   const Frame before = set().frames[2];
-  write_palette(app, ui);
-  write_tile_info(app, ui);
-  parse_tile_info_text(app, ui);
+  shown(ui, document.write_palette(ui));
+  shown(ui, document.write_tile_info(ui));
+  document.apply_tile_info("X=9 Y=9\r\n");
   EXPECT_TRUE(ui.shown.empty());
+  EXPECT_TRUE(document.take_panel_update().empty());
   EXPECT_EQ(set().frames[2].x[1], before.x[1]);
   expect_file(original);
 }

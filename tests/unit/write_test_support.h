@@ -27,13 +27,12 @@
 #include <vector>
 
 #include "demo/demo_rom.h"
+#include "document/document.h"
+#include "edit/command_messages.h"
 #include "platform/ui.h"
-#include "rom/open_rom.h"
-#include "rom/rom_file.h"
 #include "sprite/codec.h"
 #include "sprite/sprite_data.h"
 #include "sprite/tiles.h"
-#include "view/app_state.h"
 
 namespace vcv::testing_support {
 
@@ -85,13 +84,6 @@ class ScriptedUi : public Ui {
     *block = clipboard;
     return true;
   }
-  void set_control_text(int id, const std::string& text) override { texts[id] = text; }
-  std::string control_text(int id) override { return texts[id]; }
-  void select_entry_in_list(int) override {}
-  bool is_box_checked(int) override { return false; }
-  void set_title(const std::string&) override {}
-  void repaint_areas() override { ++repaints; }
-
   void answer_position(const std::string& address, const std::string& file_offset) {
     position_answers.push_back({true, {address, file_offset}});
   }
@@ -108,20 +100,36 @@ class ScriptedUi : public Ui {
   std::deque<std::pair<bool, std::pair<std::string, std::string>>> position_answers;
   std::vector<Shown> shown;
   std::vector<uint8_t> clipboard;
-  std::map<int, std::string> texts;
-  int repaints = 0;
+};
+
+// A command's result shown as the window program shows it: its message, if it has one.
+inline CommandResult shown(ScriptedUi& ui, const CommandResult& result) {
+  if (const auto message = message_for(result)) ui.message(message->title, message->text);
+  return result;
+}
+
+// One folder per test run for the ROM copies the tests write; removed when the run ends.
+class TempFolder {
+ public:
+  TempFolder() {
+    namespace fs = std::filesystem;
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    path_ = (fs::temp_directory_path() / ("vcv-write-" + std::to_string(stamp))).string();
+    fs::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
 };
 
 inline std::string temp_folder() {
-  static std::string folder;
-  if (folder.empty()) {
-    namespace fs = std::filesystem;
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    const fs::path made = fs::temp_directory_path() / ("vcv-write-" + std::to_string(stamp));
-    fs::create_directories(made);
-    folder = made.string();
-  }
-  return folder;
+  static const TempFolder folder;
+  return folder.path();
 }
 
 inline std::vector<uint8_t> read_all(const std::string& path) {
@@ -237,23 +245,24 @@ inline std::vector<uint8_t> decode_graphics(const std::vector<uint8_t>& rom, int
   return out;
 }
 
-// Opens `path` into the application and loads graphics number `graphics` into the working set
+// Opens `path` into the document and loads graphics number `graphics` into the working set
 // the way loading an entry does (entry 0 stands for it).
-inline void load_graphics(AppState& app, const std::string& path, int graphics) {
-  ASSERT_EQ(app.rom_file.open(path.c_str(), kMappingHiRom, 0), 1);
-  SpriteWorkingSet& set = *app.working_set;
+inline void load_graphics(Document& document, const std::string& path, int graphics) {
+  ASSERT_TRUE(document.rom().open(path, kMappingHiRom, 0).ok());
+  const RomImage& rom = document.image();
+  SpriteWorkingSet& set = document.working_set();
   set.loaded_entry = 0;
   set.failed_entry = -1;
   set.header[0] = static_cast<uint8_t>(graphics);
-  set.graphics_offset = app.rom_file.read_word(kTableBank, kGraphicsPointerTable + 3 * graphics);
-  set.graphics_bank = app.rom_file.read_byte(kTableBank, kGraphicsPointerTable + 3 * graphics + 2);
+  set.graphics_offset = rom.read_word(kTableBank, kGraphicsPointerTable + 3 * graphics);
+  set.graphics_bank = rom.read_byte(kTableBank, kGraphicsPointerTable + 3 * graphics + 2);
   if (graphics < kFirstPackedGraphics) {
-    app.rom_file.read_block(set.graphics_bank, set.graphics_offset, kPlainGraphicsSize[graphics],
-                            set.tile_data);
+    rom.read_block(set.graphics_bank, set.graphics_offset, kPlainGraphicsSize[graphics],
+                   set.tile_data);
     set.decoded_size = set.stored_size = kPlainGraphicsSize[graphics];
     return;
   }
-  app.rom_file.read_block(set.graphics_bank, set.graphics_offset, kPackedReadSize, set.packed);
+  rom.read_block(set.graphics_bank, set.graphics_offset, kPackedReadSize, set.packed);
   int packed = 0;
   set.decoded_size = unpack_block(set.packed, kPackedReadSize, 0, set.tile_data,
                                   kGraphicsDecodeLimit, &packed);
@@ -344,11 +353,11 @@ inline const std::vector<uint8_t>& demo_rom_bytes(demo::DemoRomLayout* layout_ou
   return bytes;
 }
 
-// A fresh copy of the demo ROM at `name` in the temporary folder, opened into `app`.
-inline std::string open_demo_copy(AppState& app, Ui& ui, const std::string& name) {
+// A fresh copy of the demo ROM at `name` in the temporary folder, opened into `document`.
+inline std::string open_demo_copy(Document& document, const std::string& name) {
   const std::string path = temp_folder() + "/" + name;
   write_all(path, demo_rom_bytes());
-  EXPECT_EQ(open_rom(app, ui, path), 1);
+  EXPECT_TRUE(document.open(path).ok());
   return path;
 }
 

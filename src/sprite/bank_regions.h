@@ -11,6 +11,10 @@ struct BankRegion {
 };
 
 constexpr int kBankRegionEndMarker = 0x100;  // a value no bank byte can have
+constexpr int kBankRegionCount = 12;
+
+// The regions in bank order, followed by the end row (bank kBankRegionEndMarker).
+extern const BankRegion kBankRegions[kBankRegionCount + 1];
 
 // The region of `bank` (a bank byte, 0..255), or null when the bank has none.
 const BankRegion* find_bank_region(int bank);

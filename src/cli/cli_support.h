@@ -1,0 +1,42 @@
+// What the commands share: options taken as numbers, the ROM opened through the document as the
+// window program opens it, and text turned into what a terminal shows.
+#pragma once
+
+#include <string>
+
+#include "cli/cli.h"
+#include "document/document.h"
+#include "image/indexed_image.h"
+
+namespace vcv::cli {
+
+// Takes "--NAME VALUE" as a number within low..high. Absent: keeps *value, true. Present but not
+// a number in range: one line on the error stream, false.
+bool take_number(ArgReader& reader, const std::string& command, const std::string& name,
+                 long long low, long long high, int* value, Streams streams);
+bool take_number(ArgReader& reader, const std::string& command, const std::string& name,
+                 long long low, long long high, long long* value, Streams streams);
+
+// Opens the ROM (a copier header is skipped, as the window program does). False, with one line
+// on the error stream saying why, when it cannot be opened.
+bool open_document(const std::string& command, const std::string& path, Document* document,
+                   Streams streams, bool read_only = true);
+
+// Loads `entry` with the document's view state; false, with one line on the error stream, when
+// its graphics cannot be decoded.
+bool load_document_entry(const std::string& command, int entry, Document* document,
+                         Streams streams);
+
+// The tile sheet as export --sheet writes it: the rows that hold tiles, 8 pixel rows per 16
+// tiles of tile data, at most the whole sheet, with the entry's palette.
+IndexedImage sheet_picture(const SpriteWorkingSet& set);
+
+// Texts of the panel use "\r\n"; the terminal gets "\n".
+std::string to_unix_lines(const std::string& text);
+// A multi-line text as one line, for the error stream.
+std::string one_line(const std::string& text);
+
+// One line on the error stream: "vantorchar COMMAND: TEXT"; returns kExitFailure.
+int fail(Streams streams, const std::string& command, const std::string& text);
+
+}  // namespace vcv::cli
