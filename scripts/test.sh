@@ -2,13 +2,13 @@
 # Builds every target and runs every test: native unit tests, the same tests under Address- and
 # UndefinedBehaviorSanitizer, the fuzzers, the unit tests and window tests of the Windows x86_64
 # build under Wine, and a build of the Windows i686 target. Ends with one "N passed, N failed"
-# line. FUZZ_SECONDS (default 60) sets the time per fuzz target.
+# line. FUZZ_SECONDS (default 30) sets the time per fuzz target.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh" || { echo "setup failed"; exit 1; }
 
-fuzz_seconds=${FUZZ_SECONDS:-60}
+fuzz_seconds=${FUZZ_SECONDS:-30}
 passed=0
 failed=0
 failures=()
@@ -84,12 +84,14 @@ if CC=clang CXX=clang++ configure_and_build fuzz -DCMAKE_BUILD_TYPE=RelWithDebIn
     [ -x "$target" ] || continue
     name=$(basename "$target")
     corpus="$root/build/fuzz/corpus-$name"
-    mkdir -p "$corpus"
+    findings="$root/build/fuzz/findings-$name"
+    mkdir -p "$corpus" "$findings"
     seeds=()
     [ -d "$root/fuzz/seeds/$name" ] && seeds=("$root/fuzz/seeds/$name")
     echo "== fuzz $name for ${fuzz_seconds}s"
     if (cd "$root/build/fuzz" && "$target" -max_total_time="$fuzz_seconds" -timeout=10 \
-        -rss_limit_mb=2048 -print_final_stats=1 "$corpus" "${seeds[@]}") \
+        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
+        "$corpus" "${seeds[@]}") \
         >"$log_dir/$name.log" 2>&1; then
       note_pass 1
       grep -a -E 'stat::number_of_executed_units' "$log_dir/$name.log" | sed 's/^/   /'
@@ -106,7 +108,9 @@ if configure_and_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw
   # shellcheck source=wine-env.sh
   source "$root/scripts/wine-env.sh"
   echo "== Wine prefix and display"
-  wine_start "$root/build/wine"
+  if ! wine_start "$root/build/wine"; then
+    note_fail 1 "Wine prefix"
+  fi
   echo "== Windows unit tests under Wine"
   (cd "$root/build/win64" && wine_run 900 ./unit_tests.exe --gtest_brief=1) \
     >"$log_dir/win64-unit.log" 2>&1

@@ -30,12 +30,29 @@ wine_start() {
     export DISPLAY=":$(cat "$wine_state_dir/dpy")"
   fi
   trap wine_stop EXIT
-  if [ ! -f "$WINEPREFIX/.vantor-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    timeout 120 wineboot -i >/dev/null 2>&1 || true
-    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    local reg="$wine_state_dir/fonts.reg"
-    (printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE <<'REG'
+  # Marlett draws the caption buttons: a prefix without it was made before the fonts existed.
+  if [ ! -f "$WINEPREFIX/.vantor-ready" ] ||
+      [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+    wine_make_prefix || return 1
+  fi
+}
+
+# Builds the prefix; it is marked ready only when every step worked, so a broken prefix is made
+# again on the next run instead of being reused.
+wine_make_prefix() {
+  rm -rf "$WINEPREFIX"
+  if ! ls /usr/share/wine/fonts/*.ttf >/dev/null 2>&1; then
+    echo "wine-env: /usr/share/wine/fonts holds no fonts (install the package fonts-wine);" \
+      "without them Wine draws the caption buttons as letters" >&2
+    return 1
+  fi
+  if ! timeout 120 wineboot -i >/dev/null 2>&1 || [ ! -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+    echo "wine-env: wineboot could not make the prefix $WINEPREFIX" >&2
+    return 1
+  fi
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
+  local reg="$wine_state_dir/fonts.reg"
+  (printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE <<'REG'
 Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
@@ -52,11 +69,13 @@ Windows Registry Editor Version 5.00
 "MS Shell Dlg"="MS UI Gothic"
 "MS Shell Dlg 2"="MS UI Gothic"
 REG
-    ) > "$reg"
-    timeout 60 wine reg import "$reg" >/dev/null 2>&1 || true
-    timeout 20 wineserver -k >/dev/null 2>&1 || true
-    touch "$WINEPREFIX/.vantor-ready"
+  ) > "$reg"
+  if ! timeout 60 wine reg import "$reg" >/dev/null 2>&1; then
+    echo "wine-env: the font settings could not be imported into $WINEPREFIX" >&2
+    return 1
   fi
+  timeout 20 wineserver -k >/dev/null 2>&1 || true
+  touch "$WINEPREFIX/.vantor-ready"
 }
 
 # wine_run SECONDS PROGRAM ARGS...: runs a Windows program with a time limit.

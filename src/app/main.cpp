@@ -12,6 +12,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   static vcv::Win32Ui ui(application);
   application.ui = &ui;
   if (!vcv::create_main_window(application, instance)) return 0;
+  vcv::open_rom_from_command_line(application);
   vcv::run_message_loop();
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -103,6 +104,14 @@ void open_rom(Application& app, const std::string& path, bool read_only) {
   }
   SetWindowTextW(app.main_window, utf8_to_wide(app.document.title()).c_str());
   show_panel_update(app);
+}
+
+void open_rom_from_command_line(Application& app) {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (arguments == nullptr) return;
+  if (count >= 2) open_rom(app, wide_to_utf8(arguments[1]));
+  LocalFree(arguments);
 }
 
 void open_rom_from_dialog(Application& app) {

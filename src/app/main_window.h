@@ -25,6 +25,10 @@ void open_rom_from_dialog(Application& app);
 // opened leaves no ROM open and says why.
 void open_rom(Application& app, const std::string& path, bool read_only = false);
 
+// A ROM named on the command line (an "Open with" from Explorer, a file dropped on the program's
+// icon, a script) is opened at start, as if dropped on the panel.
+void open_rom_from_command_line(Application& app);
+
 // Shows the message a command's result calls for, if any.
 void show_result(Application& app, const CommandResult& result);
 
