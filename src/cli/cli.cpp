@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "vantor_version.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <new>
@@ -24,7 +26,9 @@ const Command kCommands[] = {
 };
 
 void print_help(std::FILE* out) {
-  std::fprintf(out, "usage: vantorchar COMMAND [ARGS]\n\ncommands:\n");
+  std::fprintf(out, "vantorchar %s: the command-line tool of VantorCharViewer\n\n"
+                    "usage: vantorchar COMMAND [ARGS]\n       vantorchar --version\n\ncommands:\n",
+               VCV_VERSION_STRING);
   for (const Command& command : kCommands) std::fprintf(out, "  %s\n", command.synopsis);
   std::fprintf(out, "\nNumbers are decimal, or hexadecimal with 0x. Exit codes: 0 success, "
                     "1 failure, 2 usage error.\n");
@@ -39,6 +43,10 @@ int run_cli(const std::vector<std::string>& args, Streams streams) {
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     print_help(streams.out);
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    std::fprintf(streams.out, "vantorchar %s\n", VCV_VERSION_STRING);
     return kExitOk;
   }
   for (const Command& command : kCommands) {
