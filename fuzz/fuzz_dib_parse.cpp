@@ -9,7 +9,7 @@
 
 #include "fuzz_target.h"
 
-#include "edit/dib_parse.h"
+#include "image/dib_parse.h"
 #include "edit/tile_info_parse.h"
 
 VCV_FUZZ_TARGET(fuzz_dib_parse) {

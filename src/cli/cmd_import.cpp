@@ -8,8 +8,8 @@
 
 #include "cli/cli.h"
 #include "cli/sprite_session.h"
-#include "edit/dib_build.h"
-#include "edit/dib_parse.h"
+#include "image/dib_build.h"
+#include "image/dib_parse.h"
 #include "edit/edit_commands.h"
 #include "edit/write_messages.h"
 #include "image/image_read.h"
