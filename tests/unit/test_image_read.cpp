@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/dib_parse.h"
@@ -423,6 +427,30 @@ TEST(ReadIndexedImage, TakesIndexedFilesAndRefusesTrueColourWithAdvice) {
   for (const Bytes& file : {png_file(grey), bmp_file(rgb)}) {
     EXPECT_FALSE(read_indexed_image_bytes(file, &image, &error));
     EXPECT_NE(error.find("true-colour image; save it as an indexed"), std::string::npos) << error;
+  }
+}
+
+// The fuzz targets' seeds are small valid files of every layout, written by a generator of
+// their own (fuzz/make_image_seeds.py, zlib for PNG): every one must read.
+TEST(ReadPicture, EverySeedOfThePictureFuzzTargetsReads) {
+  const std::filesystem::path seeds = std::filesystem::path(VANTOR_SOURCE_DIR) / "fuzz" / "seeds";
+  using Reader = bool (*)(const uint8_t*, size_t, Picture*, std::string*);
+  const std::pair<const char*, Reader> targets[] = {{"fuzz_bmp_read", read_bmp_picture},
+                                                    {"fuzz_png_read", read_png_picture},
+                                                    {"fuzz_dib_read", read_dib_picture}};
+  for (const auto& [name, reader] : targets) {
+    int files = 0, true_colour = 0;
+    for (const auto& item : std::filesystem::directory_iterator(seeds / name)) {
+      std::ifstream in(item.path(), std::ios::binary);
+      const Bytes bytes{std::istreambuf_iterator<char>(in), {}};
+      Picture p;
+      std::string error;
+      EXPECT_TRUE(reader(bytes.data(), bytes.size(), &p, &error)) << item.path() << ": " << error;
+      ++files;
+      true_colour += p.kind == PictureKind::kTrueColour;
+    }
+    EXPECT_GE(files, 10) << name;
+    EXPECT_GE(true_colour, 5) << name;
   }
 }
 
