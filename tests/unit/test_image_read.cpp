@@ -454,42 +454,5 @@ TEST(ReadPicture, EverySeedOfThePictureFuzzTargetsReads) {
   }
 }
 
-TEST(ReadPicture, MutatedFilesNeverCrash) {
-  std::mt19937 random(99);
-  DibSpec rle;
-  rle.width = 6;
-  rle.height = 3;
-  rle.compression = 1;
-  rle.table = grey_table(16);
-  rle.pixels = {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 2, 9, 0, 1};
-  DibSpec fields;
-  fields.header_size = 124;
-  fields.bits = 32;
-  fields.compression = 3;
-  fields.masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
-  fields.pixels.assign(32, 0x5A);
-  PngSpec png;
-  png.type = LCT_RGB;
-  png.width = 3;
-  png.height = 3;
-  png.raw.assign(27, 9);
-  png.interlaced = true;
-  const std::vector<Bytes> seeds = {bmp_file(rle), bmp_file(fields), png_file(png)};
-  for (int round = 0; round < 3000; ++round) {
-    Bytes file = seeds[static_cast<size_t>(round) % seeds.size()];
-    const int changes = 1 + static_cast<int>(random() % 5);
-    for (int i = 0; i < changes; ++i) file[random() % file.size()] = static_cast<uint8_t>(random());
-    if (random() % 4 == 0) file.resize(random() % (file.size() + 1));
-    Picture picture;
-    std::string error;
-    if (read_picture_bytes(file.data(), file.size(), &picture, &error)) {
-      ASSERT_EQ(picture.indices.size() + picture.rgba.size() / 4,
-                static_cast<size_t>(picture.width) * picture.height);
-    } else {
-      ASSERT_FALSE(error.empty());
-    }
-  }
-}
-
 }  // namespace
 }  // namespace vcv
