@@ -34,7 +34,9 @@ VCV_FUZZ_TARGET(fuzz_dib_read) {
   vcv::DibHeader header;
   VCV_FUZZ_CHECK(vcv::read_dib_header(input.bytes.get(), size, &header) == vcv::kDibHeaderOk);
   const uint32_t known[] = {40, 52, 56, 108, 124};
-  if (std::find(std::begin(known), std::end(known), header.header_size) == std::end(known)) return 0;
+  if (std::find(std::begin(known), std::end(known), header.header_size) == std::end(known)) {
+    return 0;
+  }
   const size_t count = static_cast<size_t>(info.width) * static_cast<size_t>(info.height);
   VCV_FUZZ_CHECK(info.width > 0 && info.height > 0 && count <= capacity);
   if (!read) {

@@ -31,7 +31,9 @@ void fix_chunk_checksums(uint8_t* bytes, size_t size) {
                           (bytes[at + 2] << 8) | bytes[at + 3];
     if (length > size - at - 12) return;
     const uint32_t crc = crc32(bytes + at + 4, length + 4);
-    for (int i = 0; i < 4; ++i) bytes[at + 8 + length + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i) {
+      bytes[at + 8 + length + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+    }
     at += length + 12;
   }
 }

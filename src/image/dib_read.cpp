@@ -288,7 +288,9 @@ struct Channel {
 
 uint32_t load_pixel(const uint8_t* at, int bits) {
   if (bits == 16) return load_le16(at);
-  if (bits == 24) return at[0] | (static_cast<uint32_t>(at[1]) << 8) | (static_cast<uint32_t>(at[2]) << 16);
+  if (bits == 24) {
+    return at[0] | (static_cast<uint32_t>(at[1]) << 8) | (static_cast<uint32_t>(at[2]) << 16);
+  }
   return load_le32(at);
 }
 

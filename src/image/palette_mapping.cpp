@@ -113,7 +113,8 @@ PaletteMapping map_rgba_to_palette(const uint8_t* rgba, int width, int height,
   OutsideTally outside{&mapping};
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* p = rgba + 4 * i;
-    const int match = match_palette_colour(p[0], p[1], p[2], p[3], palette, current_index(current, i));
+    const int match =
+        match_palette_colour(p[0], p[1], p[2], p[3], palette, current_index(current, i));
     if (match < 0) {
       outside.add(i, width, p[0], p[1], p[2]);
     } else {

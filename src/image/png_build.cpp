@@ -51,8 +51,10 @@ std::vector<uint8_t> build_png(const uint8_t* pixels, int width, int height, int
     for (int i = 0; i < colour_count; ++i) {
       const uint32_t c = colours[i];
       const unsigned char alpha = i == 0 ? 0 : 255;  // index 0 is the transparent colour
-      if (lodepng_palette_add(mode, static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8),
-                              static_cast<unsigned char>(c >> 16), alpha) != 0) {
+      const unsigned char red = static_cast<unsigned char>(c);
+      const unsigned char green = static_cast<unsigned char>(c >> 8);
+      const unsigned char blue = static_cast<unsigned char>(c >> 16);
+      if (lodepng_palette_add(mode, red, green, blue, alpha) != 0) {
         return {};
       }
     }

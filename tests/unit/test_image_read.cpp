@@ -126,16 +126,25 @@ TEST(ReadBmp, TrueColourLayoutsGiveRgba) {
     bool alpha;
   };
   const Case cases[] = {
-      {"24-bit", 40, 24, 0, {}, {0x10, 0x20, 0x30, 0xFF, 0, 0x80, 0, 0}, {0x30, 0x20, 0x10, 255, 0x80, 0, 0xFF, 255}, false},
-      {"32-bit with alpha", 40, 32, 0, {}, {1, 2, 3, 0x80, 4, 5, 6, 0}, {3, 2, 1, 0x80, 6, 5, 4, 0}, true},
-      {"32-bit, alpha all 0", 124, 32, 0, {}, {1, 2, 3, 0, 4, 5, 6, 0}, {3, 2, 1, 255, 6, 5, 4, 255}, false},
+      {"24-bit", 40, 24, 0, {},
+       {0x10, 0x20, 0x30, 0xFF, 0, 0x80, 0, 0}, {0x30, 0x20, 0x10, 255, 0x80, 0, 0xFF, 255}, false},
+      {"32-bit with alpha", 40, 32, 0, {},
+       {1, 2, 3, 0x80, 4, 5, 6, 0}, {3, 2, 1, 0x80, 6, 5, 4, 0}, true},
+      {"32-bit, alpha all 0", 124, 32, 0, {},
+       {1, 2, 3, 0, 4, 5, 6, 0}, {3, 2, 1, 255, 6, 5, 4, 255}, false},
       // 5-5-5, bit 15 ignored; a 5-bit level v widens to v x 255 / 31.
-      {"16-bit 5-5-5", 40, 16, 0, {}, {0x1F, 0x80, 0x21, 0x40}, {0, 0, 255, 255, 131, 8, 8, 255}, false},
-      {"16-bit 5-6-5 masks after the header", 40, 16, 3, {0xF800, 0x07E0, 0x001F}, {0xE0, 0x07, 0x00, 0x80}, {0, 255, 0, 255, 131, 0, 0, 255}, false},
-      {"16-bit 4-4-4 masks in a 52-byte header", 52, 16, 3, {0x0F00, 0x00F0, 0x000F}, {0x8F, 0x0F, 0xF0, 0x00}, {15 * 17, 8 * 17, 15 * 17, 255, 0, 15 * 17, 0, 255}, false},
-      {"32-bit R G B A bytes, V5 header", 124, 32, 3, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, {1, 2, 3, 4, 5, 6, 7, 255}, {1, 2, 3, 4, 5, 6, 7, 255}, true},
-      {"32-bit alpha mask, alpha all 0", 56, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {1, 2, 3, 0, 4, 5, 6, 0}, {3, 2, 1, 255, 6, 5, 4, 255}, false},
-      {"32-bit 10-10-10 keeps the high bits", 40, 32, 3, {0x3FF00000, 0xFFC00, 0x3FF}, {0xFF, 0x03, 0x00, 0x30, 0, 0, 0, 0}, {0xC0, 0, 0xFF, 255, 0, 0, 0, 255}, false},
+      {"16-bit 5-5-5", 40, 16, 0, {},
+       {0x1F, 0x80, 0x21, 0x40}, {0, 0, 255, 255, 131, 8, 8, 255}, false},
+      {"16-bit 5-6-5 masks after the header", 40, 16, 3, {0xF800, 0x07E0, 0x001F},
+       {0xE0, 0x07, 0x00, 0x80}, {0, 255, 0, 255, 131, 0, 0, 255}, false},
+      {"16-bit 4-4-4 masks in a 52-byte header", 52, 16, 3, {0x0F00, 0x00F0, 0x000F},
+       {0x8F, 0x0F, 0xF0, 0x00}, {255, 8 * 17, 255, 255, 0, 255, 0, 255}, false},
+      {"32-bit R G B A bytes, V5 header", 124, 32, 3, {0xFF, 0xFF00, 0xFF0000, 0xFF000000},
+       {1, 2, 3, 4, 5, 6, 7, 255}, {1, 2, 3, 4, 5, 6, 7, 255}, true},
+      {"32-bit alpha mask, alpha all 0", 56, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+       {1, 2, 3, 0, 4, 5, 6, 0}, {3, 2, 1, 255, 6, 5, 4, 255}, false},
+      {"32-bit 10-10-10 keeps the high bits", 40, 32, 3, {0x3FF00000, 0xFFC00, 0x3FF},
+       {0xFF, 0x03, 0x00, 0x30, 0, 0, 0, 0}, {0xC0, 0, 0xFF, 255, 0, 0, 0, 255}, false},
   };
   for (const Case& c : cases) {
     DibSpec s;
@@ -187,6 +196,12 @@ TEST(ReadDib, EightBitBlocksGiveTheIndicesTheClipboardPathTakes) {
   }
 }
 
+void bit_fields(DibSpec& s, uint16_t bits, std::vector<uint32_t> masks) {
+  s.bits = bits;
+  s.compression = 3;
+  s.masks = std::move(masks);
+}
+
 TEST(ReadBmp, HostileHeadersAreRefusedWithTheirReason) {
   struct Case {
     const char* name;
@@ -200,22 +215,41 @@ TEST(ReadBmp, HostileHeadersAreRefusedWithTheirReason) {
       {"width 0", [](DibSpec& s) { s.width = 0; }, "has no pixels"},
       {"negative width", [](DibSpec& s) { s.width = -4; }, "has no pixels"},
       {"height 0", [](DibSpec& s) { s.height = 0; }, "has no pixels"},
-      {"2^26 + 1 pixels", [](DibSpec& s) { s.width = 8193; s.height = 8193; }, "too large: 8193 x 8193"},
+      {"2^26 + 1 pixels", [](DibSpec& s) { s.width = s.height = 8193; }, "too large: 8193 x 8193"},
       {"most negative height", [](DibSpec& s) { s.height = INT32_MIN; }, "too large"},
       {"2 bits", [](DibSpec& s) { s.bits = 2; }, "2 bits per pixel is not supported"},
-      {"24-bit bit fields", [](DibSpec& s) { s.bits = 24; s.compression = 3; }, "compression 3 is not supported for 24"},
-      {"RLE4 on 8 bits", [](DibSpec& s) { s.compression = 2; }, "compression 2 is not supported for 8"},
+      {"24-bit bit fields", [](DibSpec& s) { bit_fields(s, 24, {}); },
+       "compression 3 is not supported for 24"},
+      {"RLE4 on 8 bits", [](DibSpec& s) { s.compression = 2; },
+       "compression 2 is not supported for 8"},
       {"JPEG", [](DibSpec& s) { s.compression = 4; }, "compression 4"},
-      {"top-down RLE8", [](DibSpec& s) { s.compression = 1; s.height = -2; }, "cannot be stored top-down"},
-      {"overlapping masks", [](DibSpec& s) { s.bits = 16; s.compression = 3; s.masks = {0xF800, 0x0FE0, 0x1F}; }, "not usable"},
-      {"gap in a mask", [](DibSpec& s) { s.bits = 16; s.compression = 3; s.masks = {0xF0F0, 0x0F00, 0xF}; }, "not usable"},
-      {"mask outside the pixel", [](DibSpec& s) { s.bits = 16; s.compression = 3; s.masks = {0x10000, 0xFF00, 0xFF}; }, "not usable"},
-      {"no red", [](DibSpec& s) { s.bits = 32; s.compression = 3; s.masks = {0, 0xFF00, 0xFF}; }, "0x00000000 0x0000FF00"},
-      {"masks cut short", [](DibSpec& s) { s.bits = 16; s.compression = 3; s.masks = {0xF800}; s.table.clear(); s.pixels.clear(); }, "masks are cut short", true},
+      {"top-down RLE8", [](DibSpec& s) { s.compression = 1; s.height = -2; },
+       "cannot be stored top-down"},
+      {"overlapping masks", [](DibSpec& s) { bit_fields(s, 16, {0xF800, 0x0FE0, 0x1F}); },
+       "not usable"},
+      {"gap in a mask", [](DibSpec& s) { bit_fields(s, 16, {0xF0F0, 0x0F00, 0xF}); }, "not usable"},
+      {"mask outside the pixel", [](DibSpec& s) { bit_fields(s, 16, {0x10000, 0xFF00, 0xFF}); },
+       "not usable"},
+      {"no red", [](DibSpec& s) { bit_fields(s, 32, {0, 0xFF00, 0xFF}); },
+       "0x00000000 0x0000FF00"},
+      {"masks cut short",
+       [](DibSpec& s) {
+         bit_fields(s, 16, {0xF800});
+         s.table.clear();
+         s.pixels.clear();
+       },
+       "masks are cut short", true},
       {"rows missing", [](DibSpec& s) { s.height = 3; }, "pixel data is cut short"},
-      {"RLE cut short", [](DibSpec& s) { s.compression = 1; s.pixels = {5, 1, 0}; }, "run-length data is cut short"},
-      {"index beyond the table", [](DibSpec& s) { s.table.resize(2); s.pixels = {0, 1, 0, 1, 1, 0, 5, 1}; }, "(2, 0) uses colour 5, beyond its 2-colour table"},
-      {"table past the block", [](DibSpec& s) { s.colours_used = 300; }, "pixel data is missing", true},
+      {"RLE cut short", [](DibSpec& s) { s.compression = 1; s.pixels = {5, 1, 0}; },
+       "run-length data is cut short"},
+      {"index beyond the table",
+       [](DibSpec& s) {
+         s.table.resize(2);
+         s.pixels = {0, 1, 0, 1, 1, 0, 5, 1};
+       },
+       "(2, 0) uses colour 5, beyond its 2-colour table"},
+      {"table past the block", [](DibSpec& s) { s.colours_used = 300; }, "pixel data is missing",
+       true},
   };
   for (const Case& c : cases) {
     DibSpec s;
@@ -247,7 +281,9 @@ Bytes pack_samples(const std::vector<unsigned>& samples, unsigned depth) {
     }
     for (unsigned b = 0; b < depth; ++b) {
       const size_t bit = i * depth + b;
-      if ((samples[i] >> (depth - 1 - b)) & 1) out[bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
+      if ((samples[i] >> (depth - 1 - b)) & 1) {
+        out[bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
+      }
     }
   }
   return out;
@@ -268,15 +304,20 @@ TEST(ReadPng, EveryTrueColourTypeAndDepthInterlacedOrNot) {
     for (unsigned depth : kind.depths) {
       const unsigned top = depth == 16 ? 65535 : (1u << depth) - 1;
       std::vector<unsigned> samples(width * height * kind.channels);
-      for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<unsigned>(i * 4099 + 7) % (top + 1);
+      for (size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<unsigned>(i * 4099 + 7) % (top + 1);
+      }
       // The expected 8-bit level: high byte of 16 bits, v x 255 / max below 8 bits.
-      auto level = [&](unsigned v) { return static_cast<uint8_t>(depth == 16 ? v >> 8 : v * 255 / top); };
+      auto level = [&](unsigned v) {
+        return static_cast<uint8_t>(depth == 16 ? v >> 8 : v * 255 / top);
+      };
       Bytes expected;
       for (size_t p = 0; p < width * height; ++p) {
         const unsigned* v = &samples[p * kind.channels];
         const bool grey = kind.channels <= 2;
-        expected.insert(expected.end(), {level(v[0]), level(grey ? v[0] : v[1]), level(grey ? v[0] : v[2]),
-                                         kind.channels % 2 == 0 ? level(v[kind.channels - 1]) : uint8_t{255}});
+        const uint8_t alpha = kind.channels % 2 == 0 ? level(v[kind.channels - 1]) : uint8_t{255};
+        expected.insert(expected.end(),
+                        {level(v[0]), level(grey ? v[0] : v[1]), level(grey ? v[0] : v[2]), alpha});
       }
       for (bool interlaced : {false, true}) {
         PngSpec s;
@@ -290,7 +331,8 @@ TEST(ReadPng, EveryTrueColourTypeAndDepthInterlacedOrNot) {
         ASSERT_FALSE(file.empty());
         const Picture p = read_ok(file);
         ASSERT_EQ(p.kind, PictureKind::kTrueColour) << kind.type << "/" << depth;
-        EXPECT_EQ(p.rgba, expected) << kind.type << "/" << depth << (interlaced ? " interlaced" : "");
+        EXPECT_EQ(p.rgba, expected) << kind.type << "/" << depth
+                                    << (interlaced ? " interlaced" : "");
         EXPECT_EQ(p.has_alpha, kind.channels % 2 == 0);
       }
     }
@@ -332,7 +374,9 @@ TEST(ReadPng, ColourKeyAndPaletteImages) {
       for (unsigned i = 0; i < entries; ++i) s.palette.push_back(0xFF000000u | (i * 0x030507u));
       s.palette[0] &= 0x00FFFFFF;  // index 0 transparent
       std::vector<unsigned> indices(21);
-      for (size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<unsigned>(i * 5) % entries;
+      for (size_t i = 0; i < indices.size(); ++i) {
+        indices[i] = static_cast<unsigned>(i * 5) % entries;
+      }
       s.raw = pack_samples(indices, depth);
       const Picture q = read_ok(png_file(s));
       ASSERT_EQ(q.kind, PictureKind::kIndexed) << depth;
@@ -367,7 +411,8 @@ TEST(ReadPng, DamagedAndHostileFilesAreRefused) {
 
   const Bytes end = png_chunk("IEND", {});
   const Bytes tiny_idat = png_chunk("IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
-  const Bytes two_zeros = png_chunk("IDAT", {0x78, 0x9C, 0x63, 0x60, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01});
+  const Bytes two_zeros =  // the rows of a 1 x 1 grey picture: filter 0, level 0
+      png_chunk("IDAT", {0x78, 0x9C, 0x63, 0x60, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01});
   auto file = [&](std::vector<Bytes> chunks) {
     Bytes b = png_signature();
     for (const Bytes& c : chunks) b.insert(b.end(), c.begin(), c.end());
@@ -389,20 +434,25 @@ TEST(ReadPng, DamagedAndHostileFilesAreRefused) {
   const Bytes bomb_idat = png_chunk("IDAT", Bytes(bomb, bomb + bomb_size));
   std::free(bomb);
   const Case cases[] = {
-      {"2^26 + 1 pixels", file({ihdr(8193, 8193, 8, 0), tiny_idat, end}), "PNG is too large: 8193 x 8193"},
-      {"4096 x 4096 from 8 bytes", file({ihdr(4096, 4096, 16, 6), tiny_idat, end}), "image data is cut short"},
+      {"2^26 + 1 pixels", file({ihdr(8193, 8193, 8, 0), tiny_idat, end}),
+       "PNG is too large: 8193 x 8193"},
+      {"4096 x 4096 from 8 bytes", file({ihdr(4096, 4096, 16, 6), tiny_idat, end}),
+       "image data is cut short"},
       {"width 0", file({ihdr(0, 4, 8, 0), tiny_idat, end}), "PNG cannot be read"},
       {"depth 3", file({ihdr(4, 4, 3, 0), tiny_idat, end}), "PNG cannot be read"},
       {"16-bit palette", file({ihdr(4, 4, 16, 3), tiny_idat, end}), "PNG cannot be read"},
       {"palette without PLTE", file({ihdr(1, 1, 8, 3), two_zeros, end}), "PNG cannot be read"},
-      {"chunk longer than the file", file({ihdr(1, 1, 8, 0), two_zeros, huge_length, end}), "PNG cannot be read"},
-      {"image data inflating past its rows", file({ihdr(1, 1, 8, 0), bomb_idat, end}), "PNG cannot be read"},
+      {"chunk longer than the file", file({ihdr(1, 1, 8, 0), two_zeros, huge_length, end}),
+       "PNG cannot be read"},
+      {"image data inflating past its rows", file({ihdr(1, 1, 8, 0), bomb_idat, end}),
+       "PNG cannot be read"},
       {"no IHDR", file({tiny_idat, end}), "PNG cannot be read"},
   };
   // The pieces are sound: put together properly they read.
   EXPECT_EQ(read_ok(file({ihdr(1, 1, 8, 0), two_zeros, end})).rgba, (Bytes{0, 0, 0, 255}));
   for (const Case& c : cases) {
-    EXPECT_NE(read_error(c.bytes).find(c.reason), std::string::npos) << c.name << ": " << read_error(c.bytes);
+    const std::string error = read_error(c.bytes);
+    EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
   }
 }
 

@@ -101,7 +101,8 @@ Picture indexed(const Bytes& indices, int colour_count) {
   p.colour_count = colour_count;
   for (int i = 0; i < 16; ++i) {
     const int w = kPalette[i];
-    p.colours[i] = expand(w & 31) | expand((w >> 5) & 31) << 8 | static_cast<uint32_t>(expand((w >> 10) & 31)) << 16;
+    p.colours[i] = expand(w & 31) | expand((w >> 5) & 31) << 8 |
+                   static_cast<uint32_t>(expand((w >> 10) & 31)) << 16;
     p.colour_alpha[i] = 255;
   }
   return p;
@@ -174,7 +175,9 @@ TEST(MapIndexedPicture, SheetsSavedByImageMagickComeBackIndexForIndex) {
   const Picture colours = indexed({}, 16);
   std::copy(colours.colours, colours.colours + 16, sheet.palette);
   for (int y = 0; y < sheet.height; ++y)
-    for (int x = 0; x < sheet.width; ++x) sheet.pixels.push_back(static_cast<uint8_t>((x / 3 + y * 5) % 16));
+    for (int x = 0; x < sheet.width; ++x) {
+      sheet.pixels.push_back(static_cast<uint8_t>((x / 3 + y * 5) % 16));
+    }
   std::string error;
   ASSERT_TRUE(write_bmp(sheet, folder + "/sheet.bmp", &error)) << error;
   ASSERT_TRUE(write_png(sheet, folder + "/sheet.png", &error)) << error;
