@@ -8,7 +8,7 @@
 
 #include "fuzz_target.h"
 
-#include "edit/dib_parse.h"
+#include "image/dib_parse.h"
 
 VCV_FUZZ_TARGET(fuzz_dib_parse) {
   // An exact-size copy, so that any read past the block is caught.

@@ -13,7 +13,7 @@ allowed_for() {
     platform) echo "" ;;
     rom) echo "platform" ;;
     sprite) echo "platform rom" ;;
-    image) echo "platform rom sprite" ;;
+    image) echo "platform lodepng" ;;
     demo) echo "platform rom sprite" ;;
     view) echo "platform rom sprite image" ;;
     edit) echo "platform rom sprite image view" ;;

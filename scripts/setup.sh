@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
-  googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libpng-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 fonts-wine xvfb xdotool xclip imagemagick fonts-ipafont-gothic
   python3 zip unzip

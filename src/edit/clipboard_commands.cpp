@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "edit/dib_build.h"
-#include "edit/dib_parse.h"
+#include "image/dib_build.h"
+#include "image/dib_parse.h"
 #include "edit/edit_commands.h"
 #include "platform/ui.h"
 #include "sprite/frames.h"

@@ -1,29 +1,32 @@
 #include "image/image_read.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <utility>
 
+#include "image/picture_read.h"
 #include "platform/file_io.h"
 
 namespace vcv {
 
-namespace {
-
-const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-
-}  // namespace
-
 bool read_indexed_image_bytes(const std::vector<uint8_t>& bytes, IndexedImage* image,
                               std::string* error) {
-  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
-    return read_bmp_bytes(bytes, image, error);
+  Picture picture;
+  if (!read_picture_bytes(bytes.data(), bytes.size(), &picture, error)) return false;
+  if (picture.kind != PictureKind::kIndexed) {
+    *error = std::string(bytes[0] == 'B' ? "BMP" : "PNG") +
+             " is a true-colour image; save it as an indexed (palette) image of at most 256 "
+             "colours";
+    return false;
   }
-  if (bytes.size() >= sizeof kPngSignature &&
-      std::equal(kPngSignature, kPngSignature + sizeof kPngSignature, bytes.begin())) {
-    return read_png_bytes(bytes, image, error);
-  }
-  *error = "neither a BMP nor a PNG file";
-  return false;
+  IndexedImage result;
+  result.width = picture.width;
+  result.height = picture.height;
+  result.pixels = std::move(picture.indices);
+  // Without a table of its own the picture still names indices up to 255.
+  result.colour_count = picture.colour_count > 0 ? picture.colour_count : kMaxPictureColours;
+  std::copy(picture.colours, picture.colours + kMaxPictureColours, result.palette);
+  *image = std::move(result);
+  return true;
 }
 
 bool read_indexed_image(const std::string& path, IndexedImage* image, std::string* error) {

@@ -1,11 +1,9 @@
-// Reading palette pictures as paint programs and image tools write them: PNG with a palette (1,
-// 2, 4 or 8 bits per pixel) or in grey levels of up to 8 bits (the levels are taken as indices),
-// and BMP of 1, 4 or 8 bits per pixel with a 40-, 108- or 124-byte header, bottom-up or
-// top-down, uncompressed or RLE8 / RLE4. The pixel values are the indices as the file holds
-// them; nothing is matched by colour.
+// Reading a picture file as palette indices only, for callers that take no colours: an indexed
+// PNG or BMP gives its indices as stored and its colour table; a true-colour file (grey PNG
+// included) is refused with advice to save it as an indexed image. Nothing is matched by colour;
+// for that, read a Picture (image/picture_read.h) and map it (image/palette_mapping.h).
 //
-// Safety contract: the readers never read outside the bytes given and refuse every file they
-// cannot read exactly with a one-line reason. Pixels an RLE stream does not set are index 0.
+// Safety contract: as for the Picture readers; a refused file leaves `image` as it was.
 #pragma once
 
 #include <cstdint>
@@ -16,12 +14,6 @@
 
 namespace vcv {
 
-constexpr long long kMaxReadPixels = 1LL << 26;  // larger pictures are refused
-
-bool read_bmp_bytes(const std::vector<uint8_t>& bytes, IndexedImage* image, std::string* error);
-bool read_png_bytes(const std::vector<uint8_t>& bytes, IndexedImage* image, std::string* error);
-
-// Chooses the reader by the file's signature ("BM" or the PNG signature).
 bool read_indexed_image_bytes(const std::vector<uint8_t>& bytes, IndexedImage* image,
                               std::string* error);
 bool read_indexed_image(const std::string& path, IndexedImage* image, std::string* error);

@@ -3,12 +3,9 @@
 #include <cctype>
 #include <cstdio>
 
-#include "edit/dib_build.h"
+#include "image/dib_build.h"
+#include "image/png_build.h"
 #include "platform/portability.h"
-
-#ifdef VANTOR_HAVE_PNG
-#include <png.h>
-#endif
 
 namespace vcv {
 
@@ -45,43 +42,6 @@ bool write_whole_file(const std::string& path, const std::vector<uint8_t>& bytes
   return true;
 }
 
-#ifdef VANTOR_HAVE_PNG
-struct PngWriter {
-  png_structp png = nullptr;
-  png_infop info = nullptr;
-  ~PngWriter() { png_destroy_write_struct(&png, &info); }
-};
-
-// libpng reports errors by longjmp; everything that must be released lives outside this frame.
-bool encode_png(const IndexedImage& image, std::FILE* file) {
-  PngWriter writer;
-  writer.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  if (writer.png == nullptr) return false;
-  writer.info = png_create_info_struct(writer.png);
-  if (writer.info == nullptr) return false;
-  if (setjmp(png_jmpbuf(writer.png))) return false;
-  png_init_io(writer.png, file);
-  png_set_IHDR(writer.png, writer.info, static_cast<png_uint_32>(image.width),
-               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_PALETTE,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_color colours[256];
-  for (int i = 0; i < image.colour_count; ++i) {
-    colours[i].red = static_cast<png_byte>(image.palette[i]);
-    colours[i].green = static_cast<png_byte>(image.palette[i] >> 8);
-    colours[i].blue = static_cast<png_byte>(image.palette[i] >> 16);
-  }
-  png_set_PLTE(writer.png, writer.info, colours, image.colour_count);
-  png_byte alpha[1] = {0};  // index 0 is the transparent colour
-  png_set_tRNS(writer.png, writer.info, alpha, 1, nullptr);
-  png_write_info(writer.png, writer.info);
-  for (int y = 0; y < image.height; ++y) {
-    png_write_row(writer.png, image.pixels.data() + static_cast<size_t>(y) * image.width);
-  }
-  png_write_end(writer.png, nullptr);
-  return true;
-}
-#endif
-
 }  // namespace
 
 std::vector<uint8_t> build_bmp_file(const IndexedImage& image) {
@@ -112,31 +72,19 @@ bool write_bmp(const IndexedImage& image, const std::string& path, std::string* 
   return write_whole_file(path, bytes, error);
 }
 
+std::vector<uint8_t> build_png_file(const IndexedImage& image) {
+  if (!image_is_consistent(image)) return {};
+  return build_png(image.pixels.data(), image.width, image.height, image.colour_count,
+                   image.palette);
+}
+
 bool write_png(const IndexedImage& image, const std::string& path, std::string* error) {
-#ifdef VANTOR_HAVE_PNG
-  if (!image_is_consistent(image)) {
-    *error = "the picture has no pixels or an unusable palette";
+  const std::vector<uint8_t> bytes = build_png_file(image);
+  if (bytes.empty()) {
+    *error = "the picture has no pixels, an unusable palette or an index without a colour";
     return false;
   }
-  std::FILE* file = fopen_utf8(path.c_str(), "wb");
-  if (file == nullptr) {
-    *error = "cannot create " + path;
-    return false;
-  }
-  const bool encoded = encode_png(image, file);
-  const bool closed = std::fclose(file) == 0;
-  if (!encoded || !closed) {
-    *error = "cannot write " + path;
-    std::remove(path.c_str());
-    return false;
-  }
-  return true;
-#else
-  (void)image;
-  (void)path;
-  *error = "PNG support is not built in; use .bmp";
-  return false;
-#endif
+  return write_whole_file(path, bytes, error);
 }
 
 bool write_indexed_image(const IndexedImage& image, const std::string& path, std::string* error) {

@@ -1,6 +1,6 @@
 // A palette picture as the tool exports it: one palette index per pixel, top row first, and the
-// display colours (0x00BBGGRR) of the palette. Written as PNG (index 0 transparent) or as an
-// 8-bit BMP laid out like the clipboard bitmap.
+// display colours (0x00BBGGRR) of the palette. Written as an 8-bit palette PNG (index 0
+// transparent) or as an 8-bit BMP laid out like the clipboard bitmap.
 #pragma once
 
 #include <cstdint>
@@ -26,5 +26,7 @@ bool write_indexed_image(const IndexedImage& image, const std::string& path, std
 
 // The bytes of a BMP file: a 14-byte file header followed by the clipboard bitmap block.
 std::vector<uint8_t> build_bmp_file(const IndexedImage& image);
+// The bytes of a PNG file (image/png_build.h): empty when the picture is unusable.
+std::vector<uint8_t> build_png_file(const IndexedImage& image);
 
 }  // namespace vcv

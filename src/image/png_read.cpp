@@ -1,136 +1,146 @@
-// PNG files with a palette (1, 2, 4 or 8 bits per pixel) or grey levels of up to 8 bits, read
-// with libpng. Other colour types are refused: their pixels are colours, not indices.
-#include <cstring>
+// PNG files through LodePNG. A palette image keeps its indices; every other colour type is
+// converted by LodePNG to 8-bit RGBA (16-bit samples keep their high byte, tRNS becomes alpha).
+#include <algorithm>
+#include <cstdlib>
+#include <string>
 #include <utility>
 
-#include "image/image_read.h"
-
-#ifdef VANTOR_HAVE_PNG
-#include <png.h>
-#endif
+#include "image/picture_read.h"
+#include "lodepng/lodepng.h"
 
 namespace vcv {
 
-#ifdef VANTOR_HAVE_PNG
-
 namespace {
 
-constexpr size_t kPngSignatureSize = 8;
+constexpr size_t kSignatureSize = 8;
+constexpr size_t kChunkOverhead = 12;  // length, type, CRC
+// Deflate turns one compressed byte into at most 1032 bytes (a 258-byte match from two 1-bit
+// codes), so image data that would need more is cut short, whatever it claims.
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
-struct MemoryReader {
-  const std::vector<uint8_t>* bytes;
-  size_t at;
-};
+const uint8_t kSignature[kSignatureSize] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
-void read_from_memory(png_structp png, png_bytep destination, png_size_t count) {
-  MemoryReader* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-  if (count > reader->bytes->size() - reader->at) png_error(png, "file cut short");
-  std::memcpy(destination, reader->bytes->data() + reader->at, count);
-  reader->at += count;
+bool fail(std::string* error, const std::string& text) {
+  *error = text;
+  return false;
 }
 
-// libpng's own message goes here instead of the error stream; the caller words the failure.
-void keep_error(png_structp png, png_const_charp message) {
-  std::string* text = static_cast<std::string*>(png_get_error_ptr(png));
-  if (text != nullptr) *text = message;
-  png_longjmp(png, 1);
-}
-void ignore_warning(png_structp, png_const_charp) {}
-
-struct PngReader {
-  png_structp png = nullptr;
-  png_infop info = nullptr;
-  ~PngReader() { png_destroy_read_struct(&png, &info, nullptr); }
+// LodePNG's state and output buffer, released on every path.
+struct Decoder {
+  LodePNGState state;
+  unsigned char* out = nullptr;
+  Decoder() { lodepng_state_init(&state); }
+  ~Decoder() {
+    std::free(out);
+    lodepng_state_cleanup(&state);
+  }
+  Decoder(const Decoder&) = delete;
+  Decoder& operator=(const Decoder&) = delete;
 };
 
-// Everything that owns memory lives outside the frame that libpng may jump out of.
-bool decode(const std::vector<uint8_t>& bytes, IndexedImage* image, std::vector<png_bytep>* rows,
-            std::string* libpng_error, std::string* error) {
-  PngReader reader;
-  reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, libpng_error, keep_error,
-                                      ignore_warning);
-  if (reader.png == nullptr) return false;
-  reader.info = png_create_info_struct(reader.png);
-  if (reader.info == nullptr) return false;
-  MemoryReader memory{&bytes, 0};
-  if (setjmp(png_jmpbuf(reader.png))) return false;
-  png_set_read_fn(reader.png, &memory, read_from_memory);
-  png_read_info(reader.png, reader.info);
-  png_uint_32 width = 0, height = 0;
-  int depth = 0, colour_type = 0;
-  png_get_IHDR(reader.png, reader.info, &width, &height, &depth, &colour_type, nullptr, nullptr,
-               nullptr);
-  const bool indexed = colour_type == PNG_COLOR_TYPE_PALETTE;
-  const bool grey = colour_type == PNG_COLOR_TYPE_GRAY && depth <= 8;
-  if (!indexed && !grey) {
-    *error = "PNG is a true-colour or 16-bit image; save it as an indexed (palette) image of at "
-             "most 256 colours";
-    return false;
+std::string lodepng_reason(unsigned code) {
+  return "PNG cannot be read: " + std::string(lodepng_error_text(code));
+}
+
+// The bytes of all IDAT chunks, counted over the chunks that lie wholly inside the file.
+uint64_t image_data_bytes(const uint8_t* bytes, size_t size) {
+  uint64_t total = 0;
+  size_t at = kSignatureSize;
+  while (size - at >= kChunkOverhead) {
+    const uint64_t length = (static_cast<uint64_t>(bytes[at]) << 24) | (bytes[at + 1] << 16) |
+                            (bytes[at + 2] << 8) | bytes[at + 3];
+    if (length > size - at - kChunkOverhead) break;
+    const uint8_t* type = bytes + at + 4;
+    if (type[0] == 'I' && type[1] == 'D' && type[2] == 'A' && type[3] == 'T') total += length;
+    if (type[0] == 'I' && type[1] == 'E' && type[2] == 'N' && type[3] == 'D') break;
+    at += static_cast<size_t>(length) + kChunkOverhead;
   }
-  if (width == 0 || height == 0 ||
-      static_cast<long long>(width) * static_cast<long long>(height) > kMaxReadPixels) {
-    *error = "PNG has no pixels or is too large";
-    return false;
-  }
-  png_set_packing(reader.png);  // 1, 2 and 4 bits per pixel become one byte each, same value
-  png_set_interlace_handling(reader.png);
-  png_read_update_info(reader.png, reader.info);
-  image->width = static_cast<int>(width);
-  image->height = static_cast<int>(height);
-  image->pixels.assign(static_cast<size_t>(width) * height, 0);
-  if (indexed) {
-    png_colorp colours = nullptr;
-    int count = 0;
-    if (png_get_PLTE(reader.png, reader.info, &colours, &count) != 0 && colours != nullptr) {
-      image->colour_count = count;
-      for (int i = 0; i < count && i < 256; ++i) {
-        image->palette[i] = colours[i].red | (colours[i].green << 8) |
-                            (static_cast<uint32_t>(colours[i].blue) << 16);
-      }
+  return total;
+}
+
+bool read_palette_image(Decoder& decoder, unsigned width, unsigned height, Picture* picture,
+                        std::string* error) {
+  const LodePNGColorMode& colour = decoder.state.info_png.color;
+  const unsigned bits = colour.bitdepth;
+  const size_t pixels = static_cast<size_t>(width) * height;
+  picture->kind = PictureKind::kIndexed;
+  picture->indices.resize(pixels);
+  // LodePNG hands back the rows packed without fill bits: pixel i at bit i x depth, high first.
+  for (size_t i = 0; i < pixels; ++i) {
+    const size_t bit = i * bits;
+    const int shift = 8 - static_cast<int>(bits) - static_cast<int>(bit % 8);
+    const uint8_t index =
+        static_cast<uint8_t>((decoder.out[bit / 8] >> shift) & ((1u << bits) - 1));
+    if (index >= colour.palettesize) {
+      return fail(error, "PNG pixel at (" + std::to_string(i % width) + ", " +
+                             std::to_string(i / width) + ") uses palette entry " +
+                             std::to_string(index) + ", beyond its " +
+                             std::to_string(colour.palettesize) + "-entry palette");
     }
-  } else {
-    image->colour_count = 1 << depth;
-    for (int i = 0; i < image->colour_count; ++i) {
-      const uint32_t level = static_cast<uint32_t>(i * 255 / (image->colour_count - 1));
-      image->palette[i] = level | (level << 8) | (level << 16);
-    }
+    picture->indices[i] = index;
   }
-  rows->resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) {
-    (*rows)[y] = image->pixels.data() + static_cast<size_t>(y) * width;
+  picture->colour_count = static_cast<int>(colour.palettesize);
+  for (size_t i = 0; i < colour.palettesize; ++i) {
+    const unsigned char* entry = colour.palette + 4 * i;
+    picture->colours[i] = entry[0] | (static_cast<uint32_t>(entry[1]) << 8) |
+                          (static_cast<uint32_t>(entry[2]) << 16);
+    picture->colour_alpha[i] = entry[3];
+    picture->has_alpha = picture->has_alpha || entry[3] != 255;
   }
-  png_read_image(reader.png, rows->data());
-  png_read_end(reader.png, nullptr);
   return true;
 }
 
 }  // namespace
 
-bool read_png_bytes(const std::vector<uint8_t>& bytes, IndexedImage* image, std::string* error) {
-  if (bytes.size() < kPngSignatureSize || png_sig_cmp(bytes.data(), 0, kPngSignatureSize) != 0) {
-    *error = "not a PNG file";
-    return false;
+bool read_png_picture(const uint8_t* bytes, size_t size, Picture* picture, std::string* error) {
+  if (bytes == nullptr || size < kSignatureSize ||
+      !std::equal(kSignature, kSignature + kSignatureSize, bytes)) {
+    return fail(error, "not a PNG file");
   }
-  IndexedImage result;
-  std::vector<png_bytep> rows;
-  std::string libpng_error, own_error;
-  if (!decode(bytes, &result, &rows, &libpng_error, &own_error)) {
-    *error = !own_error.empty() ? own_error
-             : libpng_error.empty() ? "PNG cannot be read"
-                                    : "PNG cannot be read: " + libpng_error;
-    return false;
+  Decoder decoder;
+  unsigned width = 0, height = 0;
+  unsigned code = lodepng_inspect(&width, &height, &decoder.state, bytes, size);
+  if (code != 0) return fail(error, lodepng_reason(code));
+  const uint64_t pixels = static_cast<uint64_t>(width) * height;
+  if (pixels > static_cast<uint64_t>(kMaxPicturePixels)) {
+    return fail(error, "PNG is too large: " + std::to_string(width) + " x " +
+                           std::to_string(height) + " pixels (at most " +
+                           std::to_string(kMaxPicturePixels) + ")");
   }
-  *image = std::move(result);
+  const LodePNGColorMode& colour = decoder.state.info_png.color;
+  const uint64_t pixel_bytes = (pixels * colour.bitdepth * lodepng_get_channels(&colour) + 7) / 8;
+  if (pixel_bytes > kMaxDeflateRatio * image_data_bytes(bytes, size)) {
+    return fail(error, "PNG image data is cut short");
+  }
+  // No stream may inflate past what the rows need: the raw bytes, with a filter byte and a
+  // partly used byte per row of each of the seven interlace passes at most.
+  decoder.state.decoder.zlibsettings.max_output_size =
+      static_cast<size_t>(pixel_bytes + 16 * static_cast<uint64_t>(height) + 64);
+
+  const bool indexed = colour.colortype == LCT_PALETTE;
+  if (indexed) {
+    decoder.state.decoder.color_convert = 0;
+  } else {
+    decoder.state.info_raw.colortype = LCT_RGBA;
+    decoder.state.info_raw.bitdepth = 8;
+  }
+  code = lodepng_decode(&decoder.out, &width, &height, &decoder.state, bytes, size);
+  if (code != 0) return fail(error, lodepng_reason(code));
+
+  Picture result;
+  result.width = static_cast<int>(width);
+  result.height = static_cast<int>(height);
+  if (indexed) {
+    if (!read_palette_image(decoder, width, height, &result, error)) return false;
+  } else {
+    const LodePNGColorMode& stored = decoder.state.info_png.color;
+    result.kind = PictureKind::kTrueColour;
+    result.rgba.assign(decoder.out, decoder.out + pixels * 4);
+    result.has_alpha = stored.colortype == LCT_GREY_ALPHA || stored.colortype == LCT_RGBA ||
+                       stored.key_defined != 0;
+  }
+  *picture = std::move(result);
   return true;
 }
-
-#else
-
-bool read_png_bytes(const std::vector<uint8_t>&, IndexedImage*, std::string* error) {
-  *error = "this build reads no PNG files (built without libpng); use an indexed BMP instead";
-  return false;
-}
-
-#endif
 
 }  // namespace vcv

@@ -11,7 +11,7 @@
 
 #include "cli/cli.h"
 #include "demo/demo_rom.h"
-#include "edit/dib_build.h"
+#include "image/dib_build.h"
 #include "rom/rom_file.h"
 #include "sprite/directory.h"
 #include "sprite/frames.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "edit/dib_build.h"
-#include "edit/dib_parse.h"
+#include "image/dib_build.h"
+#include "image/dib_parse.h"
 #include "edit/edit_commands.h"
 #include "sprite/frames.h"
 #include "sprite/tiles.h"

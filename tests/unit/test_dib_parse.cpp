@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "edit/dib_build.h"
-#include "edit/dib_parse.h"
+#include "image/dib_build.h"
+#include "image/dib_parse.h"
 
 namespace vcv {
 namespace {

@@ -1,5 +1,7 @@
-// Reading a clipboard bitmap (one CF_DIB block: header, colour table, pixel array) into palette
-// indices, top row first.
+// Reading an 8-bit clipboard bitmap (one CF_DIB block: header, colour table, pixel array) into
+// palette indices, top row first: the path the program's own copies come back through, so the
+// indices are taken as stored and the colour table is handed back but not applied. Other bit
+// depths and compressed bitmaps go through read_dib_picture (image/picture_read.h).
 //
 // Safety contract: parse_dib never reads outside [block, block + size) and never writes outside
 // [pixels, pixels + capacity). Every block it cannot read exactly is refused, and a refused block
@@ -9,9 +11,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/dib_header.h"
+
 namespace vcv {
 
-constexpr int kDibMinHeaderSize = 40;      // BITMAPINFOHEADER; longer versions are skipped over
 constexpr int kDibMaxColourCount = 256;     // an 8-bit bitmap names at most 256 colours
 constexpr int kPasteSpriteScratch = 262144;
 constexpr int kPasteAllScratch = 81920;

@@ -1,4 +1,4 @@
-#include "edit/dib_build.h"
+#include "image/dib_build.h"
 
 #include <cstring>
 

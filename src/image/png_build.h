@@ -1,0 +1,18 @@
+// An indexed PNG as the tool writes it, for files and for the clipboard format "PNG": 8 bits per
+// pixel, a palette of the given colours, and index 0 fully transparent through tRNS. Pure bytes
+// out, made with LodePNG.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace vcv {
+
+// `pixels` holds width x height palette indices, top row first, each below colour_count;
+// `colours` holds colour_count (1 to 256) display colours 0x00BBGGRR. An empty result means the
+// arguments were unusable: no pixels, a picture larger than kMaxPicturePixels, a colour count
+// out of range, or an index without a colour.
+std::vector<uint8_t> build_png(const uint8_t* pixels, int width, int height, int colour_count,
+                               const uint32_t* colours);
+
+}  // namespace vcv
