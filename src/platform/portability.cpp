@@ -9,8 +9,6 @@
 namespace vcv {
 
 #ifdef _WIN32
-namespace {
-
 // Decodes UTF-8 into UTF-16; malformed sequences become U+FFFD so a bad name fails to open
 // instead of opening some other file.
 std::wstring utf8_to_wide(const char* text) {
@@ -40,8 +38,6 @@ std::wstring utf8_to_wide(const char* text) {
   }
   return out;
 }
-
-}  // namespace
 
 std::FILE* fopen_utf8(const char* path, const char* mode) {
   return _wfopen(utf8_to_wide(path).c_str(), utf8_to_wide(mode).c_str());

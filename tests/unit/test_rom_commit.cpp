@@ -1,0 +1,548 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "platform/file_system.h"
+#include "rom/rom_commit.h"
+#include "temp_folder.h"
+#include "write_test_support.h"
+
+namespace vcv {
+namespace {
+
+namespace stdfs = std::filesystem;
+using testing_support::TempFolder;
+using Bytes = std::vector<uint8_t>;
+
+constexpr size_t kRomSize = 64 * 1024;
+const std::string kRom = "game.sfc";
+const std::string kBak = "game.sfc.bak";
+
+Bytes pattern(size_t size, unsigned seed) {
+  Bytes bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>((i * 131 + (i >> 8)) ^ seed);
+  return bytes;
+}
+
+// The permission bits (POSIX) or attribute (Windows: hidden) a commit must carry over.
+#ifdef _WIN32
+constexpr uint32_t kKeptMode = 0x2;
+constexpr uint32_t kModeMask = 0x2;
+#else
+constexpr uint32_t kKeptMode = 0640;
+constexpr uint32_t kModeMask = 07777;
+#endif
+
+void set_mode(const std::string& path, uint32_t mode) {
+  FileSystem& fs = native_file_system();
+  FileInfo info;
+  ASSERT_FALSE(fs.stat_path(path, &info).failed());
+  info.mode = mode;
+  ScopedHandle file(fs);
+  ASSERT_FALSE(fs.open_update(path, &file.handle).failed());
+  ASSERT_FALSE(fs.copy_attributes(file.handle, info).failed());
+}
+
+uint32_t mode_of(const std::string& path) {
+  FileInfo info;
+  EXPECT_FALSE(native_file_system().stat_path(path, &info).failed()) << path;
+  return info.mode & kModeMask;
+}
+
+class CommitTest : public ::testing::Test {
+ protected:
+  CommitTest() {
+    new_ = old_;
+    for (size_t i = 0x1230; i < 0x1230 + 24; ++i) new_[i] ^= 0x5A;  // one palette's worth
+    folder_.write(kRom, old_);
+  }
+
+  CommitResult commit(FileSystem& fs, bool keep_backup = true) {
+    CommitOptions options;
+    options.keep_backup = keep_backup;
+    return commit_rom_file(folder_.path(kRom), fingerprint_of(old_), new_, options, fs);
+  }
+  CommitResult commit(bool keep_backup = true) { return commit(native_file_system(), keep_backup); }
+
+  void reset() {
+    std::error_code ignored;
+    stdfs::remove(folder_.at(kBak), ignored);
+    folder_.write(kRom, old_);
+  }
+
+  // The ROM holds its old bytes, and the folder nothing but it and perhaps a backup of them.
+  void expect_untouched() {
+    EXPECT_EQ(folder_.read(kRom), old_);
+    std::set<std::string> names = folder_.names();
+    if (names.erase(kBak) > 0) {
+      EXPECT_EQ(folder_.read(kBak), old_);
+    }
+    EXPECT_EQ(names, std::set<std::string>{kRom});
+  }
+
+  Bytes old_ = pattern(kRomSize, 0x5A);
+  Bytes new_;
+  TempFolder folder_{"commit"};
+};
+
+TEST_F(CommitTest, ReplacesTheRomKeepingItsPermissionsAndABackup) {
+  struct Case {
+    const char* name;
+    bool keep_backup;
+    bool older_backup;  // a NAME.bak from an earlier commit is there
+  };
+  const Case cases[] = {{"backup", true, false},
+                        {"backup over an older one", true, true},
+                        {"no backup, an older one stays", false, true},
+                        {"no backup", false, false}};
+  const Bytes older = pattern(100, 7);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reset();
+    set_mode(folder_.path(kRom), kKeptMode);
+    if (c.older_backup) folder_.write(kBak, older);
+    const CommitResult result = commit(c.keep_backup);
+    ASSERT_TRUE(result.ok()) << result.detail;
+    EXPECT_EQ(folder_.read(kRom), new_);
+    EXPECT_EQ(mode_of(folder_.path(kRom)), kKeptMode);
+    std::set<std::string> expected_names{kRom};
+    if (c.keep_backup || c.older_backup) expected_names.insert(kBak);
+    EXPECT_EQ(folder_.names(), expected_names);
+    if (c.keep_backup) {
+      EXPECT_EQ(result.backup_path, folder_.path(kBak));
+      EXPECT_EQ(folder_.read(kBak), old_);
+      EXPECT_EQ(mode_of(folder_.path(kBak)), kKeptMode);
+    } else {
+      EXPECT_EQ(result.backup_path, "");
+      if (c.older_backup) {
+        EXPECT_EQ(folder_.read(kBak), older);
+      }
+    }
+  }
+}
+
+TEST_F(CommitTest, FollowsTheNameToTheFile) {
+  struct Case {
+    const char* name;
+    std::string given;   // the path handed to the commit
+    std::string file;    // the file that must change
+  };
+  std::vector<Case> cases = {{"non-ASCII names", "ロム/ゲーム.sfc", "ロム/ゲーム.sfc"}};
+#ifndef _WIN32
+  cases.push_back({"a symbolic link", "link.sfc", kRom});
+  stdfs::create_symlink(kRom, folder_.at("link.sfc"));
+#endif
+  stdfs::create_directory(folder_.at("ロム"));
+  folder_.write("ロム/ゲーム.sfc", old_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CommitResult result =
+        commit_rom_file(folder_.path(c.given), fingerprint_of(old_), new_, {}, native_file_system());
+    ASSERT_TRUE(result.ok()) << result.detail;
+    EXPECT_EQ(folder_.read(c.file), new_);
+    EXPECT_EQ(folder_.read(c.file + ".bak"), old_);
+    EXPECT_EQ(result.backup_path, folder_.path(c.file + ".bak"));
+  }
+#ifndef _WIN32
+  EXPECT_TRUE(stdfs::is_symlink(folder_.at("link.sfc"))) << "the link itself stays a link";
+#endif
+}
+
+TEST_F(CommitTest, RefusesARomThatIsNotWhatWasLoaded) {
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+    CommitCode code;
+  };
+  Bytes longer = old_;
+  longer.push_back(0);
+  Bytes altered = old_;
+  altered[kRomSize / 2] ^= 1;
+  const Case cases[] = {
+      {"one byte longer", [&] { folder_.write(kRom, longer); }, CommitCode::kChangedOnDisk},
+      {"one byte different", [&] { folder_.write(kRom, altered); }, CommitCode::kChangedOnDisk},
+      {"missing", [&] { stdfs::remove(folder_.at(kRom)); }, CommitCode::kMissing},
+      {"a folder in its place",
+       [&] {
+         stdfs::remove(folder_.at(kRom));
+         stdfs::create_directory(folder_.at(kRom));
+       },
+       CommitCode::kNotRegularFile},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reset();
+    c.change();
+    const std::set<std::string> names_before = folder_.names();
+    const Bytes before = folder_.read(kRom);
+    const CommitResult result = commit();
+    EXPECT_EQ(result.code, c.code) << result.detail;
+    EXPECT_EQ(folder_.names(), names_before) << "no backup, no temporary file";
+    EXPECT_EQ(folder_.read(kRom), before);
+    stdfs::remove_all(folder_.at(kRom));
+  }
+}
+
+// The rule of the in-place writes this replaces: refused exactly when fopen "rb+" fails. For an
+// ordinary user a read-only mode is enough; root needs the immutable flag.
+TEST_F(CommitTest, RefusesExactlyWhatCannotBeOpenedForUpdate) {
+  struct Case {
+    const char* name;
+    std::function<void()> apply;
+    std::function<void()> undo;
+  };
+  const std::string rom = folder_.path(kRom);
+  const auto writable = stdfs::perms::owner_read | stdfs::perms::owner_write;
+  std::vector<Case> cases = {
+      {"writable", [] {}, [] {}},
+      {"read-only", [&] { stdfs::permissions(folder_.at(kRom), stdfs::perms::owner_read); },
+       [&] { stdfs::permissions(folder_.at(kRom), writable); }},
+  };
+#ifdef __linux__
+  cases.push_back({"immutable", [&] { testing_support::set_immutable(rom, true); },
+                   [&] { testing_support::set_immutable(rom, false); }});
+#endif
+  int refused = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reset();
+    c.apply();
+    const bool expect_refusal = !testing_support::can_open_for_update(rom);
+    const CommitResult result = commit();
+    c.undo();
+    if (expect_refusal) {
+      ++refused;
+      EXPECT_EQ(result.code, CommitCode::kNotWritable) << result.detail;
+      EXPECT_EQ(folder_.read(kRom), old_);
+      EXPECT_EQ(folder_.names(), std::set<std::string>{kRom}) << "nothing written, not even a backup";
+    } else {
+      EXPECT_TRUE(result.ok()) << result.detail;
+      EXPECT_EQ(folder_.read(kRom), new_);
+    }
+  }
+#ifndef _WIN32
+  EXPECT_GT(refused, 0) << "no way to make a file unwritable here: the refusal went untested";
+#endif
+}
+
+#ifndef _WIN32
+// Windows lets anyone create files in a read-only folder, so this is a POSIX case.
+TEST_F(CommitTest, ReadOnlyFolderLeavesTheRomUntouched) {
+  const auto can_create_here = [&] {
+    const std::string probe = folder_.path("probe");
+    const int fd = ::open(probe.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+  };
+  const std::string dir = folder_.dir().string();
+  stdfs::permissions(folder_.dir(), stdfs::perms::owner_read | stdfs::perms::owner_exec);
+#ifdef __linux__
+  if (can_create_here()) testing_support::set_immutable(dir, true);  // root ignores the mode
+#endif
+  const bool read_only = !can_create_here();
+  const CommitResult with_backup = commit(true);
+  const CommitResult without = commit(false);
+#ifdef __linux__
+  testing_support::set_immutable(dir, false);
+#endif
+  stdfs::permissions(folder_.dir(), stdfs::perms::owner_all);
+  ASSERT_TRUE(read_only) << "no way to make a folder read-only here";
+  EXPECT_EQ(with_backup.code, CommitCode::kBackupFailed) << with_backup.detail;
+  EXPECT_EQ(without.code, CommitCode::kTempFileFailed) << without.detail;
+  expect_untouched();
+}
+#endif
+
+// Which code a failure of one operation must be reported with, by the part of the commit it
+// belongs to.
+enum class Phase { kChecking, kBackup, kReplacing, kVerifying };
+
+CommitCode expected_code(FileOp op, Phase phase) {
+  switch (phase) {
+    case Phase::kChecking:
+      return op == FileOp::kOpenUpdate || op == FileOp::kTryLock ? CommitCode::kNotWritable
+                                                                 : CommitCode::kReadFailed;
+    case Phase::kBackup: return CommitCode::kBackupFailed;
+    case Phase::kReplacing:
+      if (op == FileOp::kWrite) return CommitCode::kWriteFailed;
+      if (op == FileOp::kSync || op == FileOp::kSyncFolder) return CommitCode::kSyncFailed;
+      if (op == FileOp::kReplace) return CommitCode::kReplaceFailed;
+      return CommitCode::kTempFileFailed;
+    case Phase::kVerifying: return CommitCode::kReadBackFailed;
+  }
+  return CommitCode::kOk;
+}
+
+// Every operation of a commit, made to fail in turn: the ROM keeps its bytes, no temporary file
+// stays, and the result names the step and the system's reason.
+TEST_F(CommitTest, EveryFailingOperationLeavesTheRomAsItWas) {
+  for (bool keep_backup : {true, false}) {
+    FaultyFileSystem clean(native_file_system());
+    clean.limit_write_calls(kRomSize / 4);  // several writes per file
+    ASSERT_TRUE(commit(clean, keep_backup).ok());
+    const std::vector<FileOp> log = clean.calls();
+    int creates_seen = 0;
+    int counts[static_cast<int>(FileOp::kRemove) + 1] = {};
+    Phase phase = Phase::kChecking;
+    for (FileOp op : log) {
+      const int nth = ++counts[static_cast<int>(op)];
+      if (op == FileOp::kCreateTemp) {
+        phase = ++creates_seen == 1 && keep_backup ? Phase::kBackup : Phase::kReplacing;
+      }
+      if (op == FileOp::kOpenRead) phase = Phase::kVerifying;
+      SCOPED_TRACE(std::string(keep_backup ? "backup, " : "no backup, ") + file_op_name(op) +
+                   " #" + std::to_string(nth));
+      reset();
+      FaultyFileSystem faulty(native_file_system());
+      faulty.limit_write_calls(kRomSize / 4);
+      faulty.fail(op, nth, FileErrorKind::kOther, "Input/output error");
+      const CommitResult result = commit(faulty, keep_backup);
+      EXPECT_EQ(result.code, expected_code(op, phase)) << result.detail;
+      EXPECT_NE(result.detail.find("Input/output error"), std::string::npos) << result.detail;
+      const bool after_rename = phase == Phase::kVerifying ||
+                                (phase == Phase::kReplacing && op == FileOp::kSyncFolder);
+      EXPECT_EQ(result.detail.find("put back") != std::string::npos, after_rename)
+          << result.detail;
+      expect_untouched();
+    }
+    EXPECT_EQ(creates_seen, keep_backup ? 2 : 1);
+  }
+}
+
+TEST_F(CommitTest, FullDisksShortWritesAndBadReads) {
+  enum class Rom { kOld, kNew };
+  struct Case {
+    const char* name;
+    bool keep_backup;
+    std::function<void(FaultyFileSystem&)> arrange;
+    CommitCode code;
+    const char* detail;  // a piece of the detail text
+    Rom rom;
+  };
+  const Case cases[] = {
+      {"short writes are resumed", true, [](FaultyFileSystem& f) { f.limit_write_calls(1000); },
+       CommitCode::kOk, "", Rom::kNew},
+      {"disk full at once", true, [](FaultyFileSystem& f) { f.set_free_space(0); },
+       CommitCode::kBackupFailed, "backup write: No space left on device", Rom::kOld},
+      {"disk full within the backup", true,
+       [](FaultyFileSystem& f) { f.set_free_space(kRomSize / 2); }, CommitCode::kBackupFailed,
+       "No space left on device", Rom::kOld},
+      {"room for the backup only", true, [](FaultyFileSystem& f) { f.set_free_space(kRomSize); },
+       CommitCode::kWriteFailed, "write: No space left on device", Rom::kOld},
+      {"disk full within the new ROM, short writes", true,
+       [](FaultyFileSystem& f) {
+         f.limit_write_calls(4096);
+         f.set_free_space(kRomSize + kRomSize / 2 + 100);
+       },
+       CommitCode::kWriteFailed, "No space left on device", Rom::kOld},
+      {"disk full, no backup", false, [](FaultyFileSystem& f) { f.set_free_space(kRomSize - 1); },
+       CommitCode::kWriteFailed, "No space left on device", Rom::kOld},
+      {"the ROM reads differently than loaded", true,
+       [](FaultyFileSystem& f) { f.corrupt_read(1); }, CommitCode::kChangedOnDisk, "SHA-256",
+       Rom::kOld},
+      {"the new ROM reads back wrong", true, [](FaultyFileSystem& f) { f.corrupt_read(2); },
+       CommitCode::kReadBackFailed, "differs", Rom::kOld},
+      {"the old ROM cannot be put back either", true,
+       [](FaultyFileSystem& f) {
+         f.fail(FileOp::kSyncFolder, 2);  // the new ROM's
+         f.fail(FileOp::kCreateTemp, 3);  // the restoring copy's
+       },
+       CommitCode::kRestoreFailed, "putting the old ROM back failed", Rom::kNew},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reset();
+    FaultyFileSystem faulty(native_file_system());
+    c.arrange(faulty);
+    const CommitResult result = commit(faulty, c.keep_backup);
+    EXPECT_EQ(result.code, c.code) << result.detail;
+    EXPECT_NE(result.detail.find(c.detail), std::string::npos) << result.detail;
+    if (c.rom == Rom::kOld) {
+      expect_untouched();
+    } else {
+      EXPECT_EQ(folder_.read(kRom), new_);
+      EXPECT_EQ(folder_.read(kBak), old_);
+      EXPECT_EQ(folder_.names(), (std::set<std::string>{kRom, kBak}));
+    }
+  }
+}
+
+// ---- the writer lock ----
+
+TEST_F(CommitTest, ASecondWriterIsRefusedAtOnce) {
+  FileSystem& fs = native_file_system();
+  {
+    ScopedHandle first(fs);
+    ASSERT_FALSE(fs.open_update(folder_.path(kRom), &first.handle).failed());
+    ASSERT_FALSE(fs.try_lock(first.handle).failed());
+    const CommitResult result = commit();
+    EXPECT_EQ(result.code, CommitCode::kBusy) << result.detail;
+    expect_untouched();
+  }
+  EXPECT_TRUE(commit().ok()) << "the lock ends with its handle";
+}
+
+#ifndef _WIN32
+// Only POSIX lets another writer rename over the file between our open and our lock (Windows
+// refuses to replace a file that is open), leaving us holding the old one.
+TEST_F(CommitTest, ARomReplacedWhileOpeningIsNotWritten) {
+  const Bytes theirs = pattern(kRomSize, 0x33);
+  FaultyFileSystem faulty(native_file_system());
+  faulty.before(FileOp::kTryLock, 1, [&] {
+    folder_.write("theirs.sfc", theirs);
+    stdfs::rename(folder_.at("theirs.sfc"), folder_.at(kRom));
+  });
+  const CommitResult result = commit(faulty);
+  EXPECT_EQ(result.code, CommitCode::kBusy) << result.detail;
+  EXPECT_EQ(folder_.read(kRom), theirs);
+  EXPECT_EQ(folder_.names(), std::set<std::string>{kRom});
+}
+#endif
+
+// Another process that holds the ROM's writer lock until released.
+class LockingProcess {
+ public:
+  explicit LockingProcess(const std::string& rom);
+  ~LockingProcess() { release(); }
+  bool holds_lock() const { return holds_; }
+  void release();
+
+ private:
+  bool holds_ = false;
+#ifdef _WIN32
+  std::string rom_;
+  intptr_t process_ = -1;
+#else
+  pid_t pid_ = -1;
+  int release_fd_ = -1;
+#endif
+};
+
+#ifdef _WIN32
+extern "C" __declspec(dllimport) void __stdcall Sleep(unsigned long milliseconds);
+
+constexpr char kHoldLockVariable[] = "VCV_TEST_HOLD_ROM_LOCK";
+
+bool wait_for_file(const std::string& path) {
+  for (int i = 0; i < 3000; ++i, Sleep(10)) {
+    if (stdfs::exists(stdfs::u8path(path))) return true;
+  }
+  return false;
+}
+
+// Started with kHoldLockVariable naming a ROM, this test program is the other process: it takes
+// the ROM's writer lock, says so with NAME.held (or NAME.refused), waits for NAME.release and
+// ends without running any test.
+[[maybe_unused]] const bool kRunsAsLockingProcess = [] {
+  const char* rom = std::getenv(kHoldLockVariable);
+  if (rom == nullptr || *rom == 0) return false;
+  FileSystem& fs = native_file_system();
+  FileHandle handle;
+  const bool held = !fs.open_update(rom, &handle).failed() && !fs.try_lock(handle).failed();
+  std::ofstream(stdfs::u8path(std::string(rom) + (held ? ".held" : ".refused")));
+  wait_for_file(std::string(rom) + ".release");
+  fs.close(&handle);
+  std::exit(0);
+}();
+
+LockingProcess::LockingProcess(const std::string& rom) : rom_(rom) {
+  _putenv_s(kHoldLockVariable, rom.c_str());
+  process_ = _spawnl(_P_NOWAIT, __argv[0], __argv[0], nullptr);
+  _putenv_s(kHoldLockVariable, "");
+  if (process_ == -1) return;
+  for (int i = 0; i < 3000 && !holds_; ++i, Sleep(10)) {
+    holds_ = stdfs::exists(stdfs::u8path(rom + ".held"));
+    if (stdfs::exists(stdfs::u8path(rom + ".refused"))) break;
+  }
+}
+
+void LockingProcess::release() {
+  if (process_ == -1) return;
+  std::ofstream(stdfs::u8path(rom_ + ".release"));
+  int status = 0;
+  _cwait(&status, process_, _WAIT_CHILD);
+  process_ = -1;
+  for (const char* marker : {".held", ".refused", ".release"}) {
+    std::error_code ignored;
+    stdfs::remove(stdfs::u8path(rom_ + marker), ignored);
+  }
+}
+#else
+LockingProcess::LockingProcess(const std::string& rom) {
+  int ready[2];
+  int release[2];
+  if (::pipe(ready) != 0) return;
+  if (::pipe(release) != 0) {
+    ::close(ready[0]);
+    ::close(ready[1]);
+    return;
+  }
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    ::close(ready[0]);
+    ::close(release[1]);
+    FileSystem& fs = native_file_system();
+    FileHandle handle;
+    const bool held = !fs.open_update(rom, &handle).failed() && !fs.try_lock(handle).failed();
+    const char answer = held ? 'L' : 'F';
+    ssize_t ignored = ::write(ready[1], &answer, 1);
+    char wait_for_close;
+    ignored = ::read(release[0], &wait_for_close, 1);  // returns when the parent closes its end
+    (void)ignored;
+    ::_exit(0);
+  }
+  ::close(ready[1]);
+  ::close(release[0]);
+  release_fd_ = release[1];
+  char answer = 0;
+  holds_ = pid_ > 0 && ::read(ready[0], &answer, 1) == 1 && answer == 'L';
+  ::close(ready[0]);
+}
+
+void LockingProcess::release() {
+  if (release_fd_ >= 0) ::close(release_fd_);
+  release_fd_ = -1;
+  if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+#endif
+
+TEST_F(CommitTest, AWriterInAnotherProcessIsRefusedAtOnce) {
+  LockingProcess other(folder_.path(kRom));
+  ASSERT_TRUE(other.holds_lock());
+  const CommitResult result = commit();
+  EXPECT_EQ(result.code, CommitCode::kBusy) << result.detail;
+  EXPECT_EQ(folder_.read(kRom), old_);
+  other.release();
+  EXPECT_EQ(folder_.names(), std::set<std::string>{kRom}) << "no backup, no temporary file";
+  EXPECT_TRUE(commit().ok()) << "the lock ends with the other process";
+}
+
+TEST(CommitCodes, EachHasItsOwnDescription) {
+  std::set<std::string> texts;
+  const int last = static_cast<int>(CommitCode::kRestoreFailed);
+  for (int code = 0; code <= last; ++code) {
+    texts.insert(describe_commit_code(static_cast<CommitCode>(code)));
+  }
+  EXPECT_EQ(texts.size(), static_cast<size_t>(last + 1));
+  EXPECT_EQ(texts.count(describe_commit_code(static_cast<CommitCode>(last + 1))), 0u);
+}
+
+}  // namespace
+}  // namespace vcv
