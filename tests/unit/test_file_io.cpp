@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -54,10 +55,14 @@ TEST(ReadRegularFile, ReadsFilesAndRefusesEverythingElse) {
     SCOPED_TRACE(c.name);
     Bytes bytes = {99};
     std::string error;
-    const bool ok = read_regular_file(c.path, c.max_bytes, &bytes, &error);
+    FaultyFileSystem watched(native_file_system());
+    const bool ok = read_regular_file(c.path, c.max_bytes, &bytes, &error, watched);
     EXPECT_EQ(ok, *c.error == 0);
     EXPECT_EQ(error, c.error);
     EXPECT_EQ(bytes, ok ? kContent : Bytes{});
+    const auto& calls = watched.calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), FileOp::kOpenRead), ok ? 1 : 0)
+        << "what its stat refuses is never opened";
   }
 }
 

@@ -289,6 +289,18 @@ CommitCode expected_code(FileOp op, Phase phase) {
   return CommitCode::kOk;
 }
 
+// Each file is flushed before it is renamed into place, and the folder synced right after.
+void expect_flushed_before_renamed(const std::vector<FileOp>& log) {
+  bool flushed = false;
+  for (size_t i = 0; i < log.size(); ++i) {
+    if (log[i] == FileOp::kCreateTemp) flushed = false;
+    if (log[i] == FileOp::kSync) flushed = true;
+    if (log[i] != FileOp::kReplace) continue;
+    EXPECT_TRUE(flushed) << "rename #" << i << " of a file not flushed";
+    EXPECT_TRUE(i + 1 < log.size() && log[i + 1] == FileOp::kSyncFolder) << "rename #" << i;
+  }
+}
+
 // Every operation of a commit, made to fail in turn: the ROM keeps its bytes, no temporary file
 // stays, and the result names the step and the system's reason.
 TEST_F(CommitTest, EveryFailingOperationLeavesTheRomAsItWas) {
@@ -297,6 +309,7 @@ TEST_F(CommitTest, EveryFailingOperationLeavesTheRomAsItWas) {
     clean.limit_write_calls(kRomSize / 4);  // several writes per file
     ASSERT_TRUE(commit(clean, keep_backup).ok());
     const std::vector<FileOp> log = clean.calls();
+    expect_flushed_before_renamed(log);
     int creates_seen = 0;
     int counts[static_cast<int>(FileOp::kRemove) + 1] = {};
     Phase phase = Phase::kChecking;
