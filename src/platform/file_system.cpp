@@ -91,6 +91,7 @@ const char* file_op_name(FileOp op) {
     case FileOp::kOpenRead: return "open_read";
     case FileOp::kOpenUpdate: return "open_update";
     case FileOp::kCreateTemp: return "create_temp";
+    case FileOp::kLinkTemp: return "link_temp";
     case FileOp::kWrite: return "write";
     case FileOp::kRead: return "read";
     case FileOp::kSync: return "sync";
@@ -122,7 +123,7 @@ FileError FaultyFileSystem::enter(FileOp op) {
   const int nth = ++counts_[static_cast<int>(op)];
   FileError result;
   for (const Planned& plan : planned_) {
-    if (plan.op != op || plan.nth != nth) continue;
+    if (plan.op != op || (plan.nth != nth && plan.nth != 0)) continue;
     if (plan.action) plan.action();
     if (plan.kind != FileErrorKind::kNone) result = {plan.kind, plan.text};
   }
@@ -145,6 +146,11 @@ FileError FaultyFileSystem::create_temp(const std::string& beside, FileHandle* h
                                         std::string* temp_path) {
   FileError fault = enter(FileOp::kCreateTemp);
   return fault.failed() ? fault : real_.create_temp(beside, handle, temp_path);
+}
+
+FileError FaultyFileSystem::link_temp(const std::string& existing, std::string* temp_path) {
+  FileError fault = enter(FileOp::kLinkTemp);
+  return fault.failed() ? fault : real_.link_temp(existing, temp_path);
 }
 
 FileError FaultyFileSystem::write(FileHandle handle, const uint8_t* data, size_t size,

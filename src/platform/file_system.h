@@ -68,6 +68,9 @@ class FileSystem {
   // the file name of `beside`), open for reading and writing. Its name goes to *temp_path.
   virtual FileError create_temp(const std::string& beside, FileHandle* handle,
                                 std::string* temp_path) = 0;
+  // Gives the file `existing` a second name (a hard link) with a unique temporary name in its
+  // folder, into *temp_path. Fails where the file system has no hard links (FAT, exFAT).
+  virtual FileError link_temp(const std::string& existing, std::string* temp_path) = 0;
 
   // One write or read call: may transfer fewer bytes than asked (reads give 0 at the end).
   virtual FileError write(FileHandle handle, const uint8_t* data, size_t size,
@@ -149,6 +152,7 @@ enum class FileOp {
   kOpenRead,
   kOpenUpdate,
   kCreateTemp,
+  kLinkTemp,
   kWrite,
   kRead,
   kSync,
@@ -167,8 +171,8 @@ class FaultyFileSystem : public FileSystem {
  public:
   explicit FaultyFileSystem(FileSystem& real) : real_(real) {}
 
-  // The `nth` call (from 1) of `op` fails with `kind` and `text`, without reaching the file
-  // system. A failing read or write transfers nothing.
+  // The `nth` call (from 1; 0: every call) of `op` fails with `kind` and `text`, without
+  // reaching the file system. A failing read or write transfers nothing.
   void fail(FileOp op, int nth, FileErrorKind kind = FileErrorKind::kOther,
             const std::string& text = "Input/output error");
   // The `nth` read call returns its bytes with the first one changed.
@@ -191,6 +195,7 @@ class FaultyFileSystem : public FileSystem {
   FileError open_update(const std::string& path, FileHandle* handle) override;
   FileError create_temp(const std::string& beside, FileHandle* handle,
                         std::string* temp_path) override;
+  FileError link_temp(const std::string& existing, std::string* temp_path) override;
   FileError write(FileHandle handle, const uint8_t* data, size_t size, size_t* written) override;
   FileError read(FileHandle handle, uint8_t* data, size_t size, size_t* got) override;
   FileError sync(FileHandle handle) override;

@@ -60,6 +60,8 @@ __declspec(dllimport) Bool __stdcall CloseHandle(Handle object);
 __declspec(dllimport) Bool __stdcall MoveFileExW(const wchar_t* from, const wchar_t* to,
                                                  Dword flags);
 __declspec(dllimport) Bool __stdcall DeleteFileW(const wchar_t* name);
+__declspec(dllimport) Bool __stdcall CreateHardLinkW(const wchar_t* name, const wchar_t* existing,
+                                                     void* security);
 __declspec(dllimport) Bool __stdcall GetFileInformationByHandle(Handle file,
                                                                 ByHandleFileInformation* info);
 __declspec(dllimport) Dword __stdcall GetFileType(Handle file);
@@ -169,6 +171,23 @@ FileError open_handle(const std::string& path, Dword access, Dword share, Dword 
 constexpr Dword kWriterShare = kShareRead | kShareDelete;
 constexpr Dword kReaderShare = kShareRead | kShareWrite | kShareDelete;
 
+unsigned temp_counter = 0;  // shared by every kind of temporary name
+
+// Tries `make` with fresh names beside `beside` (its name, the process id, a counter) until one
+// is not taken yet.
+template <typename Make>
+FileError with_temp_name(const std::string& beside, std::string* temp_path, Make make) {
+  FileError error;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *temp_path = beside + "." + std::to_string(GetCurrentProcessId()) + "-" +
+                 std::to_string(temp_counter++) + ".tmp";
+    error = make(*temp_path);
+    if (error.kind != FileErrorKind::kExists) break;
+  }
+  if (error.failed()) temp_path->clear();
+  return error;
+}
+
 class Win32FileSystem : public FileSystem {
  public:
   std::string final_path(const std::string& path) override { return path; }
@@ -183,17 +202,17 @@ class Win32FileSystem : public FileSystem {
 
   FileError create_temp(const std::string& beside, FileHandle* handle,
                         std::string* temp_path) override {
-    static unsigned counter = 0;
-    FileError error;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      *temp_path = beside + "." + std::to_string(GetCurrentProcessId()) + "-" +
-                   std::to_string(counter++) + ".tmp";
-      error = open_handle(*temp_path, kGenericRead | kGenericWrite, kWriterShare, kCreateNew,
-                          kAttributeNormal, handle);
-      if (error.kind != FileErrorKind::kExists) break;
-    }
-    if (error.failed()) temp_path->clear();
-    return error;
+    return with_temp_name(beside, temp_path, [&](const std::string& name) {
+      return open_handle(name, kGenericRead | kGenericWrite, kWriterShare, kCreateNew,
+                         kAttributeNormal, handle);
+    });
+  }
+
+  FileError link_temp(const std::string& existing, std::string* temp_path) override {
+    return with_temp_name(existing, temp_path, [&](const std::string& name) {
+      return CreateHardLinkW(wide(name).c_str(), wide(existing).c_str(), nullptr) ? FileError{}
+                                                                                 : last_error();
+    });
   }
 
   FileError write(FileHandle handle, const uint8_t* data, size_t size, size_t* written) override {
@@ -227,15 +246,16 @@ class Win32FileSystem : public FileSystem {
   FileError try_lock(FileHandle) override { return {}; }
 
   FileError stat(FileHandle handle, FileInfo* info) override {
+    *info = FileInfo{};
+    // Devices and pipes have no file information to give; they are simply not regular files.
+    if (GetFileType(handle_of(handle)) != kFileTypeDisk) return {};
     ByHandleFileInformation data{};
     if (!GetFileInformationByHandle(handle_of(handle), &data)) return last_error();
-    info->regular = GetFileType(handle_of(handle)) == kFileTypeDisk &&
-                    (data.attributes & kAttributeDirectory) == 0;
+    info->regular = (data.attributes & kAttributeDirectory) == 0;
     info->size = (static_cast<uint64_t>(data.size_high) << 32) | data.size_low;
     info->device = data.volume_serial;
     info->node = (static_cast<uint64_t>(data.index_high) << 32) | data.index_low;
     info->mode = static_cast<uint32_t>(data.attributes);
-    info->owner = info->group = 0;
     return {};
   }
 

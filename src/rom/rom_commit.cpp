@@ -1,5 +1,7 @@
 #include "rom/rom_commit.h"
 
+#include <algorithm>
+
 namespace vcv {
 namespace {
 
@@ -40,21 +42,27 @@ CommitResult open_locked(FileSystem& fs, const std::string& rom, FileHandle* han
   return {};
 }
 
-// Reads the whole ROM and checks it against what the caller loaded.
-CommitResult read_expected(FileSystem& fs, FileHandle handle, const FileInfo& info,
-                           const RomFingerprint& expected, std::vector<uint8_t>* bytes) {
+constexpr size_t kPieceSize = 64 * 1024;  // files are read a piece at a time, never held twice
+
+// Hashes the ROM and checks it against what the caller loaded.
+CommitResult check_contents(FileSystem& fs, FileHandle handle, const FileInfo& info,
+                            const RomFingerprint& expected) {
   if (info.size != expected.size) {
     return {CommitCode::kChangedOnDisk,
             "size " + std::to_string(info.size) + ", expected " + std::to_string(expected.size),
             ""};
   }
-  FileError error = read_all(fs, handle, static_cast<size_t>(info.size), bytes);
-  if (error.failed()) return failed(CommitCode::kReadFailed, "read", error);
-  if (bytes->size() != expected.size) {
-    return {CommitCode::kChangedOnDisk, "the file became shorter while it was read", ""};
+  std::vector<uint8_t> piece(kPieceSize);
+  Sha256 hash;  // over what is there, however long: the length is part of the digest
+  for (;;) {
+    size_t got = 0;
+    const FileError error = fs.read(handle, piece.data(), piece.size(), &got);
+    if (error.failed()) return failed(CommitCode::kReadFailed, "read", error);
+    if (got == 0) break;
+    hash.update(piece.data(), got);
   }
-  if (sha256(bytes->data(), bytes->size()) != expected.sha256) {
-    return {CommitCode::kChangedOnDisk, "its SHA-256 differs from the loaded bytes", ""};
+  if (hash.finish() != expected.sha256) {
+    return {CommitCode::kChangedOnDisk, "its SHA-256 differs from that of the loaded bytes", ""};
   }
   return {};
 }
@@ -85,13 +93,100 @@ CommitResult read_back(FileSystem& fs, const std::string& path, const std::vecto
   ScopedHandle file(fs);
   FileError error = fs.open_read(path, &file.handle);
   if (error.failed()) return failed(CommitCode::kReadBackFailed, "open for reading back", error);
-  std::vector<uint8_t> found;
-  error = read_all(fs, file.handle, bytes.size() + 1, &found);
-  if (error.failed()) return failed(CommitCode::kReadBackFailed, "read back", error);
-  if (found != bytes) {
-    return {CommitCode::kReadBackFailed, "the file read back differs from the bytes written", ""};
+  std::vector<uint8_t> piece(kPieceSize);
+  size_t compared = 0;
+  for (;;) {
+    size_t got = 0;
+    error = fs.read(file.handle, piece.data(), piece.size(), &got);
+    if (error.failed()) return failed(CommitCode::kReadBackFailed, "read back", error);
+    if (got == 0) break;
+    if (got > bytes.size() - compared ||
+        !std::equal(piece.begin(), piece.begin() + static_cast<long>(got),
+                    bytes.begin() + static_cast<long>(compared))) {
+      return {CommitCode::kReadBackFailed, "the file read back differs from the bytes written", ""};
+    }
+    compared += got;
+  }
+  if (compared != bytes.size()) {
+    return {CommitCode::kReadBackFailed, "the file read back is shorter than the bytes written", ""};
   }
   return {};
+}
+
+// A copy of the ROM under a temporary name beside it, for file systems without hard links.
+PlaceOutcome copy_to_temp(FileSystem& fs, const std::string& rom, const FileInfo& info,
+                          std::string* temp) {
+  PlaceOutcome out;
+  ScopedHandle source(fs);
+  ScopedHandle copy(fs);
+  if ((out.error = fs.open_read(rom, &source.handle)).failed() ||
+      (out.error = fs.create_temp(rom, &copy.handle, temp)).failed()) {
+    out.failed_step = PlaceStep::kCreateTemp;
+    return out;
+  }
+  std::vector<uint8_t> piece(kPieceSize);
+  for (;;) {
+    size_t got = 0;
+    if ((out.error = fs.read(source.handle, piece.data(), piece.size(), &got)).failed() ||
+        (out.error = write_all(fs, copy.handle, piece.data(), got)).failed()) {
+      out.failed_step = PlaceStep::kWrite;
+      break;
+    }
+    if (got == 0) break;
+  }
+  if (!out.failed() && (out.error = fs.copy_attributes(copy.handle, info)).failed()) {
+    out.failed_step = PlaceStep::kCopyAttributes;
+  }
+  if (!out.failed() && (out.error = fs.sync(copy.handle)).failed()) {
+    out.failed_step = PlaceStep::kSync;
+  }
+  if (out.failed()) {
+    fs.close(&copy.handle);
+    fs.remove(*temp);
+  }
+  return out;
+}
+
+// Gives the old ROM a second, temporary name, so that it outlives its replacement: the undo
+// while the new file is checked, then the backup. A hard link costs nothing; where there are no
+// links, a copy does the same job.
+CommitResult keep_old_file(FileSystem& fs, const std::string& rom, const FileInfo& info,
+                           bool keep_backup, std::string* undo) {
+  if (!fs.link_temp(rom, undo).failed()) return {};
+  const PlaceOutcome copied = copy_to_temp(fs, rom, info, undo);
+  if (!copied.failed()) return {};
+  if (!keep_backup) return result_of(copied);
+  return {CommitCode::kBackupFailed, "backup " + result_of(copied).detail, ""};
+}
+
+// Renames the kept old file to NAME.bak; on success *undo names the backup.
+CommitResult keep_as_backup(FileSystem& fs, const std::string& rom, std::string* undo,
+                            std::string* backup_path) {
+  const std::string bak = rom + ".bak";
+  FileError error = fs.replace(*undo, bak, nullptr);
+  if (error.failed()) return failed(CommitCode::kBackupFailed, "backup rename", error);
+  *undo = bak;
+  error = fs.sync_folder(bak);
+  if (error.failed()) return failed(CommitCode::kBackupFailed, "backup sync folder", error);
+  *backup_path = bak;
+  return {};
+}
+
+// After a failure past the rename: the kept old file takes the ROM's name again.
+CommitResult put_back(FileSystem& fs, const std::string& rom, const std::string& undo,
+                      FileHandle* new_file, CommitResult result) {
+  result.backup_path.clear();
+  FileError error = fs.replace(undo, rom, new_file);
+  if (error.failed()) {
+    result.code = CommitCode::kRestoreFailed;
+    result.detail += "; putting the old ROM back failed (rename: " + error.text +
+                     "); it is kept as " + undo;
+    return result;
+  }
+  result.detail += "; the old ROM was put back";
+  error = fs.sync_folder(rom);
+  if (error.failed()) result.detail += " (sync folder: " + error.text + ")";
+  return result;
 }
 
 }  // namespace
@@ -112,7 +207,7 @@ const char* describe_commit_code(CommitCode code) {
       return "The ROM file was changed by another program since it was opened.";
     case CommitCode::kReadFailed: return "The ROM file could not be read.";
     case CommitCode::kBackupFailed:
-      return "The backup copy could not be written; the ROM was not changed.";
+      return "The old ROM could not be kept as its .bak backup; the ROM was left as it was.";
     case CommitCode::kTempFileFailed:
       return "No temporary file could be made beside the ROM; the ROM was not changed.";
     case CommitCode::kWriteFailed:
@@ -124,8 +219,8 @@ const char* describe_commit_code(CommitCode code) {
     case CommitCode::kReadBackFailed:
       return "The ROM read back differs from what was written; the old ROM was put back.";
     case CommitCode::kRestoreFailed:
-      return "The new ROM failed its check and the old one could not be put back; the backup "
-             "file holds it.";
+      return "The new ROM failed its check and the old one could not be put back; it is kept "
+             "beside it under the name the detail gives.";
   }
   return "Unknown result.";
 }
@@ -134,44 +229,29 @@ CommitResult commit_rom_file(const std::string& path, const RomFingerprint& expe
                              const std::vector<uint8_t>& new_bytes, const CommitOptions& options,
                              FileSystem& fs) {
   const std::string rom = fs.final_path(path);
-  ScopedHandle old_file(fs);  // its lock guards the whole commit
+  ScopedHandle old_file(fs);  // its lock guards the commit until the new file's takes over
   FileInfo info;
   CommitResult result = open_locked(fs, rom, &old_file.handle, &info);
+  if (result.ok()) result = check_contents(fs, old_file.handle, info, expected);
   if (!result.ok()) return result;
-  std::vector<uint8_t> old_bytes;
-  result = read_expected(fs, old_file.handle, info, expected, &old_bytes);
+  std::string undo;
+  result = keep_old_file(fs, rom, info, options.keep_backup, &undo);
   if (!result.ok()) return result;
 
-  std::string backup_path;
-  if (options.keep_backup) {
-    const std::string bak = rom + ".bak";
-    const PlaceOutcome backup = put_file_in_place(fs, bak, old_bytes, &info, nullptr, nullptr);
-    if (backup.failed()) {
-      return {CommitCode::kBackupFailed, "backup " + result_of(backup).detail,
-              backup.placed ? bak : ""};
-    }
-    backup_path = bak;
-  }
-
-  // From the rename on, the new file's handle carries the lock.
   ScopedHandle new_file(fs);
   const PlaceOutcome placed =
       put_file_in_place(fs, rom, new_bytes, &info, &old_file.handle, &new_file.handle);
   result = result_of(placed);
-  if (result.ok()) result = read_back(fs, rom, new_bytes);
-  result.backup_path = backup_path;
-  if (result.ok() || !placed.placed) return result;
-
-  // The new file is in place but not sound: put the old bytes back the same way.
-  ScopedHandle restored(fs);
-  const PlaceOutcome undo =
-      put_file_in_place(fs, rom, old_bytes, &info, &new_file.handle, &restored.handle);
-  if (!undo.placed) {
-    result.code = CommitCode::kRestoreFailed;
-    result.detail += "; putting the old ROM back failed: " + result_of(undo).detail;
+  if (!placed.placed) {
+    fs.remove(undo);  // the ROM never changed: the second name goes, the file stays
     return result;
   }
-  result.detail += "; the old ROM was put back";
+  if (result.ok()) result = read_back(fs, rom, new_bytes);
+  std::string backup_path;
+  if (result.ok() && options.keep_backup) result = keep_as_backup(fs, rom, &undo, &backup_path);
+  result.backup_path = backup_path;
+  if (!result.ok()) return put_back(fs, rom, undo, &new_file.handle, result);
+  if (!options.keep_backup) fs.remove(undo);
   return result;
 }
 

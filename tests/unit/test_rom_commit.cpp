@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,7 +29,7 @@ namespace stdfs = std::filesystem;
 using testing_support::TempFolder;
 using Bytes = std::vector<uint8_t>;
 
-constexpr size_t kRomSize = 64 * 1024;
+constexpr size_t kRomSize = 100 * 1024;  // more than one piece of the commit's reads
 const std::string kRom = "game.sfc";
 const std::string kBak = "game.sfc.bak";
 
@@ -78,9 +79,9 @@ class CommitTest : public ::testing::Test {
   }
   CommitResult commit(bool keep_backup = true) { return commit(native_file_system(), keep_backup); }
 
+  // The ROM with its old bytes, alone in its folder.
   void reset() {
-    std::error_code ignored;
-    stdfs::remove(folder_.at(kBak), ignored);
+    for (const std::string& name : folder_.names()) stdfs::remove_all(folder_.at(name));
     folder_.write(kRom, old_);
   }
 
@@ -104,18 +105,25 @@ TEST_F(CommitTest, ReplacesTheRomKeepingItsPermissionsAndABackup) {
     const char* name;
     bool keep_backup;
     bool older_backup;  // a NAME.bak from an earlier commit is there
+    bool links;         // the file system has hard links
   };
-  const Case cases[] = {{"backup", true, false},
-                        {"backup over an older one", true, true},
-                        {"no backup, an older one stays", false, true},
-                        {"no backup", false, false}};
+  const Case cases[] = {{"backup", true, false, true},
+                        {"backup over an older one", true, true, true},
+                        {"backup without hard links", true, false, false},
+                        {"no backup, an older one stays", false, true, true},
+                        {"no backup", false, false, true},
+                        {"no backup, no hard links", false, false, false}};
   const Bytes older = pattern(100, 7);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     reset();
     set_mode(folder_.path(kRom), kKeptMode);
     if (c.older_backup) folder_.write(kBak, older);
-    const CommitResult result = commit(c.keep_backup);
+    FileInfo old_file;
+    ASSERT_FALSE(native_file_system().stat_path(folder_.path(kRom), &old_file).failed());
+    FaultyFileSystem fs(native_file_system());
+    if (!c.links) fs.fail(FileOp::kLinkTemp, 0, FileErrorKind::kAccessDenied, "Not supported");
+    const CommitResult result = commit(fs, c.keep_backup);
     ASSERT_TRUE(result.ok()) << result.detail;
     EXPECT_EQ(folder_.read(kRom), new_);
     EXPECT_EQ(mode_of(folder_.path(kRom)), kKeptMode);
@@ -126,6 +134,9 @@ TEST_F(CommitTest, ReplacesTheRomKeepingItsPermissionsAndABackup) {
       EXPECT_EQ(result.backup_path, folder_.path(kBak));
       EXPECT_EQ(folder_.read(kBak), old_);
       EXPECT_EQ(mode_of(folder_.path(kBak)), kKeptMode);
+      FileInfo backup;
+      ASSERT_FALSE(native_file_system().stat_path(folder_.path(kBak), &backup).failed());
+      EXPECT_EQ(backup.node == old_file.node, c.links) << "with links, the old file itself";
     } else {
       EXPECT_EQ(result.backup_path, "");
       if (c.older_backup) {
@@ -269,28 +280,42 @@ TEST_F(CommitTest, ReadOnlyFolderLeavesTheRomUntouched) {
 }
 #endif
 
-// Which code a failure of one operation must be reported with, by the part of the commit it
-// belongs to.
-enum class Phase { kChecking, kBackup, kReplacing, kVerifying };
+// The parts of a commit, in order, as far as the file operations show them.
+enum class Phase {
+  kChecking,   // open, lock, stat, hash the file
+  kKeeping,    // a second name for the old file (a link, else a copy)
+  kReplacing,  // the new file: written, flushed, renamed over the ROM
+  kVerifying,  // read back
+  kBackup,     // the old file renamed to NAME.bak
+  kCleanup,    // no backup wanted: the old file's second name removed
+};
 
-CommitCode expected_code(FileOp op, Phase phase) {
+// Which code a failure of one operation must be reported with.
+CommitCode expected_code(FileOp op, Phase phase, bool keep_backup) {
   switch (phase) {
     case Phase::kChecking:
       return op == FileOp::kOpenUpdate || op == FileOp::kTryLock ? CommitCode::kNotWritable
                                                                  : CommitCode::kReadFailed;
-    case Phase::kBackup: return CommitCode::kBackupFailed;
-    case Phase::kReplacing:
-      if (op == FileOp::kWrite) return CommitCode::kWriteFailed;
-      if (op == FileOp::kSync || op == FileOp::kSyncFolder) return CommitCode::kSyncFailed;
-      if (op == FileOp::kReplace) return CommitCode::kReplaceFailed;
-      return CommitCode::kTempFileFailed;
+    case Phase::kKeeping:
+      if (op == FileOp::kLinkTemp) return CommitCode::kOk;  // a copy is made instead
+      if (keep_backup) return CommitCode::kBackupFailed;
+      break;
+    case Phase::kReplacing: break;
     case Phase::kVerifying: return CommitCode::kReadBackFailed;
+    case Phase::kBackup: return CommitCode::kBackupFailed;
+    case Phase::kCleanup: return CommitCode::kOk;  // a leftover second name is no failure
   }
-  return CommitCode::kOk;
+  if (op == FileOp::kWrite || op == FileOp::kRead) return CommitCode::kWriteFailed;
+  if (op == FileOp::kSync || op == FileOp::kSyncFolder) return CommitCode::kSyncFailed;
+  if (op == FileOp::kReplace) return CommitCode::kReplaceFailed;
+  return CommitCode::kTempFileFailed;
 }
 
-// Each file is flushed before it is renamed into place, and the folder synced right after.
+// Every file made is flushed, each before it is renamed into place, and the folder synced right
+// after each rename.
 void expect_flushed_before_renamed(const std::vector<FileOp>& log) {
+  EXPECT_EQ(std::count(log.begin(), log.end(), FileOp::kSync),
+            std::count(log.begin(), log.end(), FileOp::kCreateTemp));
   bool flushed = false;
   for (size_t i = 0; i < log.size(); ++i) {
     if (log[i] == FileOp::kCreateTemp) flushed = false;
@@ -301,97 +326,141 @@ void expect_flushed_before_renamed(const std::vector<FileOp>& log) {
   }
 }
 
-// Every operation of a commit, made to fail in turn: the ROM keeps its bytes, no temporary file
-// stays, and the result names the step and the system's reason.
+// Every operation of a commit, made to fail in turn, with and without a backup, with hard links
+// and without: the ROM keeps its bytes (or, where the failure does not matter, holds the new
+// ones), no temporary file stays, and the result names the step and the system's reason.
 TEST_F(CommitTest, EveryFailingOperationLeavesTheRomAsItWas) {
   for (bool keep_backup : {true, false}) {
-    FaultyFileSystem clean(native_file_system());
-    clean.limit_write_calls(kRomSize / 4);  // several writes per file
-    ASSERT_TRUE(commit(clean, keep_backup).ok());
-    const std::vector<FileOp> log = clean.calls();
-    expect_flushed_before_renamed(log);
-    int creates_seen = 0;
-    int counts[static_cast<int>(FileOp::kRemove) + 1] = {};
-    Phase phase = Phase::kChecking;
-    for (FileOp op : log) {
-      const int nth = ++counts[static_cast<int>(op)];
-      if (op == FileOp::kCreateTemp) {
-        phase = ++creates_seen == 1 && keep_backup ? Phase::kBackup : Phase::kReplacing;
-      }
-      if (op == FileOp::kOpenRead) phase = Phase::kVerifying;
-      SCOPED_TRACE(std::string(keep_backup ? "backup, " : "no backup, ") + file_op_name(op) +
-                   " #" + std::to_string(nth));
+    for (bool links : {true, false}) {
+      const auto arrange = [&](FaultyFileSystem& fs) {
+        fs.limit_write_calls(kRomSize / 4);  // several writes per file
+        if (!links) fs.fail(FileOp::kLinkTemp, 0, FileErrorKind::kAccessDenied, "Not supported");
+      };
       reset();
-      FaultyFileSystem faulty(native_file_system());
-      faulty.limit_write_calls(kRomSize / 4);
-      faulty.fail(op, nth, FileErrorKind::kOther, "Input/output error");
-      const CommitResult result = commit(faulty, keep_backup);
-      EXPECT_EQ(result.code, expected_code(op, phase)) << result.detail;
-      EXPECT_NE(result.detail.find("Input/output error"), std::string::npos) << result.detail;
-      const bool after_rename = phase == Phase::kVerifying ||
-                                (phase == Phase::kReplacing && op == FileOp::kSyncFolder);
-      EXPECT_EQ(result.detail.find("put back") != std::string::npos, after_rename)
-          << result.detail;
-      expect_untouched();
+      FaultyFileSystem clean(native_file_system());
+      arrange(clean);
+      ASSERT_TRUE(commit(clean, keep_backup).ok());
+      const std::vector<FileOp> log = clean.calls();
+      expect_flushed_before_renamed(log);
+      int counts[static_cast<int>(FileOp::kRemove) + 1] = {};
+      Phase phase = Phase::kChecking;
+      for (FileOp op : log) {
+        const int nth = ++counts[static_cast<int>(op)];
+        if (phase == Phase::kChecking && (op == FileOp::kLinkTemp || op == FileOp::kOpenRead)) {
+          phase = Phase::kKeeping;
+        }
+        if (op == FileOp::kCreateTemp && nth == (links ? 1 : 2)) phase = Phase::kReplacing;
+        if (op == FileOp::kOpenRead && phase == Phase::kReplacing) phase = Phase::kVerifying;
+        if (op == FileOp::kReplace && nth == 2) phase = Phase::kBackup;
+        if (op == FileOp::kRemove) phase = Phase::kCleanup;
+        SCOPED_TRACE(std::string(keep_backup ? "backup, " : "no backup, ") +
+                     (links ? "links, " : "no links, ") + file_op_name(op) + " #" +
+                     std::to_string(nth));
+        reset();
+        FaultyFileSystem faulty(native_file_system());
+        arrange(faulty);
+        faulty.fail(op, nth, FileErrorKind::kOther, "Input/output error");
+        const CommitResult result = commit(faulty, keep_backup);
+        const CommitCode code = expected_code(op, phase, keep_backup);
+        EXPECT_EQ(result.code, code) << result.detail;
+        if (code == CommitCode::kOk) {
+          EXPECT_EQ(folder_.read(kRom), new_);
+          std::set<std::string> names = folder_.names();
+          EXPECT_EQ(names.erase(kBak), keep_backup ? 1u : 0u);
+          if (keep_backup) {
+            EXPECT_EQ(folder_.read(kBak), old_);
+          }
+          // Only a failed removal of the old file's second name may leave it behind.
+          if (phase != Phase::kCleanup) {
+            EXPECT_EQ(names, std::set<std::string>{kRom});
+          }
+          continue;
+        }
+        EXPECT_NE(result.detail.find("Input/output error"), std::string::npos) << result.detail;
+        const bool after_rename = phase == Phase::kVerifying || phase == Phase::kBackup ||
+                                  (phase == Phase::kReplacing && op == FileOp::kSyncFolder);
+        EXPECT_EQ(result.detail.find("put back") != std::string::npos, after_rename)
+            << result.detail;
+        expect_untouched();
+      }
     }
-    EXPECT_EQ(creates_seen, keep_backup ? 2 : 1);
   }
 }
 
 TEST_F(CommitTest, FullDisksShortWritesAndBadReads) {
-  enum class Rom { kOld, kNew };
+  enum class Rom { kOld, kNew, kNewOldKept };
   struct Case {
     const char* name;
     bool keep_backup;
+    bool links;
     std::function<void(FaultyFileSystem&)> arrange;
     CommitCode code;
     const char* detail;  // a piece of the detail text
     Rom rom;
   };
   const Case cases[] = {
-      {"short writes are resumed", true, [](FaultyFileSystem& f) { f.limit_write_calls(1000); },
-       CommitCode::kOk, "", Rom::kNew},
-      {"disk full at once", true, [](FaultyFileSystem& f) { f.set_free_space(0); },
-       CommitCode::kBackupFailed, "backup write: No space left on device", Rom::kOld},
-      {"disk full within the backup", true,
-       [](FaultyFileSystem& f) { f.set_free_space(kRomSize / 2); }, CommitCode::kBackupFailed,
-       "No space left on device", Rom::kOld},
-      {"room for the backup only", true, [](FaultyFileSystem& f) { f.set_free_space(kRomSize); },
+      {"short writes are resumed", true, false,
+       [](FaultyFileSystem& f) { f.limit_write_calls(1000); }, CommitCode::kOk, "", Rom::kNew},
+      {"disk full at once", true, true, [](FaultyFileSystem& f) { f.set_free_space(0); },
        CommitCode::kWriteFailed, "write: No space left on device", Rom::kOld},
-      {"disk full within the new ROM, short writes", true,
+      {"disk full within the new ROM, short writes", true, true,
        [](FaultyFileSystem& f) {
          f.limit_write_calls(4096);
-         f.set_free_space(kRomSize + kRomSize / 2 + 100);
+         f.set_free_space(kRomSize / 2 + 100);
        },
-       CommitCode::kWriteFailed, "No space left on device", Rom::kOld},
-      {"disk full, no backup", false, [](FaultyFileSystem& f) { f.set_free_space(kRomSize - 1); },
-       CommitCode::kWriteFailed, "No space left on device", Rom::kOld},
-      {"the ROM reads differently than loaded", true,
+       CommitCode::kWriteFailed, "write: No space left on device", Rom::kOld},
+      {"no links, disk full at once", true, false,
+       [](FaultyFileSystem& f) { f.set_free_space(0); }, CommitCode::kBackupFailed,
+       "backup write: No space left on device", Rom::kOld},
+      {"no links, disk full within the copy", false, false,
+       [](FaultyFileSystem& f) { f.set_free_space(kRomSize / 2); }, CommitCode::kWriteFailed,
+       "write: No space left on device", Rom::kOld},
+      {"no links, room for the copy only", true, false,
+       [](FaultyFileSystem& f) { f.set_free_space(kRomSize); }, CommitCode::kWriteFailed,
+       "write: No space left on device", Rom::kOld},
+      {"the ROM reads differently than loaded", true, true,
        [](FaultyFileSystem& f) { f.corrupt_read(1); }, CommitCode::kChangedOnDisk, "SHA-256",
        Rom::kOld},
-      {"the new ROM reads back wrong", true, [](FaultyFileSystem& f) { f.corrupt_read(2); },
+      {"the new ROM reads back wrong", true, true,
+       [](FaultyFileSystem& f) { f.corrupt_read(4); },  // after the ROM's two pieces and its end
        CommitCode::kReadBackFailed, "differs", Rom::kOld},
-      {"the old ROM cannot be put back either", true,
-       [](FaultyFileSystem& f) {
-         f.fail(FileOp::kSyncFolder, 2);  // the new ROM's
-         f.fail(FileOp::kCreateTemp, 3);  // the restoring copy's
+      {"the new ROM reads back short", true, true,
+       [&](FaultyFileSystem& f) {
+         f.before(FileOp::kOpenRead, 1, [&] { stdfs::resize_file(folder_.at(kRom), kRomSize - 1); });
        },
-       CommitCode::kRestoreFailed, "putting the old ROM back failed", Rom::kNew},
+       CommitCode::kReadBackFailed, "shorter", Rom::kOld},
+      {"the old ROM cannot be put back either", true, true,
+       [](FaultyFileSystem& f) {
+         f.corrupt_read(4);
+         f.fail(FileOp::kReplace, 2);  // the putting back
+       },
+       CommitCode::kRestoreFailed, "putting the old ROM back failed", Rom::kNewOldKept},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     reset();
     FaultyFileSystem faulty(native_file_system());
+    if (!c.links) faulty.fail(FileOp::kLinkTemp, 0, FileErrorKind::kAccessDenied, "Not supported");
     c.arrange(faulty);
     const CommitResult result = commit(faulty, c.keep_backup);
     EXPECT_EQ(result.code, c.code) << result.detail;
     EXPECT_NE(result.detail.find(c.detail), std::string::npos) << result.detail;
     if (c.rom == Rom::kOld) {
       expect_untouched();
-    } else {
-      EXPECT_EQ(folder_.read(kRom), new_);
-      EXPECT_EQ(folder_.read(kBak), old_);
-      EXPECT_EQ(folder_.names(), (std::set<std::string>{kRom, kBak}));
+      continue;
+    }
+    EXPECT_EQ(folder_.read(kRom), new_);
+    std::set<std::string> names = folder_.names();
+    EXPECT_EQ(names.erase(kRom), 1u);
+    ASSERT_EQ(names.size(), 1u);
+    // The old bytes are in the backup, or under the name the detail gives.
+    EXPECT_EQ(folder_.read(*names.begin()), old_);
+    if (c.rom == Rom::kNew) {
+      EXPECT_EQ(*names.begin(), kBak);
+    }
+    if (c.rom == Rom::kNewOldKept) {
+      EXPECT_NE(result.detail.find("kept as " + folder_.path(*names.begin())), std::string::npos)
+          << result.detail;
     }
   }
 }
