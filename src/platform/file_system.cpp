@@ -10,7 +10,9 @@ FileError write_all(FileSystem& fs, FileHandle handle, const uint8_t* data, size
     FileError error = fs.write(handle, data, size, &written);
     if (error.failed()) return error;
     // A write that takes nothing and reports nothing would loop for ever.
-    if (written == 0 || written > size) return {FileErrorKind::kOther, "the write made no progress"};
+    if (written == 0 || written > size) {
+      return {FileErrorKind::kOther, "the write made no progress"};
+    }
     data += written;
     size -= written;
   }

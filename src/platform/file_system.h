@@ -111,7 +111,16 @@ FileError write_all(FileSystem& fs, FileHandle handle, const uint8_t* data, size
 FileError read_all(FileSystem& fs, FileHandle handle, size_t limit, std::vector<uint8_t>* bytes);
 
 // The steps of put_file_in_place, named so that a caller can say which one failed.
-enum class PlaceStep { kNone, kCreateTemp, kWrite, kCopyAttributes, kSync, kLock, kRename, kSyncFolder };
+enum class PlaceStep {
+  kNone,
+  kCreateTemp,
+  kWrite,
+  kCopyAttributes,
+  kSync,
+  kLock,
+  kRename,
+  kSyncFolder,
+};
 const char* place_step_name(PlaceStep step);  // "write", "flush", "rename"...
 
 struct PlaceOutcome {

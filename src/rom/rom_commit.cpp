@@ -108,7 +108,8 @@ CommitResult read_back(FileSystem& fs, const std::string& path, const std::vecto
     compared += got;
   }
   if (compared != bytes.size()) {
-    return {CommitCode::kReadBackFailed, "the file read back is shorter than the bytes written", ""};
+    return {CommitCode::kReadBackFailed, "the file read back is shorter than the bytes written",
+            ""};
   }
   return {};
 }

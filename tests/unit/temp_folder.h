@@ -47,7 +47,8 @@ class TempFolder {
 
   void write(const std::string& name, const std::vector<uint8_t>& bytes) const {
     std::ofstream out(at(name), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << name;
   }
   // The bytes of a file; empty when there is no regular file by that name.

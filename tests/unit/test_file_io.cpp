@@ -122,7 +122,8 @@ TEST(WriteFileAtomically, FailuresTouchNothingButTheirTemporaryFile) {
     const char* error;
   };
   std::vector<Case> cases = {
-      {"a folder", "folder", FileOp::kRemove, "not a regular file (a folder or a device); left as it is"},
+      {"a folder", "folder", FileOp::kRemove,
+       "not a regular file (a folder or a device); left as it is"},
       {"failed write, existing file", "old.bin", FileOp::kWrite, "write: Input/output error"},
       {"failed flush, new file", "new.bin", FileOp::kSync, "flush: Input/output error"},
       {"failed rename, existing file", "old.bin", FileOp::kReplace, "rename: Input/output error"},

@@ -5,16 +5,20 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #ifdef _WIN32
 #include <process.h>
+extern "C" __declspec(dllimport) void __stdcall Sleep(unsigned long milliseconds);
 #else
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+extern char** environ;
 #endif
 
 #include "platform/file_system.h"
@@ -162,7 +166,8 @@ TEST_F(CommitTest, FollowsTheNameToTheFile) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const CommitResult result =
-        commit_rom_file(folder_.path(c.given), fingerprint_of(old_), new_, {}, native_file_system());
+        commit_rom_file(folder_.path(c.given), fingerprint_of(old_), new_,
+                        {}, native_file_system());
     ASSERT_TRUE(result.ok()) << result.detail;
     EXPECT_EQ(folder_.read(c.file), new_);
     EXPECT_EQ(folder_.read(c.file + ".bak"), old_);
@@ -239,7 +244,8 @@ TEST_F(CommitTest, RefusesExactlyWhatCannotBeOpenedForUpdate) {
       ++refused;
       EXPECT_EQ(result.code, CommitCode::kNotWritable) << result.detail;
       EXPECT_EQ(folder_.read(kRom), old_);
-      EXPECT_EQ(folder_.names(), std::set<std::string>{kRom}) << "nothing written, not even a backup";
+      EXPECT_EQ(folder_.names(), std::set<std::string>{kRom})
+          << "nothing written, not even a backup";
     } else {
       EXPECT_TRUE(result.ok()) << result.detail;
       EXPECT_EQ(folder_.read(kRom), new_);
@@ -426,7 +432,8 @@ TEST_F(CommitTest, FullDisksShortWritesAndBadReads) {
        CommitCode::kReadBackFailed, "differs", Rom::kOld},
       {"the new ROM reads back short", true, true,
        [&](FaultyFileSystem& f) {
-         f.before(FileOp::kOpenRead, 1, [&] { stdfs::resize_file(folder_.at(kRom), kRomSize - 1); });
+         f.before(FileOp::kOpenRead, 1,
+                  [&] { stdfs::resize_file(folder_.at(kRom), kRomSize - 1); });
        },
        CommitCode::kReadBackFailed, "shorter", Rom::kOld},
       {"the old ROM cannot be put back either", true, true,
@@ -467,17 +474,103 @@ TEST_F(CommitTest, FullDisksShortWritesAndBadReads) {
 
 // ---- the writer lock ----
 
-TEST_F(CommitTest, ASecondWriterIsRefusedAtOnce) {
+constexpr char kHoldLockVariable[] = "VCV_TEST_HOLD_ROM_LOCK";
+
+void pause_briefly() {
+#ifdef _WIN32
+  Sleep(10);
+#else
+  ::usleep(10000);
+#endif
+}
+
+bool appears_soon(const std::string& path) {
+  for (int i = 0; i < 3000; ++i, pause_briefly()) {
+    if (stdfs::exists(stdfs::u8path(path))) return true;
+  }
+  return false;
+}
+
+// Started with kHoldLockVariable naming a ROM, this test program is the other process of the
+// lock tests: it takes the ROM's writer lock, says so with NAME.held, waits for NAME.release and
+// ends before any test runs.
+[[maybe_unused]] const bool kRunsAsLockingProcess = [] {
+  const char* rom = std::getenv(kHoldLockVariable);
+  if (rom == nullptr || *rom == 0) return false;
   FileSystem& fs = native_file_system();
-  {
+  FileHandle handle;
+  if (!fs.open_update(rom, &handle).failed() && !fs.try_lock(handle).failed()) {
+    std::ofstream(stdfs::u8path(std::string(rom) + ".held"));
+    appears_soon(std::string(rom) + ".release");
+  }
+  fs.close(&handle);
+  std::exit(0);
+}();
+
+// This program run again as the other process, holding the ROM's lock until released.
+class LockingProcess {
+ public:
+  explicit LockingProcess(const std::string& rom) : rom_(rom) {
+#ifdef _WIN32
+    _putenv_s(kHoldLockVariable, rom.c_str());
+    process_ = _spawnl(_P_NOWAIT, __argv[0], __argv[0], nullptr);
+    _putenv_s(kHoldLockVariable, "");
+#else
+    ::setenv(kHoldLockVariable, rom.c_str(), 1);
+    char* argv[] = {const_cast<char*>("unit_tests"), nullptr};
+    if (::posix_spawn(&process_, "/proc/self/exe", nullptr, nullptr, argv, environ) != 0) {
+      process_ = -1;
+    }
+    ::unsetenv(kHoldLockVariable);
+#endif
+  }
+  ~LockingProcess() { release(); }
+  bool holds_lock() { return process_ != -1 && appears_soon(rom_ + ".held"); }
+  void release() {
+    if (process_ == -1) return;
+    std::ofstream(stdfs::u8path(rom_ + ".release"));
+#ifdef _WIN32
+    int status = 0;
+    _cwait(&status, process_, _WAIT_CHILD);
+#else
+    ::waitpid(process_, nullptr, 0);
+#endif
+    process_ = -1;
+    for (const char* marker : {".held", ".release"}) stdfs::remove(stdfs::u8path(rom_ + marker));
+  }
+
+ private:
+  std::string rom_;
+#ifdef _WIN32
+  intptr_t process_ = -1;
+#else
+  pid_t process_ = -1;
+#endif
+};
+
+// A second writer, through another handle of this process or from another process, is refused
+// at once while the first holds the lock, and may write once it is gone.
+TEST_F(CommitTest, ASecondWriterIsRefusedAtOnce) {
+  for (bool other_process : {false, true}) {
+    SCOPED_TRACE(other_process ? "another process" : "another handle");
+    reset();
+    FileSystem& fs = native_file_system();
     ScopedHandle first(fs);
-    ASSERT_FALSE(fs.open_update(folder_.path(kRom), &first.handle).failed());
-    ASSERT_FALSE(fs.try_lock(first.handle).failed());
+    std::unique_ptr<LockingProcess> holder;
+    if (other_process) {
+      holder = std::make_unique<LockingProcess>(folder_.path(kRom));
+      ASSERT_TRUE(holder->holds_lock());
+    } else {
+      ASSERT_FALSE(fs.open_update(folder_.path(kRom), &first.handle).failed());
+      ASSERT_FALSE(fs.try_lock(first.handle).failed());
+    }
     const CommitResult result = commit();
     EXPECT_EQ(result.code, CommitCode::kBusy) << result.detail;
+    holder.reset();
+    fs.close(&first.handle);
     expect_untouched();
+    EXPECT_TRUE(commit().ok()) << "the lock ends with its holder";
   }
-  EXPECT_TRUE(commit().ok()) << "the lock ends with its handle";
 }
 
 #ifndef _WIN32
@@ -496,135 +589,6 @@ TEST_F(CommitTest, ARomReplacedWhileOpeningIsNotWritten) {
   EXPECT_EQ(folder_.names(), std::set<std::string>{kRom});
 }
 #endif
-
-// Another process that holds the ROM's writer lock until released.
-class LockingProcess {
- public:
-  explicit LockingProcess(const std::string& rom);
-  ~LockingProcess() { release(); }
-  bool holds_lock() const { return holds_; }
-  void release();
-
- private:
-  bool holds_ = false;
-#ifdef _WIN32
-  std::string rom_;
-  intptr_t process_ = -1;
-#else
-  pid_t pid_ = -1;
-  int release_fd_ = -1;
-#endif
-};
-
-#ifdef _WIN32
-extern "C" __declspec(dllimport) void __stdcall Sleep(unsigned long milliseconds);
-
-constexpr char kHoldLockVariable[] = "VCV_TEST_HOLD_ROM_LOCK";
-
-bool wait_for_file(const std::string& path) {
-  for (int i = 0; i < 3000; ++i, Sleep(10)) {
-    if (stdfs::exists(stdfs::u8path(path))) return true;
-  }
-  return false;
-}
-
-// Started with kHoldLockVariable naming a ROM, this test program is the other process: it takes
-// the ROM's writer lock, says so with NAME.held (or NAME.refused), waits for NAME.release and
-// ends without running any test.
-[[maybe_unused]] const bool kRunsAsLockingProcess = [] {
-  const char* rom = std::getenv(kHoldLockVariable);
-  if (rom == nullptr || *rom == 0) return false;
-  FileSystem& fs = native_file_system();
-  FileHandle handle;
-  const bool held = !fs.open_update(rom, &handle).failed() && !fs.try_lock(handle).failed();
-  std::ofstream(stdfs::u8path(std::string(rom) + (held ? ".held" : ".refused")));
-  wait_for_file(std::string(rom) + ".release");
-  fs.close(&handle);
-  std::exit(0);
-}();
-
-LockingProcess::LockingProcess(const std::string& rom) : rom_(rom) {
-  _putenv_s(kHoldLockVariable, rom.c_str());
-  process_ = _spawnl(_P_NOWAIT, __argv[0], __argv[0], nullptr);
-  _putenv_s(kHoldLockVariable, "");
-  if (process_ == -1) return;
-  for (int i = 0; i < 3000 && !holds_; ++i, Sleep(10)) {
-    holds_ = stdfs::exists(stdfs::u8path(rom + ".held"));
-    if (stdfs::exists(stdfs::u8path(rom + ".refused"))) break;
-  }
-}
-
-void LockingProcess::release() {
-  if (process_ == -1) return;
-  std::ofstream(stdfs::u8path(rom_ + ".release"));
-  int status = 0;
-  _cwait(&status, process_, _WAIT_CHILD);
-  process_ = -1;
-  for (const char* marker : {".held", ".refused", ".release"}) {
-    std::error_code ignored;
-    stdfs::remove(stdfs::u8path(rom_ + marker), ignored);
-  }
-}
-#else
-LockingProcess::LockingProcess(const std::string& rom) {
-  int ready[2];
-  int release[2];
-  if (::pipe(ready) != 0) return;
-  if (::pipe(release) != 0) {
-    ::close(ready[0]);
-    ::close(ready[1]);
-    return;
-  }
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    ::close(ready[0]);
-    ::close(release[1]);
-    FileSystem& fs = native_file_system();
-    FileHandle handle;
-    const bool held = !fs.open_update(rom, &handle).failed() && !fs.try_lock(handle).failed();
-    const char answer = held ? 'L' : 'F';
-    ssize_t ignored = ::write(ready[1], &answer, 1);
-    char wait_for_close;
-    ignored = ::read(release[0], &wait_for_close, 1);  // returns when the parent closes its end
-    (void)ignored;
-    ::_exit(0);
-  }
-  ::close(ready[1]);
-  ::close(release[0]);
-  release_fd_ = release[1];
-  char answer = 0;
-  holds_ = pid_ > 0 && ::read(ready[0], &answer, 1) == 1 && answer == 'L';
-  ::close(ready[0]);
-}
-
-void LockingProcess::release() {
-  if (release_fd_ >= 0) ::close(release_fd_);
-  release_fd_ = -1;
-  if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
-  pid_ = -1;
-}
-#endif
-
-TEST_F(CommitTest, AWriterInAnotherProcessIsRefusedAtOnce) {
-  LockingProcess other(folder_.path(kRom));
-  ASSERT_TRUE(other.holds_lock());
-  const CommitResult result = commit();
-  EXPECT_EQ(result.code, CommitCode::kBusy) << result.detail;
-  EXPECT_EQ(folder_.read(kRom), old_);
-  other.release();
-  EXPECT_EQ(folder_.names(), std::set<std::string>{kRom}) << "no backup, no temporary file";
-  EXPECT_TRUE(commit().ok()) << "the lock ends with the other process";
-}
-
-TEST(CommitCodes, EachHasItsOwnDescription) {
-  std::set<std::string> texts;
-  const int last = static_cast<int>(CommitCode::kRestoreFailed);
-  for (int code = 0; code <= last; ++code) {
-    texts.insert(describe_commit_code(static_cast<CommitCode>(code)));
-  }
-  EXPECT_EQ(texts.size(), static_cast<size_t>(last + 1));
-  EXPECT_EQ(texts.count(describe_commit_code(static_cast<CommitCode>(last + 1))), 0u);
-}
 
 }  // namespace
 }  // namespace vcv
