@@ -1,6 +1,8 @@
 #include "platform/file_io.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "platform/portability.h"
 
@@ -41,6 +43,7 @@ std::string refusal(const FileInfo& info, uint64_t max_bytes) {
 bool read_regular_file(const std::string& path, uint64_t max_bytes, std::vector<uint8_t>* bytes,
                        std::string* error, FileSystem& fs) {
   bytes->clear();
+  max_bytes = std::min<uint64_t>(max_bytes, std::numeric_limits<size_t>::max());
   // Stat the name before opening it: opening a pipe or some devices for reading can wait.
   FileInfo info;
   FileError failure = fs.stat_path(path, &info);
