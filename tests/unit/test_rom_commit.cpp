@@ -404,7 +404,7 @@ TEST_F(CommitTest, FullDisksShortWritesAndBadReads) {
     const char* detail;  // a piece of the detail text
     Rom rom;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"short writes are resumed", true, false,
        [](FaultyFileSystem& f) { f.limit_write_calls(1000); }, CommitCode::kOk, "", Rom::kNew},
       {"disk full at once", true, true, [](FaultyFileSystem& f) { f.set_free_space(0); },
@@ -430,12 +430,6 @@ TEST_F(CommitTest, FullDisksShortWritesAndBadReads) {
       {"the new ROM reads back wrong", true, true,
        [](FaultyFileSystem& f) { f.corrupt_read(4); },  // after the ROM's two pieces and its end
        CommitCode::kReadBackFailed, "differs", Rom::kOld},
-      {"the new ROM reads back short", true, true,
-       [&](FaultyFileSystem& f) {
-         f.before(FileOp::kOpenRead, 1,
-                  [&] { stdfs::resize_file(folder_.at(kRom), kRomSize - 1); });
-       },
-       CommitCode::kReadBackFailed, "shorter", Rom::kOld},
       {"the old ROM cannot be put back either", true, true,
        [](FaultyFileSystem& f) {
          f.corrupt_read(4);
@@ -443,6 +437,16 @@ TEST_F(CommitTest, FullDisksShortWritesAndBadReads) {
        },
        CommitCode::kRestoreFailed, "putting the old ROM back failed", Rom::kNewOldKept},
   };
+#ifndef _WIN32
+  // (Windows lets no one shorten the file while the commit holds it.)
+  cases.push_back({"the new ROM reads back short", true, true,
+                   [&](FaultyFileSystem& f) {
+                     f.before(FileOp::kOpenRead, 1, [&] {
+                       stdfs::resize_file(folder_.at(kRom), kRomSize - 1);
+                     });
+                   },
+                   CommitCode::kReadBackFailed, "shorter", Rom::kOld});
+#endif
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     reset();
