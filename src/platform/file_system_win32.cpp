@@ -1,0 +1,287 @@
+// The Windows file system: CreateFileW/WriteFile/FlushFileBuffers/MoveFileExW. The writer lock
+// is the share mode: files opened for writing deny writing to every other handle.
+//
+// The portable core never includes windows.h; the few kernel32 functions needed are declared
+// here with their exact Win32 types (on i686 the linker checks their argument sizes through the
+// decorated names).
+#ifdef _WIN32
+
+#include <cstdint>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/portability.h"
+#include "platform/text_encoding.h"
+
+namespace vcv {
+namespace win32 {
+
+using Bool = int;
+using Dword = unsigned long;  // 32 bits on Windows
+using Handle = void*;
+
+struct FileTime {
+  Dword low;
+  Dword high;
+};
+
+struct ByHandleFileInformation {
+  Dword attributes;
+  FileTime creation_time;
+  FileTime last_access_time;
+  FileTime last_write_time;
+  Dword volume_serial;
+  Dword size_high;
+  Dword size_low;
+  Dword link_count;
+  Dword index_high;
+  Dword index_low;
+};
+static_assert(sizeof(ByHandleFileInformation) == 52, "BY_HANDLE_FILE_INFORMATION layout");
+
+struct FileBasicInfo {
+  int64_t creation_time;  // 0: leave unchanged
+  int64_t last_access_time;
+  int64_t last_write_time;
+  int64_t change_time;
+  Dword attributes;
+};
+static_assert(sizeof(FileBasicInfo) == 40, "FILE_BASIC_INFO layout");
+
+extern "C" {
+__declspec(dllimport) Handle __stdcall CreateFileW(const wchar_t* name, Dword access, Dword share,
+                                                   void* security, Dword disposition,
+                                                   Dword flags, Handle template_file);
+__declspec(dllimport) Bool __stdcall ReadFile(Handle file, void* buffer, Dword size, Dword* got,
+                                              void* overlapped);
+__declspec(dllimport) Bool __stdcall WriteFile(Handle file, const void* buffer, Dword size,
+                                               Dword* written, void* overlapped);
+__declspec(dllimport) Bool __stdcall FlushFileBuffers(Handle file);
+__declspec(dllimport) Bool __stdcall CloseHandle(Handle object);
+__declspec(dllimport) Bool __stdcall MoveFileExW(const wchar_t* from, const wchar_t* to,
+                                                 Dword flags);
+__declspec(dllimport) Bool __stdcall DeleteFileW(const wchar_t* name);
+__declspec(dllimport) Bool __stdcall CreateHardLinkW(const wchar_t* name, const wchar_t* existing,
+                                                     void* security);
+__declspec(dllimport) Bool __stdcall GetFileInformationByHandle(Handle file,
+                                                                ByHandleFileInformation* info);
+__declspec(dllimport) Dword __stdcall GetFileType(Handle file);
+__declspec(dllimport) Bool __stdcall SetFileInformationByHandle(Handle file, int info_class,
+                                                                void* info, Dword size);
+__declspec(dllimport) Dword __stdcall GetLastError();
+__declspec(dllimport) Dword __stdcall GetCurrentProcessId();
+__declspec(dllimport) Dword __stdcall FormatMessageW(Dword flags, const void* source,
+                                                     Dword message_id, Dword language_id,
+                                                     wchar_t* buffer, Dword size, void* arguments);
+}
+
+constexpr Dword kGenericRead = 0x80000000;
+constexpr Dword kGenericWrite = 0x40000000;
+constexpr Dword kReadAttributes = 0x80;
+constexpr Dword kShareRead = 1;
+constexpr Dword kShareWrite = 2;
+constexpr Dword kShareDelete = 4;
+constexpr Dword kCreateNew = 1;
+constexpr Dword kOpenExisting = 3;
+constexpr Dword kAttributeReadOnly = 0x1;
+constexpr Dword kAttributeHidden = 0x2;
+constexpr Dword kAttributeSystem = 0x4;
+constexpr Dword kAttributeDirectory = 0x10;
+constexpr Dword kAttributeArchive = 0x20;
+constexpr Dword kAttributeNormal = 0x80;
+constexpr Dword kAttributeNotContentIndexed = 0x2000;
+constexpr Dword kFlagBackupSemantics = 0x02000000;  // lets CreateFileW open a folder
+constexpr Dword kMoveReplaceExisting = 0x1;
+constexpr Dword kMoveWriteThrough = 0x8;
+constexpr Dword kFileTypeDisk = 1;
+constexpr int kFileBasicInfoClass = 0;
+constexpr Dword kFormatFromSystem = 0x1000;
+constexpr Dword kFormatIgnoreInserts = 0x200;
+
+const Handle kInvalidHandle = reinterpret_cast<Handle>(static_cast<intptr_t>(-1));
+
+}  // namespace win32
+
+namespace {
+
+using namespace win32;
+
+FileError error_from_code(Dword code) {
+  FileErrorKind kind = FileErrorKind::kOther;
+  if (code == 2 || code == 3) kind = FileErrorKind::kNotFound;         // file, path not found
+  if (code == 80 || code == 183) kind = FileErrorKind::kExists;        // file, already exists
+  if (code == 5 || code == 19) kind = FileErrorKind::kAccessDenied;    // access, write-protect
+  if (code == 32 || code == 33) kind = FileErrorKind::kBusy;           // sharing, lock violation
+  if (code == 39 || code == 112) kind = FileErrorKind::kNoSpace;       // handle, disk full
+  wchar_t buffer[512] = {};
+  std::string text;
+  if (FormatMessageW(kFormatFromSystem | kFormatIgnoreInserts, nullptr, code, 0, buffer, 512,
+                     nullptr) > 0) {
+    text = wide_to_utf8(buffer);
+  }
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+    text.pop_back();
+  }
+  if (text.empty()) text = "Windows error " + std::to_string(code);
+  return {kind, text};
+}
+
+FileError last_error() { return error_from_code(GetLastError()); }
+
+Handle handle_of(FileHandle handle) { return reinterpret_cast<Handle>(handle.os); }
+
+std::wstring wide(const std::string& path) { return utf8_to_wide(path); }
+
+FileError open_handle(const std::string& path, Dword access, Dword share, Dword disposition,
+                      Dword flags, FileHandle* handle) {
+  const Handle h = CreateFileW(wide(path).c_str(), access, share, nullptr, disposition, flags,
+                               nullptr);
+  if (h == kInvalidHandle) return last_error();
+  handle->os = reinterpret_cast<intptr_t>(h);
+  return {};
+}
+
+// Writers open with this share mode: others may read and rename, but not write.
+constexpr Dword kWriterShare = kShareRead | kShareDelete;
+constexpr Dword kReaderShare = kShareRead | kShareWrite | kShareDelete;
+
+unsigned temp_counter = 0;  // shared by every kind of temporary name
+
+// Tries `make` with fresh names beside `beside` (its name, the process id, a counter) until one
+// is not taken yet.
+template <typename Make>
+FileError with_temp_name(const std::string& beside, std::string* temp_path, Make make) {
+  FileError error;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *temp_path = beside + "." + std::to_string(GetCurrentProcessId()) + "-" +
+                 std::to_string(temp_counter++) + ".tmp";
+    error = make(*temp_path);
+    if (error.kind != FileErrorKind::kExists) break;
+  }
+  if (error.failed()) temp_path->clear();
+  return error;
+}
+
+class Win32FileSystem : public FileSystem {
+ public:
+  std::string final_path(const std::string& path) override { return path; }
+
+  FileError open_read(const std::string& path, FileHandle* handle) override {
+    return open_handle(path, kGenericRead, kReaderShare, kOpenExisting, 0, handle);
+  }
+
+  FileError open_update(const std::string& path, FileHandle* handle) override {
+    return open_handle(path, kGenericRead | kGenericWrite, kWriterShare, kOpenExisting, 0, handle);
+  }
+
+  FileError create_temp(const std::string& beside, FileHandle* handle,
+                        std::string* temp_path) override {
+    return with_temp_name(beside, temp_path, [&](const std::string& name) {
+      return open_handle(name, kGenericRead | kGenericWrite, kWriterShare, kCreateNew,
+                         kAttributeNormal, handle);
+    });
+  }
+
+  FileError link_temp(const std::string& existing, std::string* temp_path) override {
+    return with_temp_name(existing, temp_path, [&](const std::string& name) {
+      return CreateHardLinkW(wide(name).c_str(), wide(existing).c_str(), nullptr) ? FileError{}
+                                                                                 : last_error();
+    });
+  }
+
+  FileError write(FileHandle handle, const uint8_t* data, size_t size, size_t* written) override {
+    *written = 0;
+    const Dword chunk = size > (1u << 30) ? (1u << 30) : static_cast<Dword>(size);
+    Dword done = 0;
+    if (!WriteFile(handle_of(handle), data, chunk, &done, nullptr)) return last_error();
+    *written = done;
+    return {};
+  }
+
+  FileError read(FileHandle handle, uint8_t* data, size_t size, size_t* got) override {
+    *got = 0;
+    const Dword chunk = size > (1u << 30) ? (1u << 30) : static_cast<Dword>(size);
+    Dword done = 0;
+    if (!ReadFile(handle_of(handle), data, chunk, &done, nullptr)) return last_error();
+    *got = done;
+    return {};
+  }
+
+  FileError sync(FileHandle handle) override {
+    return FlushFileBuffers(handle_of(handle)) ? FileError{} : last_error();
+  }
+
+  void close(FileHandle* handle) override {
+    if (!handle->is_open()) return;
+    CloseHandle(handle_of(*handle));
+    handle->os = -1;
+  }
+
+  FileError try_lock(FileHandle) override { return {}; }
+
+  FileError stat(FileHandle handle, FileInfo* info) override {
+    *info = FileInfo{};
+    // Devices and pipes have no file information to give; they are simply not regular files.
+    if (GetFileType(handle_of(handle)) != kFileTypeDisk) return {};
+    ByHandleFileInformation data{};
+    if (!GetFileInformationByHandle(handle_of(handle), &data)) return last_error();
+    info->regular = (data.attributes & kAttributeDirectory) == 0;
+    info->size = (static_cast<uint64_t>(data.size_high) << 32) | data.size_low;
+    info->device = data.volume_serial;
+    info->node = (static_cast<uint64_t>(data.index_high) << 32) | data.index_low;
+    info->mode = static_cast<uint32_t>(data.attributes);
+    return {};
+  }
+
+  FileError stat_path(const std::string& path, FileInfo* info) override {
+    // Asking only for attributes passes any share mode, so this works on a locked file too.
+    FileHandle handle;
+    FileError error = open_handle(path, kReadAttributes, kReaderShare, kOpenExisting,
+                                  kFlagBackupSemantics, &handle);
+    if (error.failed()) return error;
+    error = stat(handle, info);
+    close(&handle);
+    return error;
+  }
+
+  FileError copy_attributes(FileHandle handle, const FileInfo& like) override {
+    FileBasicInfo basic{};
+    basic.attributes = static_cast<Dword>(like.mode) &
+                       (kAttributeHidden | kAttributeSystem | kAttributeArchive |
+                        kAttributeNotContentIndexed | kAttributeReadOnly);
+    if (basic.attributes == 0) basic.attributes = kAttributeNormal;
+    if (!SetFileInformationByHandle(handle_of(handle), kFileBasicInfoClass, &basic,
+                                    sizeof basic)) {
+      return last_error();
+    }
+    return {};
+  }
+
+  FileError replace(const std::string& from, const std::string& to,
+                    FileHandle* open_target) override {
+    // Windows refuses to replace a file that any handle holds open, ours included.
+    if (open_target != nullptr) close(open_target);
+    if (!MoveFileExW(wide(from).c_str(), wide(to).c_str(),
+                     kMoveReplaceExisting | kMoveWriteThrough)) {
+      return last_error();
+    }
+    return {};
+  }
+
+  FileError sync_folder(const std::string&) override { return {}; }
+
+  FileError remove(const std::string& path) override {
+    return DeleteFileW(wide(path).c_str()) ? FileError{} : last_error();
+  }
+};
+
+}  // namespace
+
+FileSystem& native_file_system() {
+  static Win32FileSystem instance;
+  return instance;
+}
+
+}  // namespace vcv
+
+#endif  // _WIN32
