@@ -33,6 +33,7 @@
 #include "sprite/codec.h"
 #include "sprite/sprite_data.h"
 #include "sprite/tiles.h"
+#include "temp_folder.h"
 
 namespace vcv::testing_support {
 
@@ -109,27 +110,9 @@ inline CommandResult shown(ScriptedUi& ui, const CommandResult& result) {
 }
 
 // One folder per test run for the ROM copies the tests write; removed when the run ends.
-class TempFolder {
- public:
-  TempFolder() {
-    namespace fs = std::filesystem;
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = (fs::temp_directory_path() / ("vcv-write-" + std::to_string(stamp))).string();
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 inline std::string temp_folder() {
-  static const TempFolder folder;
-  return folder.path();
+  static const TempFolder folder("write");
+  return folder.dir().u8string();
 }
 
 inline std::vector<uint8_t> read_all(const std::string& path) {
