@@ -9,6 +9,7 @@
 #include "edit/bank_regions.h"
 #include "edit/write_image.h"
 #include "rom/rom_file.h"
+#include "sprite/match_finder.h"
 #include "sprite/sprite_data.h"
 
 namespace vcv {
@@ -70,6 +71,7 @@ int place_blocks(RomFile& rom, const BankRegion& region, int own_offset, int new
                  const uint8_t* new_data, MatchSearch search, Placement* placement) {
   std::vector<uint8_t> block(kPackedBufferSize), scratch(kPackedBufferSize);
   std::vector<uint8_t> original(kPackedBufferSize), read_buffer(kStoredBlockReadSize);
+  MatchWorkspace workspace;  // one index memory for every block of the region
   placement->next = region.first;
   for (int offset : placement->old_offset) {
     const uint8_t* data = new_data;
@@ -78,7 +80,8 @@ int place_blocks(RomFile& rom, const BankRegion& region, int own_offset, int new
       const int original_size = decode_stored_block(rom, region.bank, offset, &read_buffer,
                                                     &original);
       if (original_size < 0) return kRepackUndecodable;
-      size = repack_stored_block(rom, region.bank, offset, block.data(), scratch.data(), search);
+      size = repack_stored_block(rom, region.bank, offset, block.data(), scratch.data(), search,
+                                 &workspace);
       if (size < 0) return kRepackUndecodable;
       // Loading reads a block through kPackedReadSize bytes. A block that another encoder stored
       // more densely than ours can come out longer than that, and would never load again.

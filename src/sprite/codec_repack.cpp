@@ -8,7 +8,7 @@
 namespace vcv {
 
 int repack_stored_block(RomFile& rom, int bank, int offset, uint8_t* block, uint8_t* scratch,
-                        MatchSearch search) {
+                        MatchSearch search, MatchWorkspace* workspace) {
   if (block == nullptr) return -1;
   std::vector<uint8_t> own_scratch;
   if (scratch == nullptr) {
@@ -21,7 +21,7 @@ int repack_stored_block(RomFile& rom, int bank, int offset, uint8_t* block, uint
   const int decoded =
       unpack_block(block, kStoredBlockReadSize, 0, scratch, kRepackDecodeLimit, nullptr);
   if (decoded < 0) return -1;
-  const int packed = pack_block_best(scratch, decoded, block, kPackedBufferSize, search);
+  const int packed = pack_block_best(scratch, decoded, block, kPackedBufferSize, search, workspace);
   return packed == kPackRefused ? -1 : packed;
 }
 

@@ -38,7 +38,7 @@ std::vector<Sample> samples_of_size(size_t size, uint32_t seed) {
 
 void expect_same_matches(const Bytes& input, const std::string& name, int bucket_bits) {
   const int count = static_cast<int>(input.size());
-  MatchFinder finder(input.data(), count, bucket_bits);
+  MatchFinder finder(input.data(), count, nullptr, bucket_bits);
   for (const auto& limits : {std::pair<int, int>{2047, 34}, {4095, 18}, {5, 3}}) {
     finder.rewind();
     for (int p = 0; p <= count; ++p) {
