@@ -17,38 +17,45 @@
 
 namespace vcv {
 
-// The memory of a MatchFinder's index. The index takes about 5 int32 per input byte; filling
-// memory that was used before is cheaper than filling fresh pages, and one block of it is easier
-// for the allocator to hand out again than many. A caller that packs many blocks one after
-// another (repacking a bank region) keeps one workspace and hands it to every encoder call;
-// without one, each call uses a workspace of its own. A workspace serves one finder at a time.
+// The memory of the encoders: the index of a MatchFinder (about 5 int32 per input byte) and an
+// encoder's own per-position tables. Filling memory that was used before is cheaper than
+// filling fresh pages, and one block is easier for the allocator to hand out again than many. A
+// caller that packs many blocks one after another (repacking a bank region) keeps one workspace
+// and hands it to every encoder call; without one, each call uses a workspace of its own. A
+// workspace serves one finder and one encoder call at a time.
 class MatchWorkspace {
  public:
   MatchWorkspace() = default;
   MatchWorkspace(const MatchWorkspace&) = delete;
   MatchWorkspace& operator=(const MatchWorkspace&) = delete;
 
+  // At least `bytes` bytes of uninitialised memory for an encoder's tables, valid until the
+  // next call.
+  unsigned char* encoder_tables(size_t bytes) { return tables_.reserve(bytes); }
+
  private:
   friend class MatchFinder;
 
-  // Uninitialised int32 storage that only grows.
+  // Uninitialised storage that only grows.
+  template <typename T>
   class Arena {
    public:
-    int32_t* reserve(size_t count) {
+    T* reserve(size_t count) {
       if (count > size_) {
-        data_.reset(new int32_t[count]);
+        data_.reset(new T[count]);
         size_ = count;
       }
       return data_.get();
     }
 
    private:
-    std::unique_ptr<int32_t[]> data_;
+    std::unique_ptr<T[]> data_;
     size_t size_ = 0;
   };
 
-  Arena index_;   // the run lengths, the 3-byte chains and the run-end chains
-  Arena short_;   // the 2- and 1-byte chains, built only for searches shorter than a copy
+  Arena<int32_t> index_;  // the run lengths, the 3-byte chains and the run-end chains
+  Arena<int32_t> short_;  // the 2- and 1-byte chains, built only for searches shorter than a copy
+  Arena<unsigned char> tables_;
 };
 
 class MatchFinder {
