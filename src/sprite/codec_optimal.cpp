@@ -40,7 +40,7 @@ struct Copy {
 // The shortest parse of the input in one mode; its arrays lie in the workspace.
 struct Parse {
   ModeLimits mode{};
-  long size = 0;          // packed size of its block
+  long size = 0;           // packed size of its block
   Copy* copies = nullptr;  // per position: the longest copy
   // Per position and count of items in the open group (0..7, 0: none open): the length of the
   // next item, 1 for a literal, 3 or more for a copy.

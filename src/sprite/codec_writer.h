@@ -13,22 +13,10 @@
 
 namespace vcv {
 
-constexpr int kLiteralItemBytes = 1;
-constexpr int kCopyItemBytes = 2;
-constexpr int kClosedTailBytes = 1;                        // the mode byte as end marker
-constexpr int kOpenTailBytes = kControlRecordBytes + 1;    // control record, then end marker 0x00
-
 // The arguments every encoder checks: at most one picture of input, and somewhere to write.
 inline bool valid_pack_request(const uint8_t* input, int count, const uint8_t* output) {
   return count >= 0 && count <= kMaxDecodedInput && output != nullptr &&
          (input != nullptr || count == 0);
-}
-
-// The packed size of a block of `items` items that take `item_bytes` bytes together.
-constexpr long packed_size_of(long items, long item_bytes) {
-  const long flags = (items + kItemsPerGroup - 1) / kItemsPerGroup;
-  const long tail = items % kItemsPerGroup == 0 ? kClosedTailBytes : kOpenTailBytes;
-  return kHeaderBytes + flags + item_bytes + tail;
 }
 
 // Writes into output[0, min(capacity, 0x10000)): the header and control words hold offsets below
