@@ -1,5 +1,7 @@
 // Packs arbitrary bytes in every mode and search, then decodes: the decoded bytes and packed
-// size must match. On small inputs the indexed search must give the scan's bytes exactly.
+// size must match. On small inputs the indexed search must give the scan's bytes exactly. The
+// optimal encoder must decode as well, never be larger than the both-mode block, and refuse a
+// buffer one byte too small without writing past it.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -8,6 +10,7 @@
 #include "fuzz_target.h"
 
 #include "sprite/codec.h"
+#include "sprite/codec_optimal.h"
 
 namespace {
 
@@ -45,6 +48,28 @@ void check_round_trip(const std::vector<uint8_t>& input, const std::vector<uint8
   }
 }
 
+void check_optimal(const std::vector<uint8_t>& input, int best_size) {
+  const int count = static_cast<int>(input.size());
+  std::vector<uint8_t> block(vcv::kPackedBufferSize);
+  const int size = vcv::pack_block_optimal(input.data(), count, block.data(),
+                                           vcv::kPackedBufferSize);
+  check_round_trip(input, block, size);
+  if (size == vcv::kPackRefused) {
+    VCV_FUZZ_CHECK(best_size == vcv::kPackRefused);
+    return;
+  }
+  VCV_FUZZ_CHECK(best_size == vcv::kPackRefused || size <= best_size);
+  // Heap buffers of exactly the capacity, so AddressSanitizer sees a write past it.
+  std::vector<uint8_t> exact(static_cast<size_t>(size));
+  VCV_FUZZ_CHECK(vcv::pack_block_optimal(input.data(), count, exact.data(), size) == size);
+  if (std::memcmp(exact.data(), block.data(), static_cast<size_t>(size)) != 0) {
+    vcv::fuzz::fail("the optimal block depends on the output capacity");
+  }
+  std::vector<uint8_t> short_by_one(static_cast<size_t>(size - 1));
+  VCV_FUZZ_CHECK(vcv::pack_block_optimal(input.data(), count, short_by_one.data(), size - 1) ==
+                 vcv::kPackRefused);
+}
+
 }  // namespace
 
 VCV_FUZZ_TARGET(fuzz_roundtrip) {
@@ -52,8 +77,10 @@ VCV_FUZZ_TARGET(fuzz_roundtrip) {
   const std::vector<uint8_t> input(data, data + size);
   std::vector<uint8_t> fast(vcv::kPackedBufferSize);
   std::vector<uint8_t> scan(vcv::kPackedBufferSize);
+  int best_size = vcv::kPackRefused;
   for (int mode = 0; mode <= 2; ++mode) {
     const int fast_size = pack(input, fast, mode, vcv::MatchSearch::kFast);
+    if (mode == 2) best_size = fast_size;
     check_round_trip(input, fast, fast_size);
     if (size <= kScanCheckSize) {
       const int scan_size = pack(input, scan, mode, vcv::MatchSearch::kScan);
@@ -63,5 +90,6 @@ VCV_FUZZ_TARGET(fuzz_roundtrip) {
       }
     }
   }
+  check_optimal(input, best_size);
   return 0;
 }

@@ -11,7 +11,7 @@ namespace vcv::cli {
 namespace {
 
 const Command kCommands[] = {
-    {"pack", "pack [--mode short|long|best] [--search fast|scan] IN OUT", cmd_pack},
+    {"pack", "pack [--mode short|long|best|optimal] [--search fast|scan] IN OUT", cmd_pack},
     {"unpack", "unpack IN OUT [--offset N] [--limit N]", cmd_unpack},
     {"demo-rom", "demo-rom OUT.sfc", cmd_demo_rom},
     {"info",

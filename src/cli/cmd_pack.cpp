@@ -5,12 +5,17 @@
 #include "cli/cli.h"
 #include "platform/file_io.h"
 #include "sprite/codec.h"
+#include "sprite/codec_optimal.h"
 
 namespace vcv::cli {
 
 namespace {
 
-constexpr const char* kPackUsage = "pack [--mode short|long|best] [--search fast|scan] IN OUT";
+constexpr const char* kPackUsage =
+    "pack [--mode short|long|best|optimal] [--search fast|scan] IN OUT";
+// unpack decodes into at most 65536 bytes, and a block must decode to fewer bytes than its
+// limit: a larger picture could be packed but never decoded again.
+constexpr int kLargestPackInput = kPackedBufferSize - 1;
 constexpr const char* kUnpackUsage = "unpack IN OUT [--offset N] [--limit N]";
 
 int usage_error(Streams streams, const char* command, const char* usage,
@@ -57,8 +62,11 @@ int cmd_pack(const std::vector<std::string>& args, Streams streams) {
   if (!parse_search(search_text, &search)) {
     return usage_error(streams, "pack", kPackUsage, "unknown search '" + search_text + "'");
   }
-  if (mode != "short" && mode != "long" && mode != "best") {
+  if (mode != "short" && mode != "long" && mode != "best" && mode != "optimal") {
     return usage_error(streams, "pack", kPackUsage, "unknown mode '" + mode + "'");
+  }
+  if (mode == "optimal" && search != MatchSearch::kFast) {
+    return usage_error(streams, "pack", kPackUsage, "--mode optimal has only the fast search");
   }
 
   std::vector<unsigned char> input;
@@ -66,9 +74,10 @@ int cmd_pack(const std::vector<std::string>& args, Streams streams) {
     std::fprintf(streams.err, "vantorchar pack: cannot read %s\n", files[0].c_str());
     return kExitFailure;
   }
-  if (input.size() > static_cast<size_t>(kMaxDecodedInput)) {
-    std::fprintf(streams.err, "vantorchar pack: %s has %zu bytes; a block holds at most %d\n",
-                 files[0].c_str(), input.size(), kMaxDecodedInput);
+  if (input.size() > static_cast<size_t>(kLargestPackInput)) {
+    std::fprintf(streams.err,
+                 "vantorchar pack: %s has %zu bytes; a block decodes to at most %d bytes\n",
+                 files[0].c_str(), input.size(), kLargestPackInput);
     return kExitFailure;
   }
   std::vector<unsigned char> block(kPackedBufferSize);
@@ -76,6 +85,8 @@ int cmd_pack(const std::vector<std::string>& args, Streams streams) {
   int size = kPackRefused;
   if (mode == "best") {
     size = pack_block_best(input.data(), count, block.data(), kPackedBufferSize, search);
+  } else if (mode == "optimal") {
+    size = pack_block_optimal(input.data(), count, block.data(), kPackedBufferSize);
   } else {
     const PackMode pack_mode = mode == "short" ? PackMode::kShortWindow : PackMode::kLongWindow;
     size = pack_block(input.data(), count, block.data(), kPackedBufferSize, pack_mode, search);

@@ -10,6 +10,7 @@
 #include "edit/write_image.h"
 #include "rom/rom_image.h"
 #include "sprite/bank_regions.h"
+#include "sprite/match_finder.h"
 #include "sprite/sprite_data.h"
 
 namespace vcv {
@@ -72,6 +73,7 @@ int place_blocks(const RomImage& image, const BankRegion& region, int own_offset
                  const uint8_t* new_data, const std::vector<uint8_t>& own_decoded,
                  MatchSearch search, Placement* placement) {
   std::vector<uint8_t> block(kPackedBufferSize), scratch(kPackedBufferSize);
+  MatchWorkspace workspace;  // one index memory for every block of the region
   placement->next = region.first;
   for (int offset : placement->old_offset) {
     const uint8_t* data = new_data;
@@ -81,7 +83,8 @@ int place_blocks(const RomImage& image, const BankRegion& region, int own_offset
       if (decode_stored_block(image, region.bank, offset, kAsRepackingReads, &original) < 0) {
         return kRepackUndecodable;
       }
-      size = repack_stored_block(image, region.bank, offset, block.data(), scratch.data(), search);
+      size = repack_stored_block(image, region.bank, offset, block.data(), scratch.data(), search,
+                                 &workspace);
       if (size < 0) return kRepackUndecodable;
       // Loading reads a block through kPackedReadSize bytes. A block that another encoder stored
       // more densely than ours can come out longer than that, and would never load again.
@@ -135,7 +138,7 @@ bool placement_reads_back(const RomImage& image, const BankRegion& region,
 }  // namespace
 
 int repack_stored_block(const RomImage& image, int bank, int offset, uint8_t* block,
-                        uint8_t* scratch, MatchSearch search) {
+                        uint8_t* scratch, MatchSearch search, MatchWorkspace* workspace) {
   if (block == nullptr) return -1;
   std::vector<uint8_t> own_scratch;
   if (scratch == nullptr) {
@@ -148,7 +151,8 @@ int repack_stored_block(const RomImage& image, int bank, int offset, uint8_t* bl
   const int decoded =
       unpack_block(block, kStoredBlockReadSize, 0, scratch, kRepackDecodeLimit, nullptr);
   if (decoded < 0) return -1;
-  const int packed = pack_block_best(scratch, decoded, block, kPackedBufferSize, search);
+  const int packed =
+      pack_block_best(scratch, decoded, block, kPackedBufferSize, search, workspace);
   return packed == kPackRefused ? -1 : packed;
 }
 

@@ -47,9 +47,10 @@ int repack_bank_images(RomImage& image, int graphics_number, int new_size,
 
 // Reads 0xA000 bytes at bank:offset of `image` into `block` (65536 bytes), decodes them with a
 // limit of 0xFF00 into `scratch` (65536 bytes; a buffer of its own when null) and encodes the
-// result back into `block` with pack_block_best. Returns the new packed size, or -1 when
-// decoding (or re-encoding) failed.
+// result back into `block` with pack_block_best (with `workspace`, when given, for the match
+// search). Returns the new packed size, or -1 when decoding (or re-encoding) failed.
 int repack_stored_block(const RomImage& image, int bank, int offset, uint8_t* block,
-                        uint8_t* scratch, MatchSearch search = MatchSearch::kFast);
+                        uint8_t* scratch, MatchSearch search = MatchSearch::kFast,
+                        MatchWorkspace* workspace = nullptr);
 
 }  // namespace vcv

@@ -13,6 +13,8 @@
 
 namespace vcv {
 
+class MatchWorkspace;  // sprite/match_finder.h: reusable memory of the fast match search
+
 constexpr int kPackedBufferSize = 65536;   // packed blocks and decoded pictures live in these
 constexpr int kMaxDecodedInput = 65536;    // largest picture the encoder takes
 constexpr int kStoredBlockReadSize = 0xA000;  // bytes repacking reads of each stored block
@@ -28,13 +30,17 @@ enum class MatchSearch { kFast, kScan };  // kScan is the plain window scan, kep
 int unpack_block(const uint8_t* source, size_t source_size, size_t start, uint8_t* output,
                  int limit, int* packed_size);
 
+// The encoders take an optional workspace for the fast search: a caller packing many blocks
+// passes the same one to every call to reuse its memory; null means one of the call's own.
+
 // Encodes `count` input bytes in one mode. Returns the packed size, or kPackRefused.
 int pack_block(const uint8_t* input, int count, uint8_t* output, int output_capacity,
-               PackMode mode, MatchSearch search = MatchSearch::kFast);
+               PackMode mode, MatchSearch search = MatchSearch::kFast,
+               MatchWorkspace* workspace = nullptr);
 
 // Encodes in both modes and leaves the shorter block (ties: short window) in output.
 int pack_block_best(const uint8_t* input, int count, uint8_t* output, int output_capacity,
-                    MatchSearch search = MatchSearch::kFast);
+                    MatchSearch search = MatchSearch::kFast, MatchWorkspace* workspace = nullptr);
 
 struct Match {
   int length = 0;

@@ -17,6 +17,12 @@ constexpr int kLongDistanceBits = 12;
 constexpr uint8_t kShortModeByte = 0x40;
 constexpr uint8_t kLongModeByte = 0x00;
 constexpr int kBlockOffsetLimit = 0x10000;  // header and control words hold offsets below this
+constexpr int kLiteralItemBytes = 1;
+constexpr int kCopyItemBytes = 2;           // the back-reference word
+// What follows the last item: the mode byte as end marker after a full group, or a control
+// record before a last group of 1..7 items and the end marker 0x00 after it.
+constexpr int kClosedTailBytes = 1;
+constexpr int kOpenTailBytes = kControlRecordBytes + 1;
 
 // Window and copy-length limits of one mode: distances of `bits` bits, lengths in the rest.
 struct ModeLimits {

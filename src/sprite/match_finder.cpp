@@ -1,11 +1,8 @@
 #include "sprite/match_finder.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace vcv {
-
-std::atomic<MatchFinder::Workspace*> MatchFinder::spare_workspace_{nullptr};
 
 namespace {
 
@@ -23,50 +20,48 @@ int bucket_bits_for(int count) {
 
 }  // namespace
 
-// Take the spare workspace, or make one.
-std::unique_ptr<MatchFinder::Workspace> MatchFinder::take_workspace() {
-  std::unique_ptr<Workspace> work(spare_workspace_.exchange(nullptr));
-  return work != nullptr ? std::move(work) : std::make_unique<Workspace>();
-}
-
-MatchFinder::MatchFinder(const uint8_t* input, int count, int bucket_bits)
+MatchFinder::MatchFinder(const uint8_t* input, int count, MatchWorkspace* workspace,
+                         int bucket_bits)
     : input_(input),
       count_(count > 0 && input != nullptr ? count : 0),
-      work_(take_workspace()),
-      run_(work_->run),
-      triples_(work_->triples),
-      run_ends_(work_->run_ends),
-      pairs_(work_->pairs),
-      singles_(work_->singles) {
-  run_.assign(static_cast<size_t>(count_), 1);
-  for (int i = count_ - 2; i >= 0; --i) {
-    if (input_[i] == input_[i + 1]) run_[static_cast<size_t>(i)] = run_[static_cast<size_t>(i) + 1] + 1;
-  }
+      own_work_(workspace == nullptr ? std::make_unique<MatchWorkspace>() : nullptr),
+      work_(workspace != nullptr ? *workspace : *own_work_) {
   bucket_bits_ = bucket_bits >= 1 && bucket_bits <= kMaxBucketBits ? bucket_bits
                                                                     : bucket_bits_for(count_);
-  build(triples_, 3, bucket_bits_);
-  build(run_ends_, kRunEndChain, bucket_bits_);
+  // One block for the run lengths and both chains the copy search uses.
+  const size_t chains = chain_size(count_, bucket_bits_);
+  int32_t* memory = work_.index_.reserve(static_cast<size_t>(count_) + 2 * chains);
+  run_ = memory;
+  memory += count_;
+  std::fill_n(run_, count_, 1);
+  for (int i = count_ - 2; i >= 0; --i) {
+    if (input_[i] == input_[i + 1]) run_[i] = run_[i + 1] + 1;
+  }
+  build(triples_, 3, bucket_bits_, &memory);
+  build(run_ends_, kRunEndChain, bucket_bits_, &memory);
 }
-
-MatchFinder::~MatchFinder() { delete spare_workspace_.exchange(work_.release()); }
 
 void MatchFinder::build_short_chains() {
   if (short_chains_built_) return;
-  build(pairs_, 2, bucket_bits_);
-  build(singles_, 1, kByteBuckets);
+  int32_t* memory = work_.short_.reserve(chain_size(count_, bucket_bits_) +
+                                         chain_size(count_, kByteBuckets));
+  build(pairs_, 2, bucket_bits_, &memory);
+  build(singles_, 1, kByteBuckets, &memory);
   short_chains_built_ = true;
 }
 
 void MatchFinder::rewind() {
   for (PrefixChains* chains : {&triples_, &run_ends_, &pairs_, &singles_}) {
-    chains->cursor = chains->first;
+    if (chains->first != nullptr) {
+      std::copy_n(chains->first, size_t{1} << chains->bucket_bits, chains->cursor);
+    }
   }
 }
 
 uint32_t MatchFinder::bucket_of(const PrefixChains& chains, int position) const {
   uint32_t key = 0;
   if (chains.prefix_length == kRunEndChain) {
-    const int run = run_[static_cast<size_t>(position)];
+    const int run = run_[position];
     key = (static_cast<uint32_t>(input_[position]) << 16) | (static_cast<uint32_t>(run) << 8) |
           input_[position + run];
   } else {
@@ -77,39 +72,45 @@ uint32_t MatchFinder::bucket_of(const PrefixChains& chains, int position) const 
 }
 
 bool MatchFinder::in_run_end_chain(int position) const {
-  const int run = run_[static_cast<size_t>(position)];
+  const int run = run_[position];
   return run >= 3 && run < kRunEndKeyLimit && position + run < count_;
 }
 
 bool MatchFinder::same_run_end(int a, int b) const {
-  const int run = run_[static_cast<size_t>(a)];
-  return run == run_[static_cast<size_t>(b)] && input_[a] == input_[b] &&
+  const int run = run_[a];
+  return run == run_[b] && input_[a] == input_[b] &&
          input_[a + run] == input_[b + run];
 }
 
-void MatchFinder::build(PrefixChains& chains, int prefix_length, int bucket_bits) {
+size_t MatchFinder::chain_size(int positions, int bucket_bits) {
+  return 2 * static_cast<size_t>(positions) + 2 * (size_t{1} << bucket_bits);
+}
+
+void MatchFinder::build(PrefixChains& chains, int prefix_length, int bucket_bits,
+                        int32_t** memory) {
   chains.prefix_length = prefix_length;
   chains.bucket_bits = bucket_bits;
   const bool run_ends = prefix_length == kRunEndChain;
   const int positions = run_ends ? count_ : std::max(0, count_ - prefix_length + 1);
-  chains.next.assign(static_cast<size_t>(positions), -1);
-  chains.prev.assign(static_cast<size_t>(positions), -1);
-  chains.cursor.assign(size_t{1} << bucket_bits, -1);  // starts at the first of each bucket
-  std::vector<int32_t>& last = work_->last;
-  last.assign(size_t{1} << bucket_bits, -1);
-  for (int i = 0; i < positions; ++i) {
+  const size_t buckets = size_t{1} << bucket_bits;
+  chains.next = *memory;
+  chains.prev = chains.next + count_;
+  chains.cursor = chains.prev + count_;
+  chains.first = chains.cursor + buckets;
+  *memory = chains.first + buckets;
+  std::fill_n(chains.next, positions, -1);
+  std::fill_n(chains.prev, positions, -1);
+  std::fill_n(chains.cursor, buckets, -1);  // starts at the first of each bucket
+  // Built from the end, so each bucket's head is its first position when the loop ends.
+  for (int i = positions - 1; i >= 0; --i) {
     if (run_ends && !in_run_end_chain(i)) continue;
     const uint32_t bucket = bucket_of(chains, i);
-    const int32_t before = last[bucket];
-    chains.prev[static_cast<size_t>(i)] = before;
-    if (before >= 0) {
-      chains.next[static_cast<size_t>(before)] = i;
-    } else {
-      chains.cursor[bucket] = i;
-    }
-    last[bucket] = i;
+    const int32_t after = chains.cursor[bucket];
+    chains.next[i] = after;
+    if (after >= 0) chains.prev[after] = i;
+    chains.cursor[bucket] = i;
   }
-  chains.first = chains.cursor;
+  std::copy_n(chains.cursor, buckets, chains.first);
 }
 
 int MatchFinder::first_in_window(PrefixChains& chains, int p, int window_start) {
@@ -117,11 +118,11 @@ int MatchFinder::first_in_window(PrefixChains& chains, int p, int window_start) 
   int32_t at = chains.cursor[bucket];
   if (at < 0) return -1;
   // Searches move mostly forward; the encoder's look-ahead steps back by a few bytes.
-  while (chains.prev[static_cast<size_t>(at)] >= window_start) {
-    at = chains.prev[static_cast<size_t>(at)];
+  while (chains.prev[at] >= window_start) {
+    at = chains.prev[at];
   }
-  while (at < window_start && chains.next[static_cast<size_t>(at)] >= 0) {
-    at = chains.next[static_cast<size_t>(at)];
+  while (at < window_start && chains.next[at] >= 0) {
+    at = chains.next[at];
   }
   chains.cursor[bucket] = at;
   return at >= window_start ? at : -1;
@@ -138,12 +139,12 @@ bool MatchFinder::same_prefix(int a, int b, int prefix_length) const {
 // of exactly h bytes b followed by the byte that follows p's run: the run-end chain holds just
 // those. Failing that, the longest match is the longest run of b in the window, up to h.
 Match MatchFinder::longest_in_runs(int p, int window_start, int length_cap) {
-  const int here_run = run_[static_cast<size_t>(p)];
+  const int here_run = run_[p];
   const uint8_t* here = input_ + p;
   if (here_run < length_cap) {
     Match best;
     for (int at = first_in_window(run_ends_, p, window_start); at >= 0 && at < p;
-         at = run_ends_.next[static_cast<size_t>(at)]) {
+         at = run_ends_.next[at]) {
       if (!same_run_end(at, p)) continue;  // another key in the same bucket
       const uint8_t* there = input_ + at;
       if (best.length > 0 && there[best.length] != here[best.length]) continue;
@@ -167,24 +168,24 @@ Match MatchFinder::longest_run_in_window(int p, int window_start, int wanted) {
   const uint8_t byte = input_[p];
   int at = first_in_window(triples_, p, window_start);
   while (at >= 0 && at < p) {
-    const int there_run = run_[static_cast<size_t>(at)];
+    const int there_run = run_[at];
     if (input_[at] != byte || there_run < 3) {  // another prefix in the same bucket
-      at = triples_.next[static_cast<size_t>(at)];
+      at = triples_.next[at];
       continue;
     }
     if (there_run >= wanted) return Match{wanted, at};
     if (there_run > best.length) best = Match{there_run, at};
-    at = triples_.next[static_cast<size_t>(at + there_run - 3)];
+    at = triples_.next[at + there_run - 3];
   }
   return best;
 }
 
 Match MatchFinder::longest_from_triples(int p, int window_start, int length_cap) {
-  if (run_[static_cast<size_t>(p)] >= 3) return longest_in_runs(p, window_start, length_cap);
+  if (run_[p] >= 3) return longest_in_runs(p, window_start, length_cap);
   Match best;
   const uint8_t* here = input_ + p;
   for (int at = first_in_window(triples_, p, window_start); at >= 0 && at < p;
-       at = triples_.next[static_cast<size_t>(at)]) {
+       at = triples_.next[at]) {
     const uint8_t* there = input_ + at;
     if (!same_prefix(at, p, 3)) continue;  // another prefix in the same bucket
     // A candidate can only win if it also matches at the current best length.
@@ -201,7 +202,7 @@ Match MatchFinder::longest_from_triples(int p, int window_start, int length_cap)
 
 int MatchFinder::earliest_with_prefix(PrefixChains& chains, int p, int window_start) {
   for (int at = first_in_window(chains, p, window_start); at >= 0 && at < p;
-       at = chains.next[static_cast<size_t>(at)]) {
+       at = chains.next[at]) {
     if (same_prefix(at, p, chains.prefix_length)) return at;
   }
   return -1;

@@ -9,22 +9,63 @@
 // many runs of the window that end differently are never visited.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
+#include <cstddef>
 #include <memory>
-#include <vector>
 
 #include "sprite/codec.h"
 
 namespace vcv {
 
+// The memory of the encoders: the index of a MatchFinder (about 5 int32 per input byte) and an
+// encoder's own per-position tables. Filling memory that was used before is cheaper than
+// filling fresh pages, and one block is easier for the allocator to hand out again than many. A
+// caller that packs many blocks one after another (repacking a bank region) keeps one workspace
+// and hands it to every encoder call; without one, each call uses a workspace of its own. A
+// workspace serves one finder and one encoder call at a time.
+class MatchWorkspace {
+ public:
+  MatchWorkspace() = default;
+  MatchWorkspace(const MatchWorkspace&) = delete;
+  MatchWorkspace& operator=(const MatchWorkspace&) = delete;
+
+  // At least `bytes` bytes of uninitialised memory for an encoder's tables, valid until the
+  // next call.
+  unsigned char* encoder_tables(size_t bytes) { return tables_.reserve(bytes); }
+
+ private:
+  friend class MatchFinder;
+
+  // Uninitialised storage that only grows.
+  template <typename T>
+  class Arena {
+   public:
+    T* reserve(size_t count) {
+      if (count > size_) {
+        data_.reset(new T[count]);
+        size_ = count;
+      }
+      return data_.get();
+    }
+
+   private:
+    std::unique_ptr<T[]> data_;
+    size_t size_ = 0;
+  };
+
+  Arena<int32_t> index_;  // the run lengths, the 3-byte chains and the run-end chains
+  Arena<int32_t> short_;  // the 2- and 1-byte chains, built only for searches shorter than a copy
+  Arena<unsigned char> tables_;
+};
+
 class MatchFinder {
  public:
   // Indexes `count` bytes of `input`; the bytes must stay unchanged while the finder is used.
-  // `bucket_bits` (1..14) fixes the size of the prefix hash tables, so tests can force
-  // collisions; 0 sizes them for the input.
-  MatchFinder(const uint8_t* input, int count, int bucket_bits = 0);
-  ~MatchFinder();
+  // The index lives in `workspace` (which must outlive the finder), or in one of the finder's
+  // own when null. `bucket_bits` (1..14) fixes the size of the prefix hash tables, so tests can
+  // force collisions; 0 sizes them for the input.
+  MatchFinder(const uint8_t* input, int count, MatchWorkspace* workspace = nullptr,
+              int bucket_bits = 0);
   MatchFinder(const MatchFinder&) = delete;
   MatchFinder& operator=(const MatchFinder&) = delete;
 
@@ -45,27 +86,20 @@ class MatchFinder {
   // Positions whose first `prefix_length` bytes hash alike, in increasing order, with a
   // per-bucket cursor that follows the window as searches move along the input. The run-end
   // chain instead keys a position inside a run by its byte, its run length and the byte after.
+  // The arrays lie in the workspace.
   struct PrefixChains {
     int prefix_length = 0;
     int bucket_bits = 0;
-    std::vector<int32_t> next;
-    std::vector<int32_t> prev;
-    std::vector<int32_t> cursor;
-    std::vector<int32_t> first;  // the start of each bucket, for rewinding
+    int32_t* next = nullptr;    // per position: the next in its bucket, or -1
+    int32_t* prev = nullptr;    // per position: the one before in its bucket, or -1
+    int32_t* cursor = nullptr;  // per bucket: where the last search in it started
+    int32_t* first = nullptr;   // per bucket: its first position, for rewinding
   };
 
-  // The index arrays. One set is kept for the next finder after this one is gone: clearing
-  // freshly allocated memory costs more than building the index in it.
-  struct Workspace {
-    std::vector<int32_t> run;  // bytes equal to input[i] from i on (at least 1)
-    std::vector<int32_t> last; // build scratch: the latest position of each bucket
-    PrefixChains triples;
-    PrefixChains run_ends;
-    PrefixChains pairs;
-    PrefixChains singles;
-  };
-
-  void build(PrefixChains& chains, int prefix_length, int bucket_bits);
+  // int32 values taken by one chain over `positions` positions with 2^bucket_bits buckets.
+  static size_t chain_size(int positions, int bucket_bits);
+  // Builds `chains` in the memory at `*memory`, and moves `*memory` past it.
+  void build(PrefixChains& chains, int prefix_length, int bucket_bits, int32_t** memory);
   uint32_t bucket_of(const PrefixChains& chains, int position) const;
   // The first chained position at or after `window_start` in the bucket of p; -1 when none.
   int first_in_window(PrefixChains& chains, int p, int window_start);
@@ -78,19 +112,18 @@ class MatchFinder {
   int earliest_with_prefix(PrefixChains& chains, int p, int window_start);
 
   void build_short_chains();
-  static std::unique_ptr<Workspace> take_workspace();
-  static std::atomic<Workspace*> spare_workspace_;
 
   const uint8_t* input_;
   int count_;
   int bucket_bits_ = 0;
   bool short_chains_built_ = false;
-  std::unique_ptr<Workspace> work_;
-  std::vector<int32_t>& run_;
-  PrefixChains& triples_;
-  PrefixChains& run_ends_;
-  PrefixChains& pairs_;
-  PrefixChains& singles_;
+  std::unique_ptr<MatchWorkspace> own_work_;  // only when the caller gave none
+  MatchWorkspace& work_;
+  int32_t* run_ = nullptr;  // per position: bytes equal to input[i] from i on (at least 1)
+  PrefixChains triples_;
+  PrefixChains run_ends_;
+  PrefixChains pairs_;
+  PrefixChains singles_;
 };
 
 }  // namespace vcv

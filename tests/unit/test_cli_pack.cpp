@@ -10,6 +10,7 @@
 #include "cli/cli.h"
 #include "platform/file_io.h"
 #include "sprite/codec.h"
+#include "sprite/codec_optimal.h"
 #include "cli_test_support.h"
 
 namespace vcv {
@@ -83,6 +84,42 @@ TEST_F(CliPack, ModesAndSearchesSelectTheEncoder) {
   Bytes block;
   ASSERT_TRUE(read_whole_file(file("long.bin"), &block));
   EXPECT_EQ(block, (Bytes{0x00, 0x00, 0x03, 0x0A, 0x00, 0x0A, 0x07, 0x01, 0xF0, 0x07, 0x00}));
+
+  // The optimal encoder, on a picture where it beats the both-mode greedy block.
+  const Bytes picture = testdata::sprite_tiles(9000, 82);
+  ASSERT_TRUE(write_whole_file(file("picture.bin"), picture));
+  Bytes expected(kPackedBufferSize), best(kPackedBufferSize);
+  const int count = static_cast<int>(picture.size());
+  const int size = pack_block_optimal(picture.data(), count, expected.data(), kPackedBufferSize);
+  ASSERT_LT(size, pack_block_best(picture.data(), count, best.data(), kPackedBufferSize));
+  expected.resize(static_cast<size_t>(size));
+  const Outcome optimal = run({"pack", "--mode", "optimal", file("picture.bin"), file("o.bin")});
+  ASSERT_EQ(optimal.code, 0) << optimal.err;
+  EXPECT_EQ(optimal.out, "packed=" + std::to_string(size) + "\n");
+  ASSERT_TRUE(read_whole_file(file("o.bin"), &block));
+  EXPECT_EQ(block, expected);
+}
+
+TEST_F(CliPack, LargestPictureIsOneByteBelowTheDecodingLimit) {
+  // unpack decodes into 65536 bytes, and a block must decode to fewer: 65536 bytes could be
+  // packed but never come back, so pack refuses them.
+  for (const char* mode : {"best", "optimal"}) {
+    ASSERT_TRUE(write_whole_file(file("full.bin"), Bytes(kPackedBufferSize, 0)));
+    const Outcome full = run({"pack", "--mode", mode, file("full.bin"), file("full.blk")});
+    expect_one_line_error(full, 1);
+    EXPECT_NE(full.err.find("65535"), std::string::npos) << full.err;
+    EXPECT_FALSE(exists("full.blk"));
+
+    const Bytes largest = testdata::byte_runs(kPackedBufferSize - 1, 43, 50);
+    ASSERT_TRUE(write_whole_file(file("largest.bin"), largest));
+    const Outcome packed = run({"pack", "--mode", mode, file("largest.bin"), file("largest.blk")});
+    ASSERT_EQ(packed.code, 0) << packed.err;
+    const Outcome unpacked = run({"unpack", file("largest.blk"), file("back.bin")});
+    ASSERT_EQ(unpacked.code, 0) << unpacked.err;
+    Bytes back;
+    ASSERT_TRUE(read_whole_file(file("back.bin"), &back));
+    EXPECT_EQ(back, largest) << mode;
+  }
 }
 
 TEST_F(CliPack, UnpackFindsABlockAtAnOffset) {
@@ -103,11 +140,13 @@ TEST_F(CliPack, UnpackFindsABlockAtAnOffset) {
 TEST_F(CliPack, FailuresAndUsageErrorsSayWhyInOneLine) {
   ASSERT_TRUE(write_whole_file(file("small.bin"), Bytes{1, 2, 3}));
   ASSERT_TRUE(write_whole_file(file("big.bin"), Bytes(kMaxDecodedInput + 1, 0)));
-  ASSERT_TRUE(write_whole_file(file("noise.bin"), testdata::random_bytes(kMaxDecodedInput, 5)));
+  ASSERT_TRUE(
+      write_whole_file(file("noise.bin"), testdata::random_bytes(kPackedBufferSize - 1, 5)));
 
   expect_one_line_error(run({"pack", file("missing.bin"), file("o.bin")}), 1);
   expect_one_line_error(run({"pack", file("big.bin"), file("o.bin")}), 1);
   expect_one_line_error(run({"pack", file("noise.bin"), file("o.bin")}), 1);
+  expect_one_line_error(run({"pack", "--mode", "optimal", file("noise.bin"), file("o.bin")}), 1);
   expect_one_line_error(run({"pack", file("small.bin"), (folder_ / "no" / "o.bin").string()}), 1);
   expect_one_line_error(run({"unpack", file("small.bin"), file("o.bin")}), 1);
   expect_one_line_error(run({"unpack", file("small.bin"), file("o.bin"), "--offset", "3"}), 1);
@@ -116,6 +155,8 @@ TEST_F(CliPack, FailuresAndUsageErrorsSayWhyInOneLine) {
   expect_one_line_error(run({"pack", file("small.bin")}), 2);
   expect_one_line_error(run({"pack", "--mode", "tiny", file("small.bin"), file("o.bin")}), 2);
   expect_one_line_error(run({"pack", "--search", "slow", file("small.bin"), file("o.bin")}), 2);
+  expect_one_line_error(
+      run({"pack", "--mode=optimal", "--search=scan", file("small.bin"), file("o.bin")}), 2);
   expect_one_line_error(run({"pack", "--fast", file("small.bin"), file("o.bin")}), 2);
   expect_one_line_error(run({"pack", file("small.bin"), file("o.bin"), "--mode"}), 2);
   expect_one_line_error(run({"unpack", file("small.bin"), file("o.bin"), "--limit", "65537"}), 2);

@@ -171,15 +171,20 @@ TEST(CodecEncode, SmallOutputCapacityIsNeverOverrun) {
   }
 }
 
-TEST(CodecDecode, ControlCountWaitsForTheNextNonZeroFlagByte) {
-  // Control record: count 2, next control position 18. Then a zero flag group of 8 literals,
-  // then flag 0x02 with 2 items (a literal and a copy of distance 1, length 3), end marker.
-  const Bytes block{0x00, 0x00, 0x42, 0x12, 0x00, 0x00, 1, 2, 3, 4, 5, 6, 7, 8,
-                    0x02, 9, 0x01, 0x00, 0x00};
-  // Items with count 8 would read the end marker as a literal and miss the control position.
+TEST(CodecDecode, ControlCountWaitsForTheNextNonZeroFlagByteAndAppliesToItOnly) {
+  const Bytes block{
+      0x00, 0x00,                    // header: the control record follows at once
+      0x42, 0x1D, 0x00,              // count 2 (short window); next control: the end marker
+      0x00, 1, 2, 3, 4, 5, 6, 7, 8,  // zero flag byte: 8 plain bytes, the count stays pending
+      0x02, 9, 0x01, 0x00,           // 2 items: literal 9, copy of distance 1, length 3
+      0x81, 0x04, 0x00,              // 8 items again: copy of distance 4, length 3,
+      0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F,  // six literals,
+      0x02, 0x08,                    // copy of distance 2, length 4
+      0x00};                         // end marker at 29
   const Decoded decoded = unpack(block);
-  EXPECT_EQ(decoded.bytes, (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 9}));
-  EXPECT_EQ(decoded.packed_size, 19);
+  EXPECT_EQ(decoded.bytes, (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 9, 9, 9, 9, 0x0A, 0x0B, 0x0C,
+                                  0x0D, 0x0E, 0x0F, 0x0E, 0x0F, 0x0E, 0x0F}));
+  EXPECT_EQ(decoded.packed_size, 30);
 }
 
 TEST(CodecDecode, BlockInsideLargerSourceReportsItsOwnPackedSize) {

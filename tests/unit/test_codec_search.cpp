@@ -7,6 +7,7 @@
 
 #include "bench_data.h"
 #include "sprite/codec.h"
+#include "sprite/codec_optimal.h"
 #include "sprite/match_finder.h"
 
 namespace vcv {
@@ -38,7 +39,7 @@ std::vector<Sample> samples_of_size(size_t size, uint32_t seed) {
 
 void expect_same_matches(const Bytes& input, const std::string& name, int bucket_bits) {
   const int count = static_cast<int>(input.size());
-  MatchFinder finder(input.data(), count, bucket_bits);
+  MatchFinder finder(input.data(), count, nullptr, bucket_bits);
   for (const auto& limits : {std::pair<int, int>{2047, 34}, {4095, 18}, {5, 3}}) {
     finder.rewind();
     for (int p = 0; p <= count; ++p) {
@@ -132,6 +133,37 @@ TEST(MatchSearch, BothSearchesPackIdenticalBytes) {
   expect_same_blocks(testdata::sprite_tiles(40960, 2), "sprite 40960", false);
   expect_same_blocks(testdata::byte_runs(40960, 3, 40), "runs 40960", false);
   expect_same_blocks(testdata::sprite_tiles(65535, 4), "sprite 65535", false);
+}
+
+TEST(MatchSearch, AReusedWorkspaceGivesTheBlocksOfAFreshOne) {
+  // Sizes that grow, shrink and grow again, so the workspace's memory is both reused and
+  // replaced; every encoder that takes one.
+  MatchWorkspace workspace;
+  for (size_t size : {4096, 100, 65535, 0, 40960}) {
+    const Bytes input = testdata::sprite_tiles(size, static_cast<uint32_t>(size) + 5);
+    const int count = static_cast<int>(input.size());
+    for (int encoder = 0; encoder < 3; ++encoder) {
+      Bytes fresh(kPackedBufferSize), reused(kPackedBufferSize);
+      int fresh_size = 0, reused_size = 0;
+      if (encoder == 0) {
+        fresh_size = pack_block(input.data(), count, fresh.data(), kPackedBufferSize,
+                                PackMode::kLongWindow);
+        reused_size = pack_block(input.data(), count, reused.data(), kPackedBufferSize,
+                                 PackMode::kLongWindow, MatchSearch::kFast, &workspace);
+      } else if (encoder == 1) {
+        fresh_size = pack_block_best(input.data(), count, fresh.data(), kPackedBufferSize);
+        reused_size = pack_block_best(input.data(), count, reused.data(), kPackedBufferSize,
+                                      MatchSearch::kFast, &workspace);
+      } else {
+        fresh_size = pack_block_optimal(input.data(), count, fresh.data(), kPackedBufferSize);
+        reused_size = pack_block_optimal(input.data(), count, reused.data(), kPackedBufferSize,
+                                         &workspace);
+      }
+      ASSERT_GT(fresh_size, 0);
+      ASSERT_EQ(reused_size, fresh_size) << "size " << size << " encoder " << encoder;
+      ASSERT_EQ(reused, fresh) << "size " << size << " encoder " << encoder;
+    }
+  }
 }
 
 TEST(MatchSearch, FastPackRoundTripsLargeInputs) {
