@@ -68,6 +68,17 @@ if configure_and_build native -DCMAKE_BUILD_TYPE=Release; then
   count_gtest "native unit tests" "$log_dir/native-unit.log" $?
 fi
 
+# ---- writes that cannot corrupt a ROM: concurrent writers, killed writers, a full disk ----
+if [ -x "$root/build/native/vantorchar" ]; then
+  echo "== write safety"
+  if "$root/scripts/write-safety-tests.sh" >"$log_dir/write-safety.log" 2>&1; then
+    note_pass 1
+  else
+    note_fail 1 "write safety"
+  fi
+  sed 's/^/   /' "$log_dir/write-safety.log"
+fi
+
 # ---- sanitizers ----
 if configure_and_build asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_SANITIZE=ON \
     -DVANTOR_BENCH=OFF; then

@@ -121,7 +121,18 @@ void open_rom_from_dialog(Application& app) {
 }
 
 void show_result(Application& app, const CommandResult& result) {
-  if (const auto shown = message_for(result)) app.ui->message(shown->title, shown->text);
+  const auto shown = message_for(result);
+  if (!shown) return;
+  if (result.status != CommandStatus::kChangedOnDisk) {
+    app.ui->message(shown->title, shown->text);
+    return;
+  }
+  // Another program changed the ROM: offer to read it again as it is now.
+  if (app.ui->confirm(shown->title, shown->text + "\r\n\r\nOpen it again now? Changes not "
+                                                   "yet written are dropped.")) {
+    const std::string path = app.document.rom_path();
+    open_rom(app, path, app.document.rom().read_only());
+  }
 }
 
 bool on_menu_command(Application& app, int command_id) {
@@ -141,6 +152,7 @@ bool on_menu_command(Application& app, int command_id) {
     default: return false;
   }
   show_result(app, result);
+  SetWindowTextW(app.main_window, utf8_to_wide(document.title()).c_str());
   show_panel_update(app);
   return true;
 }

@@ -20,8 +20,10 @@ const Command kCommands[] = {
      cmd_info},
     {"export", "export ROM --entry ID (--frame N | --sheet) -o OUT (.png, or .bmp)", cmd_export},
     {"import",
-     "import ROM --entry ID IN [--repack] [--at ADDRESS --file-offset OFFSET] [--yes]\n"
-     "      (writes nothing without --yes; the picture must be as large as export --sheet's)",
+     "import ROM --entry ID IN [--repack] [--at ADDRESS --file-offset OFFSET] [--no-backup] "
+     "[--yes]\n"
+     "      (writes nothing without --yes; the picture must be as large as export --sheet's;\n"
+     "      the ROM as it was is kept as ROM.bak unless --no-backup)",
      cmd_import},
 };
 

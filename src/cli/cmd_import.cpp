@@ -19,7 +19,8 @@ namespace vcv::cli {
 namespace {
 
 constexpr const char* kImportUsage =
-    "import ROM --entry ID IN [--repack] [--at ADDRESS --file-offset OFFSET] [--yes]";
+    "import ROM --entry ID IN [--repack] [--at ADDRESS --file-offset OFFSET] [--no-backup] "
+    "[--yes]";
 constexpr int kIndexLimit = 16;  // palette indices a tile pixel can hold
 
 struct ImportAnswers {
@@ -153,6 +154,7 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   ImportAnswers answers;
   answers.yes = reader.take_flag("--yes");
   answers.repack = reader.take_flag("--repack");
+  const bool no_backup = reader.take_flag("--no-backup");
   const bool has_at = reader.take_value("--at", &answers.address);
   const bool has_offset = reader.take_value("--file-offset", &answers.file_offset);
   const std::vector<std::string> rest = reader.positionals();
@@ -169,6 +171,7 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
 
   Document document;
   if (!open_document("import", rest[0], &document, streams, false)) return kExitFailure;
+  document.rom().set_keep_backup(!no_backup);
   if (answers.typed && !file_offset_inside(answers.file_offset, document.image().size())) {
     return fail(streams, "import",
                 "--file-offset " + answers.file_offset + " is not a position inside " + rest[0]);

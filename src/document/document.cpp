@@ -149,17 +149,32 @@ CommandResult Document::paste_sheet(const uint8_t* pixels, int width, int height
 
 CommandResult Document::write_image_changes(Ui& ui) {
   PanelContext context = panel();
-  return vcv::write_image_changes(context, rom_, ui);
+  return note_write(vcv::write_image_changes(context, rom_, ui));
 }
 
 CommandResult Document::write_palette(Ui& ui) {
   PanelContext context = panel();
-  return vcv::write_palette(context, rom_, ui);
+  return note_write(vcv::write_palette(context, rom_, ui));
 }
 
 CommandResult Document::write_tile_info(Ui& ui) {
   PanelContext context = panel();
-  return vcv::write_tile_info(context, rom_, ui);
+  return note_write(vcv::write_tile_info(context, rom_, ui));
+}
+
+// After a write the title says where the ROM as it was before the write is kept.
+CommandResult Document::note_write(const CommandResult& result) {
+  if (result.wrote() && !result.backup_path.empty()) {
+    title_ = rom_window_title(rom_path_) + "[" + backup_note(result.backup_path) + "]";
+  }
+  return result;
+}
+
+std::string backup_note(const std::string& backup_path) {
+  const size_t slash = backup_path.find_last_of("\\/");
+  const std::string name =
+      slash == std::string::npos ? backup_path : backup_path.substr(slash + 1);
+  return "written; the ROM before is kept as " + name;
 }
 
 }  // namespace vcv

@@ -45,7 +45,8 @@ class Document {
   const std::string& rom_path() const { return rom_path_; }
   // The length of the copier header skipped in front of the image (0 or 512).
   int copier_header() const { return rom_.image().base(); }
-  // The window title for the last ROM opened ("VantorCharViewer" before any).
+  // The window title for the last ROM opened ("VantorCharViewer" before any), and after a write
+  // where the ROM as it was before is kept.
   const std::string& title() const { return title_; }
 
   RomFile& rom() { return rom_; }
@@ -87,6 +88,7 @@ class Document {
 
  private:
   void refresh_if(bool needed);
+  CommandResult note_write(const CommandResult& result);
   void refresh_new_sheet();
 
   RomFile rom_;
@@ -103,5 +105,8 @@ class Document {
 // The title text for a ROM path: the program name and the file name (the text after the last
 // backslash, or slash on systems that use it), with the trailing blank the title has always had.
 std::string rom_window_title(const std::string& path);
+
+// "written; the ROM before is kept as NAME.bak": what the title adds after a write.
+std::string backup_note(const std::string& backup_path);
 
 }  // namespace vcv

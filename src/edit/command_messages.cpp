@@ -52,11 +52,18 @@ std::string failure_text(const CommandResult& result) {
     case CommandStatus::kNotWritable:
       return "The ROM file cannot be written" +
              (result.detail.empty() ? std::string(" (it may be read-only, locked or gone).")
-                                    : ": " + result.detail + ".") +
+                                    : ": " + result.detail) +
              kNothingWritten;
-    case CommandStatus::kWriteFailed:
-      return "The ROM file could not be written: " + result.detail +
-             ". The file is as it was before.";
+    case CommandStatus::kWriteFailed:  // the detail says what became of the file
+      return "The ROM file could not be written. " + result.detail;
+    case CommandStatus::kBusy:
+      return std::string("Another program is writing this ROM file right now; try again when it "
+                         "has finished.") +
+             kNothingWritten;
+    case CommandStatus::kChangedOnDisk:
+      return std::string("The ROM file was changed, replaced or removed by another program "
+                         "since it was opened, so writing would undo that program's changes.") +
+             kNothingWritten + " Open the ROM again to work on it as it is now.";
     case CommandStatus::kNotDecoded:
       return std::string("The graphics of this entry could not be decoded when it was loaded, "
                          "so there is nothing to write back.") +

@@ -20,6 +20,8 @@ enum class CommandStatus {
   kReadOnly,          // the ROM was opened read-only: nothing was written
   kNotWritable,       // the ROM file cannot be written (read-only file or folder, locked, gone)
   kWriteFailed,       // replacing the ROM file failed; `detail` says why; the file is as it was
+  kBusy,              // another program is writing the ROM: nothing was written
+  kChangedOnDisk,     // the ROM file changed since it was opened: nothing was written
   kNotDecoded,        // the entry's graphics did not decode when loaded: nothing to write
   kNoPositionData,    // the same, for the frame layouts
   kPackRefused,       // the tile data cannot be compressed into one block

@@ -5,7 +5,7 @@
 namespace vcv {
 
 CommandResult replace_rom_image(RomFile& rom, const RomImage& changed) {
-  const RomWriteResult written = rom.replace_image(changed, true);
+  const RomWriteResult written = rom.replace_image(changed);
   switch (written.status) {
     case RomWriteStatus::kWritten: {
       CommandResult result(CommandStatus::kWritten);
@@ -18,6 +18,10 @@ CommandResult replace_rom_image(RomFile& rom, const RomImage& changed) {
       return CommandResult(CommandStatus::kReadOnly);
     case RomWriteStatus::kNotWritable:
       return CommandResult(CommandStatus::kNotWritable, 0, written.detail);
+    case RomWriteStatus::kBusy:
+      return CommandResult(CommandStatus::kBusy, 0, written.detail);
+    case RomWriteStatus::kChangedOnDisk:
+      return CommandResult(CommandStatus::kChangedOnDisk, 0, written.detail);
     case RomWriteStatus::kWriteFailed:
       break;
   }

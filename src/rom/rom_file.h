@@ -1,10 +1,13 @@
 // The ROM image file: where the image came from, the image itself held in memory for every
-// read, whether the user opened it read-only, and the one way a changed image goes back to disk.
+// read (the file is not kept open), whether the user opened it read-only, and the one way a
+// changed image goes back to disk: a crash-safe replacement of the whole file (rom_commit.h) that
+// first checks the file still holds what was read.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "rom/rom_commit.h"
 #include "rom/rom_image.h"
 
 namespace vcv {
@@ -28,10 +31,12 @@ struct RomOpenResult {
 
 enum class RomWriteStatus {
   kWritten,
-  kNotOpen,      // no ROM is open
-  kReadOnly,     // the user opened the ROM read-only
-  kNotWritable,  // the file cannot be written (read-only file, locked, gone); `detail` says why
-  kWriteFailed,  // the file could not be replaced; `detail` says why
+  kNotOpen,        // no ROM is open
+  kReadOnly,       // the user opened the ROM read-only
+  kNotWritable,    // the file cannot be written (a read-only file or folder); `detail` says why
+  kBusy,           // another program is writing the ROM right now
+  kChangedOnDisk,  // the file was changed, replaced or removed since it was read
+  kWriteFailed,    // the file could not be replaced; `detail` says why; the file is as it was
 };
 
 struct RomWriteResult {
@@ -57,15 +62,22 @@ class RomFile {
   bool read_only() const { return read_only_; }
   void set_read_only(bool read_only) { read_only_ = read_only; }
 
+  // Whether a write keeps the file as it was before as NAME.bak (it does unless told not to).
+  bool keeps_backup() const { return keep_backup_; }
+  void set_keep_backup(bool keep) { keep_backup_ = keep; }
+
   // Puts `changed` (a changed copy of image()) in place of the file; on success image() is the
-  // new image. On failure the file and image() stay as they were.
-  RomWriteResult replace_image(const RomImage& changed, bool keep_backup);
+  // new image. On failure the file and image() stay as they were. `fs` is the file seam (a
+  // fault-injecting one in tests).
+  RomWriteResult replace_image(const RomImage& changed, FileSystem& fs = native_file_system());
 
  private:
   std::string path_;
   RomImage image_;
+  RomFingerprint fingerprint_;  // of the bytes the image was read from or last written as
   bool open_ = false;
   bool read_only_ = false;
+  bool keep_backup_ = true;
 };
 
 }  // namespace vcv

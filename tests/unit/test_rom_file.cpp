@@ -145,7 +145,7 @@ TEST_F(RomFileTest, OpensNonAsciiPaths) {
   EXPECT_EQ(rom.image().read_byte(0xC0, 0), 0x42);
 }
 
-TEST_F(RomFileTest, AChangedImageReplacesTheFileUnlessReadOnly) {
+TEST_F(RomFileTest, AChangedImageReplacesTheFileAndKeepsTheOldOneAsItsBackup) {
   const std::vector<uint8_t> original(0x3000, 0x11);
   const std::string path = write_image("rw.sfc", original);
   RomFile rom;
@@ -155,16 +155,65 @@ TEST_F(RomFileTest, AChangedImageReplacesTheFileUnlessReadOnly) {
   ASSERT_TRUE(changed.write_at(0x10, 2, bytes));
 
   rom.set_read_only(true);
-  EXPECT_EQ(rom.replace_image(changed, false).status, RomWriteStatus::kReadOnly);
+  EXPECT_EQ(rom.replace_image(changed).status, RomWriteStatus::kReadOnly);
   EXPECT_EQ(read_back(path), original);
   EXPECT_EQ(rom.image().bytes(), original);
 
   rom.set_read_only(false);
-  ASSERT_TRUE(rom.replace_image(changed, false).ok());
+  const RomWriteResult written = rom.replace_image(changed);
+  ASSERT_TRUE(written.ok()) << written.detail;
   EXPECT_EQ(read_back(path), changed.bytes());
   EXPECT_EQ(rom.image().bytes(), changed.bytes());
+  EXPECT_EQ(written.backup_path, path + ".bak");
+  EXPECT_EQ(read_back(path + ".bak"), original);
+
+  // The next write starts from what was written, and without a backup leaves the old one alone.
+  RomImage again = rom.image();
+  ASSERT_TRUE(again.write_at(0x20, 2, bytes));
+  rom.set_keep_backup(false);
+  ASSERT_TRUE(rom.replace_image(again).ok());
+  EXPECT_EQ(read_back(path), again.bytes());
+  EXPECT_EQ(read_back(path + ".bak"), original);
   rom.close();
-  EXPECT_EQ(rom.replace_image(changed, false).status, RomWriteStatus::kNotOpen);
+  EXPECT_EQ(rom.replace_image(changed).status, RomWriteStatus::kNotOpen);
+}
+
+// What the commit refuses reaches the caller as a status of its own, with the file untouched.
+TEST_F(RomFileTest, AFileChangedOrBusyOrFailingIsLeftAsItIs) {
+  const std::vector<uint8_t> original(0x3000, 0x22);
+  const struct {
+    const char* name;
+    RomWriteStatus status;
+  } cases[] = {{"changed", RomWriteStatus::kChangedOnDisk},
+               {"removed", RomWriteStatus::kChangedOnDisk},
+               {"full disk", RomWriteStatus::kWriteFailed}};
+  for (const auto& c : cases) {
+    const std::string path = write_image("case.sfc", original);
+    RomFile rom;
+    ASSERT_TRUE(rom.open(path, kMappingHiRom, 0).ok());
+    RomImage changed = rom.image();
+    const uint8_t byte = 0x99;
+    ASSERT_TRUE(changed.write_at(0, 1, &byte));
+    FaultyFileSystem fs(native_file_system());
+    std::vector<uint8_t> expected = original;
+    if (std::string(c.name) == "changed") {
+      expected[5] = 0x77;
+      write_image("case.sfc", expected);
+    } else if (std::string(c.name) == "removed") {
+      fs::remove(path);
+      expected.clear();
+    } else {
+      fs.set_free_space(100);
+    }
+    const RomWriteResult result = rom.replace_image(changed, fs);
+    EXPECT_EQ(result.status, c.status) << c.name;
+    EXPECT_FALSE(result.detail.empty()) << c.name;
+    EXPECT_EQ(read_back(path), expected) << c.name;
+    EXPECT_EQ(rom.image().bytes(), original) << c.name;
+    EXPECT_FALSE(fs::exists(path + ".bak")) << c.name;
+    std::error_code ignored;
+    fs::remove(path, ignored);
+  }
 }
 
 }  // namespace
