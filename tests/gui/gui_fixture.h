@@ -38,7 +38,14 @@ class ScriptedWin32Ui : public Win32Ui {
     *chosen = static_cast<uint32_t>(answer);
     return true;
   }
-  bool confirm(const std::string&, const std::string&) override { return false; }
+  // Answers from confirm_answers (false when none is left); records the titles asked.
+  bool confirm(const std::string& title, const std::string&) override {
+    confirm_titles.push_back(title);
+    if (confirm_answers.empty()) return false;
+    const bool answer = confirm_answers.front();
+    confirm_answers.pop_front();
+    return answer;
+  }
   void message(const std::string& title, const std::string& text) override {
     messages.push_back(title + ": " + text);
   }
@@ -48,6 +55,8 @@ class ScriptedWin32Ui : public Win32Ui {
   std::deque<long long> colour_answers;  // a negative answer cancels
   std::vector<uint32_t> colour_prompts;
   std::vector<std::string> messages;
+  std::deque<bool> confirm_answers;
+  std::vector<std::string> confirm_titles;
   int open_prompts = 0;
 };
 

@@ -308,6 +308,12 @@ inline void make_unwritable(const std::string& path, std::string* kept_path) {
   ASSERT_FALSE(can_open_for_update(path));
 }
 
+// How a write to a file make_unwritable prepared is refused: as unwritable, or (Windows, where a
+// handle denying writes stands for it) as busy with another program.
+inline bool refused_as_unwritable(CommandStatus status) {
+  return status == CommandStatus::kNotWritable || status == CommandStatus::kBusy;
+}
+
 inline void restore_writable(const std::string& path, const std::string& kept_path) {
   namespace fs = std::filesystem;
   std::error_code ignored;
