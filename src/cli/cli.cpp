@@ -12,7 +12,7 @@ namespace {
 
 const Command kCommands[] = {
     {"pack", "pack [--mode short|long|best|optimal] [--search fast|scan] IN OUT", cmd_pack},
-    {"unpack", "unpack IN OUT [--offset N] [--limit N]", cmd_unpack},
+    {"unpack", "unpack IN OUT [--offset N | --address BANK:OFFSET] [--limit N]", cmd_unpack},
     {"demo-rom", "demo-rom OUT.sfc", cmd_demo_rom},
     {"info",
      "info ROM --entry ID [--mode image|sequence] [--image N] [--anim-table 0|1] [--anim N] "

@@ -1,9 +1,12 @@
 // pack / unpack: the packed-block codec on plain files.
+#include <cctype>
+#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
+#include "cli/cli_support.h"
 #include "platform/file_io.h"
+#include "rom/rom_file.h"
 #include "sprite/codec.h"
 #include "sprite/codec_optimal.h"
 
@@ -16,7 +19,8 @@ constexpr const char* kPackUsage =
 // unpack decodes into at most 65536 bytes, and a block must decode to fewer bytes than its
 // limit: a larger picture could be packed but never decoded again.
 constexpr int kLargestPackInput = kPackedBufferSize - 1;
-constexpr const char* kUnpackUsage = "unpack IN OUT [--offset N] [--limit N]";
+constexpr const char* kUnpackUsage =
+    "unpack IN OUT [--offset N | --address BANK:OFFSET] [--limit N]";
 
 int usage_error(Streams streams, const char* command, const char* usage,
                 const std::string& detail) {
@@ -31,20 +35,51 @@ bool parse_search(const std::string& text, MatchSearch* search) {
   return true;
 }
 
-// Reads "--name N" into *value when present; false (with *error set) when it is not a number
-// within [low, high].
-bool take_bounded(ArgReader& reader, const std::string& name, long long low, long long high,
-                  long long* value, std::string* error) {
-  std::string text;
-  if (!reader.take_value(name, &text)) return true;
-  long long parsed = 0;
-  if (!parse_number(text, &parsed) || parsed < low || parsed > high) {
-    *error = name + " must be a number from " + std::to_string(low) + " to " +
-             std::to_string(high) + ", not '" + text + "'";
-    return false;
+std::string hex(long long value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%llX", value);
+  return text;
+}
+
+// The value of up to `max_digits` hexadecimal digits; -1 for anything else.
+long long hex_digits_value(const std::string& digits, size_t max_digits) {
+  if (digits.empty() || digits.size() > max_digits) return -1;
+  long long value = 0;
+  for (char c : digits) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return -1;
+    value = value * 16 + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
   }
-  *value = parsed;
-  return true;
+  return value;
+}
+
+// A SNES address as "BANK:OFFSET" (C8:1234) or up to six hexadecimal digits (C81234,
+// 0xC81234); -1 when the text is neither.
+long long parse_snes_address(const std::string& text) {
+  const size_t colon = text.find(':');
+  if (colon != std::string::npos) {
+    const long long bank = hex_digits_value(text.substr(0, colon), 2);
+    const long long offset = hex_digits_value(text.substr(colon + 1), 4);
+    return bank < 0 || offset < 0 ? -1 : (bank << 16) | offset;
+  }
+  const bool prefixed = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  return hex_digits_value(prefixed ? text.substr(2) : text, 6);
+}
+
+// The input file, at most `max_bytes`; false after one line on the error stream.
+bool read_input(const char* command, const std::string& path, long long max_bytes,
+                std::vector<uint8_t>* bytes, Streams streams) {
+  std::string error;
+  if (read_regular_file(path, static_cast<uint64_t>(max_bytes), bytes, &error)) return true;
+  fail(streams, command, "cannot read " + path + ": " + error);
+  return false;
+}
+
+bool write_output(const char* command, const std::string& path,
+                  const std::vector<uint8_t>& bytes, Streams streams) {
+  std::string error;
+  if (write_file_atomically(path, bytes, &error)) return true;
+  fail(streams, command, "cannot write " + path + ": " + error);
+  return false;
 }
 
 }  // namespace
@@ -69,18 +104,15 @@ int cmd_pack(const std::vector<std::string>& args, Streams streams) {
     return usage_error(streams, "pack", kPackUsage, "--mode optimal has only the fast search");
   }
 
-  std::vector<unsigned char> input;
-  if (!read_whole_file(files[0], &input)) {
-    std::fprintf(streams.err, "vantorchar pack: cannot read %s\n", files[0].c_str());
-    return kExitFailure;
+  // Only a picture a block can give back is read, so a huge input costs nothing.
+  std::vector<uint8_t> input;
+  std::string error;
+  if (!read_regular_file(files[0], kLargestPackInput, &input, &error)) {
+    return fail(streams, "pack",
+                files[0] + ": " + error + "; a block decodes to at most " +
+                    std::to_string(kLargestPackInput) + " bytes");
   }
-  if (input.size() > static_cast<size_t>(kLargestPackInput)) {
-    std::fprintf(streams.err,
-                 "vantorchar pack: %s has %zu bytes; a block decodes to at most %d bytes\n",
-                 files[0].c_str(), input.size(), kLargestPackInput);
-    return kExitFailure;
-  }
-  std::vector<unsigned char> block(kPackedBufferSize);
+  std::vector<uint8_t> block(kPackedBufferSize);
   const int count = static_cast<int>(input.size());
   int size = kPackRefused;
   if (mode == "best") {
@@ -92,61 +124,65 @@ int cmd_pack(const std::vector<std::string>& args, Streams streams) {
     size = pack_block(input.data(), count, block.data(), kPackedBufferSize, pack_mode, search);
   }
   if (size == kPackRefused) {
-    std::fprintf(streams.err,
-                 "vantorchar pack: %s does not compress into one block of %d bytes\n",
-                 files[0].c_str(), kPackedBufferSize);
-    return kExitFailure;
+    return fail(streams, "pack",
+                files[0] + " does not compress into one block of " +
+                    std::to_string(kPackedBufferSize) + " bytes");
   }
   block.resize(static_cast<size_t>(size));
-  if (!write_whole_file(files[1], block)) {
-    std::fprintf(streams.err, "vantorchar pack: cannot write %s\n", files[1].c_str());
-    return kExitFailure;
-  }
+  if (!write_output("pack", files[1], block, streams)) return kExitFailure;
   std::fprintf(streams.out, "packed=%d\n", size);
   return kExitOk;
 }
 
 int cmd_unpack(const std::vector<std::string>& args, Streams streams) {
   ArgReader reader(args);
-  long long offset = 0;
+  long long offset = -1;
   long long limit = kPackedBufferSize;
-  std::string error;
-  if (!take_bounded(reader, "--offset", 0, 0x7FFFFFFF, &offset, &error) ||
-      !take_bounded(reader, "--limit", 1, kPackedBufferSize, &limit, &error)) {
-    return usage_error(streams, "unpack", kUnpackUsage, error);
+  std::string address_text;
+  if (!take_number(reader, "unpack", "--offset", 0, kMaxRomFileSize - 1, &offset, streams) ||
+      !take_number(reader, "unpack", "--limit", 1, kPackedBufferSize, &limit, streams)) {
+    return kExitUsage;
   }
+  const bool by_address = reader.take_value("--address", &address_text);
   const std::vector<std::string> files = reader.positionals();
   if (!reader.error().empty()) {
     return usage_error(streams, "unpack", kUnpackUsage, reader.error());
   }
   if (files.size() != 2) return usage_error(streams, "unpack", kUnpackUsage, "needs IN and OUT");
+  if (by_address && offset >= 0) {
+    return usage_error(streams, "unpack", kUnpackUsage, "give --offset or --address, not both");
+  }
+  const long long address = by_address ? parse_snes_address(address_text) : -1;
+  if (by_address && address < 0) {
+    return usage_error(streams, "unpack", kUnpackUsage,
+                       "--address takes BANK:OFFSET (C8:1234) or six hexadecimal digits, not '" +
+                           address_text + "'");
+  }
 
-  std::vector<unsigned char> source;
-  if (!read_whole_file(files[0], &source)) {
-    std::fprintf(streams.err, "vantorchar unpack: cannot read %s\n", files[0].c_str());
-    return kExitFailure;
+  std::vector<uint8_t> source;
+  if (!read_input("unpack", files[0], kMaxRomFileSize, &source, streams)) return kExitFailure;
+  if (by_address) {
+    // The address is read as the window program reads the ROM: HiROM, past a copier header.
+    const RomImage mapping({}, kMappingHiRom, copier_header_for_size(source.size()));
+    offset = mapping.file_offset(static_cast<int>(address >> 16), static_cast<int>(address));
   }
+  if (offset < 0) offset = 0;
   if (static_cast<unsigned long long>(offset) >= source.size()) {
-    std::fprintf(streams.err, "vantorchar unpack: offset %lld is past the end of %s (%zu bytes)\n",
-                 offset, files[0].c_str(), source.size());
-    return kExitFailure;
+    return fail(streams, "unpack",
+                "offset " + hex(offset) + " is past the end of " + files[0] + " (" +
+                    hex(static_cast<long long>(source.size())) + " bytes)");
   }
-  std::vector<unsigned char> decoded(static_cast<size_t>(limit));
+  std::vector<uint8_t> decoded(static_cast<size_t>(limit));
   int packed = 0;
   const int size = unpack_block(source.data(), source.size(), static_cast<size_t>(offset),
                                 decoded.data(), static_cast<int>(limit), &packed);
   if (size < 0) {
-    std::fprintf(streams.err,
-                 "vantorchar unpack: no valid block at offset %lld of %s (damaged, or it "
-                 "decodes to %lld bytes or more)\n",
-                 offset, files[0].c_str(), limit);
-    return kExitFailure;
+    return fail(streams, "unpack",
+                "no valid block at offset " + hex(offset) + " of " + files[0] +
+                    " (damaged, or it decodes to " + hex(limit) + " bytes or more)");
   }
   decoded.resize(static_cast<size_t>(size));
-  if (!write_whole_file(files[1], decoded)) {
-    std::fprintf(streams.err, "vantorchar unpack: cannot write %s\n", files[1].c_str());
-    return kExitFailure;
-  }
+  if (!write_output("unpack", files[1], decoded, streams)) return kExitFailure;
   std::fprintf(streams.out, "decoded=%d packed=%d\n", size, packed);
   return kExitOk;
 }

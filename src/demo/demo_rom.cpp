@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "demo/demo_art.h"
-#include "platform/portability.h"
+#include "platform/file_io.h"
 #include "sprite/bank_regions.h"
 #include "sprite/codec.h"
 #include "sprite/frames.h"
@@ -773,14 +773,9 @@ bool write_demo_rom(const std::string& path, std::string* error) {
     *error = "the demo ROM design does not fit its banks";
     return false;
   }
-  std::FILE* file = fopen_utf8(path.c_str(), "wb");
-  if (file == nullptr) {
-    *error = "cannot create " + path;
-    return false;
-  }
-  const bool written = std::fwrite(rom.data(), 1, rom.size(), file) == rom.size();
-  if (std::fclose(file) != 0 || !written) {
-    *error = "cannot write " + path;
+  std::string why;
+  if (!write_file_atomically(path, rom, &why)) {
+    *error = "cannot write " + path + ": " + why;
     return false;
   }
   return true;

@@ -9,14 +9,7 @@ namespace vcv {
 
 namespace {
 
-constexpr long long kKibibyte = 1024;
 constexpr char kProgramTitle[] = "VantorCharViewer";
-
-// Base of the image inside the file: after a copier header, else at the start.
-int image_base(long long size) {
-  return size >= kCopierHeaderSize && size % kKibibyte == kCopierHeaderSize ? kCopierHeaderSize
-                                                                             : 0;
-}
 
 }  // namespace
 
@@ -40,7 +33,7 @@ PanelContext Document::panel() {
 RomOpenResult Document::open(const std::string& path, bool read_only) {
   RomOpenResult result = rom_.open(path, kMappingHiRom, 0);
   if (result.ok()) {
-    rom_.set_base(image_base(rom_.image().size()));
+    rom_.set_base(copier_header_for_size(rom_.image().size()));
     if (rom_.image().size() - rom_.image().base() < kMinRomImageSize) {
       rom_.close();
       result.status = RomOpenStatus::kTooSmall;

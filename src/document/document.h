@@ -26,9 +26,6 @@ namespace vcv {
 
 class Ui;
 
-// A file whose size leaves 512 bytes over a whole number of KiB carries a copier header in
-// front of the image; the image is read past that header.
-constexpr int kCopierHeaderSize = 512;
 // The image must reach past the last table byte the program reads (bank E4 ends at 0x250000).
 constexpr long long kMinRomImageSize = 0x250000;
 

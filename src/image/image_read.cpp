@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "image/picture_read.h"
+#include "image/picture.h"
 #include "platform/file_io.h"
 
 namespace vcv {
@@ -31,8 +32,9 @@ bool read_indexed_image_bytes(const std::vector<uint8_t>& bytes, IndexedImage* i
 
 bool read_indexed_image(const std::string& path, IndexedImage* image, std::string* error) {
   std::vector<uint8_t> bytes;
-  if (!read_whole_file(path, &bytes)) {
-    *error = "cannot read " + path;
+  std::string why;
+  if (!read_regular_file(path, kMaxPictureFileSize, &bytes, &why)) {
+    *error = "cannot read " + path + ": " + why;
     return false;
   }
   if (!read_indexed_image_bytes(bytes, image, error)) {

@@ -1,11 +1,10 @@
 #include "image/indexed_image.h"
 
 #include <cctype>
-#include <cstdio>
 
 #include "image/dib_build.h"
 #include "image/png_build.h"
-#include "platform/portability.h"
+#include "platform/file_io.h"
 
 namespace vcv {
 
@@ -26,20 +25,13 @@ bool ends_with_bmp(const std::string& path) {
   return tail == ".bmp";
 }
 
-bool write_whole_file(const std::string& path, const std::vector<uint8_t>& bytes,
-                      std::string* error) {
-  std::FILE* file = fopen_utf8(path.c_str(), "wb");
-  if (file == nullptr) {
-    *error = "cannot create " + path;
-    return false;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    *error = "cannot write " + path;
-    return false;
-  }
-  return true;
+// The file written whole or not at all; a failure says which file.
+bool write_picture_file(const std::string& path, const std::vector<uint8_t>& bytes,
+                        std::string* error) {
+  std::string why;
+  if (write_file_atomically(path, bytes, &why)) return true;
+  *error = "cannot write " + path + ": " + why;
+  return false;
 }
 
 }  // namespace
@@ -69,7 +61,7 @@ bool write_bmp(const IndexedImage& image, const std::string& path, std::string* 
     *error = "the picture has no pixels or an unusable palette";
     return false;
   }
-  return write_whole_file(path, bytes, error);
+  return write_picture_file(path, bytes, error);
 }
 
 std::vector<uint8_t> build_png_file(const IndexedImage& image) {
@@ -84,7 +76,7 @@ bool write_png(const IndexedImage& image, const std::string& path, std::string* 
     *error = "the picture has no pixels, an unusable palette or an index without a colour";
     return false;
   }
-  return write_whole_file(path, bytes, error);
+  return write_picture_file(path, bytes, error);
 }
 
 bool write_indexed_image(const IndexedImage& image, const std::string& path, std::string* error) {

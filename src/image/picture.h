@@ -9,6 +9,8 @@
 namespace vcv {
 
 constexpr long long kMaxPicturePixels = 1LL << 26;  // larger pictures are refused unread
+// The largest picture file read: an uncompressed 32-bit bitmap of that many pixels, and headers.
+constexpr long long kMaxPictureFileSize = 4 * kMaxPicturePixels + 65536;
 constexpr int kMaxPictureColours = 256;
 
 enum class PictureKind {

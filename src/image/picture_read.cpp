@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "image/picture.h"
 #include "platform/file_io.h"
 
 namespace vcv {
@@ -30,8 +31,9 @@ bool read_picture_bytes(const uint8_t* bytes, size_t size, Picture* picture, std
 
 bool read_picture_file(const std::string& path, Picture* picture, std::string* error) {
   std::vector<uint8_t> bytes;
-  if (!read_whole_file(path, &bytes)) {
-    *error = "cannot read " + path;
+  std::string why;
+  if (!read_regular_file(path, kMaxPictureFileSize, &bytes, &why)) {
+    *error = "cannot read " + path + ": " + why;
     return false;
   }
   if (!read_picture_bytes(bytes.data(), bytes.size(), picture, error)) {

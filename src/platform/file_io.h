@@ -1,4 +1,5 @@
-// Whole-file reads and writes for the command-line tool and the image readers. Paths are UTF-8.
+// Whole-file reads and writes for the ROM, the command-line tool and the picture files. Paths are
+// UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -8,11 +9,6 @@
 #include "platform/file_system.h"
 
 namespace vcv {
-
-// False when the file cannot be opened or read; `bytes` then holds no meaningful content.
-bool read_whole_file(const std::string& path, std::vector<uint8_t>* bytes);
-// Creates or truncates the file; false when any byte could not be written.
-bool write_whole_file(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // Reads the ordinary file at `path` whole. Refused, with the reason in *error, when nothing is
 // there, when it is no regular file (a folder, /dev/null, a device, a pipe: never opened in a way

@@ -34,6 +34,12 @@ RomWriteStatus write_status_of(CommitCode code) {
 
 }  // namespace
 
+int copier_header_for_size(long long size) {
+  constexpr long long kKibibyte = 1024;
+  return size >= kCopierHeaderSize && size % kKibibyte == kCopierHeaderSize ? kCopierHeaderSize
+                                                                             : 0;
+}
+
 RomOpenResult RomFile::open(const std::string& path, int mapping, int base) {
   close();
   // The stat first, so that each refusal gets its own status; the read checks again.

@@ -15,6 +15,12 @@ namespace vcv {
 // Largest file taken as a ROM image: the HiROM mapping reaches 12 MiB, plus a copier header.
 constexpr long long kMaxRomFileSize = 16LL * 1024 * 1024;
 
+// A file whose size leaves 512 bytes over a whole number of KiB carries a copier header in
+// front of the image; the image is read past that header.
+constexpr int kCopierHeaderSize = 512;
+// The length of the copier header a file of `size` bytes carries: kCopierHeaderSize or 0.
+int copier_header_for_size(long long size);
+
 enum class RomOpenStatus {
   kOpened,
   kCannotOpen,      // missing, no access, or a read error; `reason` says which

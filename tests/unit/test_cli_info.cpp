@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -215,6 +218,15 @@ TEST_F(CliSpriteTest, ExportRefusesWhatItCannotDo) {
   EXPECT_EQ(past.code, 1);
   EXPECT_NE(past.err.find("frames 00 to 05"), std::string::npos) << past.err;
   EXPECT_FALSE(std::filesystem::exists(file("z.bmp")));
+  // An output that is no plain file is refused and left as it was.
+  std::filesystem::create_directories(file("folder.png"));
+  EXPECT_EQ(run({"export", *rom_, "--entry", "1", "--sheet", "-o", file("folder.png")}).code, 1);
+  EXPECT_TRUE(std::filesystem::is_directory(file("folder.png")));
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo(file("pipe.bmp").c_str(), 0600), 0);
+  EXPECT_EQ(run({"export", *rom_, "--entry", "1", "--sheet", "-o", file("pipe.bmp")}).code, 1);
+  EXPECT_TRUE(std::filesystem::is_fifo(file("pipe.bmp")));
+#endif
   const CliResult broken =
       run({"export", *rom_, "--entry", hex("%d", DemoRomFacts::kEntryUndecodable), "--sheet", "-o",
            file("y.bmp")});
