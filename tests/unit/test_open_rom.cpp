@@ -95,6 +95,7 @@ TEST_F(OpenRom, AFailedOpeningLeavesNoRomTheOldTitleAndSaysWhy) {
       {write_file("open_rom_short.sfc", kMinRomImageSize - 1, 0), RomOpenStatus::kTooSmall},
       {write_file("open_rom_header_only.smc", 512, 0), RomOpenStatus::kTooSmall},
       {std::string(300, 'a'), RomOpenStatus::kCannotOpen},  // longer than a name may be
+      {::testing::TempDir(), RomOpenStatus::kNotRegularFile},  // a folder
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(document.open(first).ok());
