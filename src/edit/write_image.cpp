@@ -5,6 +5,7 @@
 // then does the copy replace the file.
 #include "edit/write_image.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -78,20 +79,6 @@ bool written_block_decodes(const RomImage& image, long long position, const Spri
          std::memcmp(decoded.data(), set.tile_data, static_cast<size_t>(size)) == 0;
 }
 
-// The packed size of the block at bank:offset, measured as loading measures it; 0 when no block
-// that loading could read stands there.
-int stored_block_size(const RomImage& image, int bank, int offset) {
-  std::vector<uint8_t> packed(kPackedReadSize, 0xFF);
-  image.read_block(bank, offset, kPackedReadSize, packed.data());
-  std::vector<uint8_t> decoded(kGraphicsDecodeLimit);
-  int packed_size = 0;
-  if (unpack_block(packed.data(), packed.size(), 0, decoded.data(), kGraphicsDecodeLimit,
-                   &packed_size) < 0) {
-    return 0;
-  }
-  return packed_size;
-}
-
 // After any successful write the working set describes the block as the ROM now holds it, so a
 // later write never lands on the block's former place. The size is measured where the pointer
 // now points: a typed address need not name the file position the data went to, and then the
@@ -101,7 +88,9 @@ void follow_written_block(SpriteWorkingSet& set, const RomImage& image) {
   set.graphics_offset = image.read_word(kTableBank, at);
   set.graphics_bank = image.read_byte(kTableBank, at + 2);
   if (set.assembly() >= kFirstPackedGraphics) {
-    set.stored_size = stored_block_size(image, set.graphics_bank, set.graphics_offset);
+    // No block that loads there (a typed address elsewhere than the data): nothing fits in place.
+    set.stored_size =
+        std::max(0, loaded_packed_size(image, set.graphics_bank, set.graphics_offset));
   }
 }
 

@@ -68,4 +68,28 @@ std::vector<uint8_t> build_png(const uint8_t* pixels, int width, int height, int
   return std::vector<uint8_t>(encoder.out, encoder.out + encoder.size);
 }
 
+std::vector<uint8_t> build_rgb_png(const uint32_t* pixels, int width, int height) {
+  if (pixels == nullptr || width <= 0 || height <= 0 ||
+      static_cast<long long>(width) * height > kMaxPicturePixels) {
+    return {};
+  }
+  std::vector<unsigned char> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+  for (size_t i = 0; i < rgb.size() / 3; ++i) {
+    rgb[3 * i] = static_cast<unsigned char>(pixels[i] >> 16);
+    rgb[3 * i + 1] = static_cast<unsigned char>(pixels[i] >> 8);
+    rgb[3 * i + 2] = static_cast<unsigned char>(pixels[i]);
+  }
+  Encoder encoder;
+  encoder.state.info_raw.colortype = LCT_RGB;
+  encoder.state.info_raw.bitdepth = 8;
+  encoder.state.info_png.color.colortype = LCT_RGB;
+  encoder.state.info_png.color.bitdepth = 8;
+  encoder.state.encoder.auto_convert = 0;
+  const unsigned code = lodepng_encode(&encoder.out, &encoder.size, rgb.data(),
+                                       static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                       &encoder.state);
+  if (code != 0 || encoder.out == nullptr) return {};
+  return std::vector<uint8_t>(encoder.out, encoder.out + encoder.size);
+}
+
 }  // namespace vcv

@@ -47,17 +47,11 @@ std::vector<std::vector<uint8_t>> header_records(const RomImage& rom) {
   return records;
 }
 
-// The packed size of the block at `address` as loading measures it; 1 when it does not decode.
+// The packed size of the block at `address`; 1 when it does not decode (its extent is unknown,
+// its first byte is certain).
 int measured_packed_size(const RomImage& rom, int32_t address) {
-  std::vector<uint8_t> packed(kPackedReadSize, 0xFF);
-  rom.read_block(address >> 16, address & 0xFFFF, kPackedReadSize, packed.data());
-  std::vector<uint8_t> decoded(kGraphicsDecodeLimit);
-  int packed_size = 0;
-  if (unpack_block(packed.data(), packed.size(), 0, decoded.data(), kGraphicsDecodeLimit,
-                   &packed_size) < 0) {
-    return 1;
-  }
-  return packed_size;
+  const int size = loaded_packed_size(rom, address >> 16, address & 0xFFFF);
+  return size < 0 ? 1 : size;
 }
 
 void add(std::vector<KnownBlock>& blocks, BlockKind kind, int number, long long start,
@@ -90,6 +84,18 @@ void add_tables(std::vector<KnownBlock>& blocks, const RomImage& rom) {
 }
 
 }  // namespace
+
+int loaded_packed_size(const RomImage& rom, int bank, int offset) {
+  std::vector<uint8_t> packed(kPackedReadSize, 0xFF);
+  rom.read_block(bank, offset, kPackedReadSize, packed.data());
+  std::vector<uint8_t> decoded(kGraphicsDecodeLimit);
+  int packed_size = 0;
+  if (unpack_block(packed.data(), packed.size(), 0, decoded.data(), kGraphicsDecodeLimit,
+                   &packed_size) < 0) {
+    return -1;
+  }
+  return packed_size;
+}
 
 std::vector<int> used_graphics_numbers(const RomImage& rom) {
   std::set<int> used;

@@ -27,6 +27,10 @@ struct KnownBlock {
 // its extent is unknown. Blocks of size 0 are left out.
 std::vector<KnownBlock> known_blocks(const RomImage& rom, const SpriteDirectory& directory);
 
+// The packed size of the block at bank:offset, measured as loading measures it (reading
+// kPackedReadSize bytes, decoding with its limit); -1 when no block that loads stands there.
+int loaded_packed_size(const RomImage& rom, int bank, int offset);
+
 // The graphics numbers the entries' header records name, ascending.
 std::vector<int> used_graphics_numbers(const RomImage& rom);
 
