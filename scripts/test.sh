@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds every target and runs every test: native unit tests, the same tests under Address- and
-# UndefinedBehaviorSanitizer, the fuzzers, the unit tests and window tests of the Windows x86_64
-# build under Wine, and a build of the Windows i686 target. Ends with one "N passed, N failed"
-# line. FUZZ_SECONDS (default 30) sets the time per fuzz target.
+# Builds every target and runs every test: native unit tests, the write-safety checks, the same
+# unit tests under Address- and UndefinedBehaviorSanitizer, the fuzzers, the unit tests and
+# window tests of the Windows x86_64 build under Wine (which also take the user guide's
+# pictures), a build of the Windows i686 target, and the release zips with their checks. Ends
+# with one "N passed, N failed" line. FUZZ_SECONDS (default 30) sets the time per fuzz target.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -127,9 +128,9 @@ if configure_and_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw
     >"$log_dir/win64-unit.log" 2>&1
   count_gtest "Windows unit tests" "$log_dir/win64-unit.log" $?
   if [ -f "$root/build/win64/gui_tests.exe" ]; then
-    echo "== window tests under Wine"
-    mkdir -p "$root/build/screenshots"
-    (cd "$root/build/win64" && VANTOR_SCREENSHOT_DIR="$root/build/screenshots" \
+    echo "== window tests under Wine (they also take the user guide's pictures)"
+    mkdir -p "$root/docs/images"
+    (cd "$root/build/win64" && VANTOR_SCREENSHOT_DIR="$root/docs/images" \
       wine_run 900 ./gui_tests.exe --gtest_brief=1) >"$log_dir/win64-gui.log" 2>&1
     count_gtest "window tests" "$log_dir/win64-gui.log" $?
   fi
@@ -150,6 +151,20 @@ if configure_and_build win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw
     -DCMAKE_BUILD_TYPE=Release; then
   note_pass 1
   echo "   i686 build: linked $(cd "$root/build/win32" && ls ./*.exe | tr '\n' ' ')"
+fi
+
+# ---- the release: both zips, and what a Windows user gets checked ----
+if [ -f "$root/build/win32/vantorchar.exe" ] && [ -f "$root/build/win64/vantorchar.exe" ]; then
+  echo "== release packages"
+  if "$root/scripts/package.sh" >"$log_dir/package.log" 2>&1 &&
+      "$root/scripts/check-package.sh" >"$log_dir/check-package.log" 2>&1; then
+    note_pass 1
+  else
+    tail -n 20 "$log_dir/package.log"
+    note_fail 1 "release packages"
+  fi
+  grep -E '^(ok|FAILED|   )' "$log_dir/check-package.log" | grep -vE '^ok:' | sed 's/^/   /'
+  grep -E '^package:' "$log_dir/package.log" | sed 's/^/   /'
 fi
 
 if [ ${#failures[@]} -gt 0 ]; then

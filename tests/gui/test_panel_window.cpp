@@ -386,16 +386,17 @@ TEST_F(PanelWindow, PicturesForTheGuide) {
   }
   save(window, "panel-labelled.png");
 
-  // A tile picked on the sheet and placed, mirrored, into the upper-left quadrant of block 0.
+  // A tile of the head picked on the sheet (tile 11 hexadecimal) and placed, mirrored, into the
+  // upper-left quadrant of block 0.
   select_entry(DemoRomFacts::kEntrySize1);
   const ViewAreas a = areas();
-  left_click(a.sheet.left + 16 * 5 + 4, a.sheet.top + 4);
+  left_click(a.sheet.left + 16 * 1 + 4, a.sheet.top + 16 * 1 + 4);
   toggle_box(IDC_FLIPX);
   const Frame& frame = app.document.working_set().frames[app.document.view().image_no];
   const int bx = byte_to_signed(frame.x[0]) * 3 / 2 + 144 + a.frame.left;
   const int by = byte_to_signed(frame.y[0]) * 3 / 2 + 144 + a.frame.top;
   left_click(bx + 2, by + 2);
-  EXPECT_EQ(frame.tile[0][0], 0x4005);
+  EXPECT_EQ(frame.tile[0][0], 0x4011);
   save(capture_window(app.main_window), "tile-placed.png");
 }
 
