@@ -1,4 +1,5 @@
-// The five clipboard commands against a scripted clipboard, on a copy of the demo ROM.
+// The five clipboard commands against a scripted clipboard, on a copy of the demo ROM: the 8-bit
+// bitmap path, the PNG beside it, and pictures in colours matched onto the palette.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +8,9 @@
 
 #include "image/dib_build.h"
 #include "image/dib_parse.h"
+#include "image/picture_read.h"
+#include "image/png_build.h"
+#include "image_test_support.h"
 #include "edit/edit_commands.h"
 #include "sprite/frames.h"
 #include "sprite/tiles.h"
@@ -20,6 +24,8 @@ using namespace testing_support;
 
 class ClipboardTest : public ::testing::Test {
  protected:
+  static constexpr int kOutside = 16;  // a colour no palette entry here has: magenta
+
   void SetUp() override {
     path = open_demo_copy(document, std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
                               ".sfc");
@@ -46,7 +52,31 @@ class ClipboardTest : public ::testing::Test {
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = value(x, y);
     const uint32_t colours[16] = {};
-    ui.clipboard = build_dib(pixels.data(), width, height, 16, colours);
+    ui.hold(ClipboardFormat::kDib, build_dib(pixels.data(), width, height, 16, colours));
+  }
+  // An RGBA PNG of `width` x `height`: pixel (x, y) in the colour of palette entry value(x, y),
+  // transparent for a negative value, magenta for kOutside.
+  template <typename F>
+  std::vector<uint8_t> rgba_png(int width, int height, F value) {
+    image_test::PngFields f;
+    f.width = static_cast<unsigned>(width);
+    f.height = static_cast<unsigned>(height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const int v = value(x, y);
+        const uint32_t c = v < 0            ? 0
+                           : v == kOutside ? 0xFF00FF
+                                           : palette_colour_to_display(set().palette[v]);
+        for (int shift : {0, 8, 16}) f.raw.push_back(static_cast<uint8_t>(c >> shift));
+        f.raw.push_back(static_cast<uint8_t>(v < 0 ? 0 : 255));
+      }
+    return image_test::png_file(f);
+  }
+  // The selected block as Copy Sprite draws it.
+  std::vector<uint8_t> block_pixels() {
+    std::vector<uint8_t> out(256, 0);
+    render_block(set(), document.view().image_no, document.view().block_no, out.data());
+    return out;
   }
   std::vector<uint8_t> tile_pixels(int tile) {
     std::vector<uint8_t> out(64, 0);
@@ -59,6 +89,20 @@ class ClipboardTest : public ::testing::Test {
   std::string path;
 };
 
+// Palette entries 4 and 9 share a colour, and 11 has the colour of entry 0.
+class ColourPasteTest : public ClipboardTest {
+ protected:
+  void SetUp() override {
+    ClipboardTest::SetUp();
+    set().palette[9] = set().palette[4];
+    set().palette[11] = set().palette[0];
+    for (uint16_t colour : set().palette) ASSERT_NE(colour & 0x7FFF, 0x7C1F);  // no magenta
+    for (int q = 0; q < 4; ++q) set().frames[1].tile[2][q] = static_cast<uint16_t>(100 + q);
+  }
+  // Every index in turn, so the block holds 0, 4, 9 and 11 where the pattern puts them.
+  static int pattern(int x, int y) { return (x + 3 * y) % 16; }
+};
+
 TEST_F(ClipboardTest, CopySpriteThenPasteSpriteKeepsTheTilesForEveryFlip) {
   Frame& frame = set().frames[1];
   for (int flips = 0; flips < 4; ++flips) {
@@ -67,7 +111,7 @@ TEST_F(ClipboardTest, CopySpriteThenPasteSpriteKeepsTheTilesForEveryFlip) {
     }
     const std::vector<uint8_t> before = tile_data();
     shown(ui, document.copy_sprite(ui));
-    ASSERT_FALSE(ui.clipboard.empty());
+    ASSERT_FALSE(ui.held(ClipboardFormat::kDib).empty());
     shown(ui, document.paste_sprite(ui));
     EXPECT_TRUE(tile_data() == before) << "flips " << flips;
   }
@@ -78,8 +122,8 @@ TEST_F(ClipboardTest, CopyAllThenPasteAllKeepsTheTiles) {
   shown(ui, document.copy_all_img(ui));
   std::vector<uint8_t> pixels(kPasteAllScratch);
   DibInfo info;
-  ASSERT_EQ(parse_dib(ui.clipboard.data(), ui.clipboard.size(), pixels.data(), pixels.size(), &info),
-            kDibOk);
+  const std::vector<uint8_t>& dib = ui.held(ClipboardFormat::kDib);
+  ASSERT_EQ(parse_dib(dib.data(), dib.size(), pixels.data(), pixels.size(), &info), kDibOk);
   EXPECT_EQ(info.width, 128);
   EXPECT_EQ(info.height, 640);
   shown(ui, document.paste_all_img(ui));
@@ -136,7 +180,8 @@ TEST_F(ClipboardTest, SmallBitmapsAreFilledWithZeroAndABlockBeyondTheImageMeansB
   shown(ui, document.copy_sprite(ui));
   std::vector<uint8_t> pixels(256);
   DibInfo info;
-  ASSERT_EQ(parse_dib(ui.clipboard.data(), ui.clipboard.size(), pixels.data(), 256, &info), kDibOk);
+  const std::vector<uint8_t>& dib = ui.held(ClipboardFormat::kDib);
+  ASSERT_EQ(parse_dib(dib.data(), dib.size(), pixels.data(), 256, &info), kDibOk);
   EXPECT_EQ(pixels[0], 7);
   EXPECT_EQ(pixels[8], 0);
 }
@@ -170,7 +215,9 @@ TEST_F(ClipboardTest, PasteAllTakesWholeCellsOfTheSixteenColumns) {
 TEST_F(ClipboardTest, UnreadableBitmapsChangeNothingAndRefreshNothing) {
   const std::vector<uint8_t> before = tile_data();
   clip(16, 16, [](int, int) { return static_cast<uint8_t>(3); });
-  ui.clipboard[14] = 24;  // biBitCount
+  std::vector<uint8_t> sixteen_bits = ui.held(ClipboardFormat::kDib);
+  sixteen_bits[14] = 16;  // biBitCount: neither 8 nor 24 or 32
+  ui.hold(ClipboardFormat::kDib, sixteen_bits);
   document.take_panel_update();
   EXPECT_EQ(document.paste_sprite(ui).status, CommandStatus::kNoPicture);
   EXPECT_EQ(document.paste_all_img(ui).status, CommandStatus::kNoPicture);
@@ -197,13 +244,159 @@ TEST_F(ClipboardTest, PasteAllStopsAtTheSheetsLastRowOfTiles) {
 
 TEST_F(ClipboardTest, CopyImgPutsTheCanvasWithRowZeroStoredLast) {
   shown(ui, document.copy_img(ui));
-  ASSERT_EQ(ui.clipboard.size(), 40u + 64u + 192u * 192u);
-  const uint8_t* last_row = ui.clipboard.data() + ui.clipboard.size() - 192;
+  const std::vector<uint8_t>& dib = ui.held(ClipboardFormat::kDib);
+  ASSERT_EQ(dib.size(), 40u + 64u + 192u * 192u);
+  const uint8_t* last_row = dib.data() + dib.size() - 192;
   EXPECT_TRUE(std::equal(last_row, last_row + 192, document.display().canvas));
-  EXPECT_EQ(ui.clipboard[32], 16);  // biClrUsed
+  EXPECT_EQ(dib[32], 16);  // biClrUsed
   const uint32_t c = document.display().display_palette[5];
-  EXPECT_EQ(ui.clipboard[40 + 4 * 5], static_cast<uint8_t>(c >> 16));  // blue first
-  EXPECT_EQ(ui.clipboard[40 + 4 * 5 + 2], static_cast<uint8_t>(c));
+  EXPECT_EQ(dib[40 + 4 * 5], static_cast<uint8_t>(c >> 16));  // blue first
+  EXPECT_EQ(dib[40 + 4 * 5 + 2], static_cast<uint8_t>(c));
+}
+
+TEST_F(ClipboardTest, CopiesPutTheBitmapAndAnIndexedPngOfTheSamePicture) {
+  struct Case {
+    const char* name;
+    CommandResult (Document::*copy)(Ui&);
+    int width, height;
+  };
+  const Case cases[] = {{"Copy Img", &Document::copy_img, 192, 192},
+                        {"Copy Sprite", &Document::copy_sprite, 16, 16},
+                        {"Copy All Img", &Document::copy_all_img, 128, 640}};
+  for (const Case& c : cases) {
+    ui.clipboard.clear();
+    ASSERT_EQ((document.*c.copy)(ui).status, CommandStatus::kDone) << c.name;
+    ASSERT_EQ(ui.clipboard.size(), 2u) << c.name;
+    EXPECT_EQ(ui.clipboard[0].format, ClipboardFormat::kDib) << c.name;
+    EXPECT_EQ(ui.clipboard[1].format, ClipboardFormat::kPng) << c.name;
+    std::vector<uint8_t> dib_pixels(kPasteAllScratch * 2);
+    DibInfo info;
+    const std::vector<uint8_t>& dib = ui.held(ClipboardFormat::kDib);
+    ASSERT_EQ(parse_dib(dib.data(), dib.size(), dib_pixels.data(), dib_pixels.size(), &info), kDibOk);
+    Picture png;
+    std::string error;
+    const std::vector<uint8_t>& png_bytes = ui.held(ClipboardFormat::kPng);
+    ASSERT_TRUE(read_png_picture(png_bytes.data(), png_bytes.size(), &png, &error)) << error;
+    ASSERT_EQ(png.kind, PictureKind::kIndexed);
+    ASSERT_EQ(png.width, c.width);
+    ASSERT_EQ(png.height, c.height);
+    EXPECT_TRUE(std::equal(png.indices.begin(), png.indices.end(), dib_pixels.begin())) << c.name;
+    ASSERT_EQ(png.colour_count, 16);
+    for (int i = 0; i < 16; ++i) {
+      EXPECT_EQ(png.colours[i], document.display().display_palette[i]) << c.name << " " << i;
+      EXPECT_EQ(png.colour_alpha[i], i == 0 ? 0 : 255) << c.name << " " << i;
+    }
+  }
+}
+
+TEST_F(ClipboardTest, TheProgramsOwnPngAloneGivesBackTheSameTiles) {
+  Frame& frame = set().frames[1];
+  for (int q = 0; q < 4; ++q) frame.tile[2][q] = static_cast<uint16_t>((frame.tile[2][q] & 0x3FFF) | 0x4000);
+  struct Case {
+    const char* name;
+    CommandResult (Document::*copy)(Ui&);
+    CommandResult (Document::*paste)(Ui&);
+  };
+  const Case cases[] = {{"sprite", &Document::copy_sprite, &Document::paste_sprite},
+                        {"sheet", &Document::copy_all_img, &Document::paste_all_img}};
+  for (const Case& c : cases) {
+    const std::vector<uint8_t> before = tile_data();
+    ASSERT_EQ((document.*c.copy)(ui).status, CommandStatus::kDone);
+    ui.drop(ClipboardFormat::kDib);
+    // Spoil the block's tiles, so that only the paste can restore them.
+    for (int q = 0; q < 4; ++q) set().tile_data[(frame.tile[2][q] & kTileNumberMask) * 32 + 3] ^= 0x5A;
+    EXPECT_EQ((document.*c.paste)(ui).status, CommandStatus::kDone) << c.name;
+    const long own = set().decoded_size;
+    EXPECT_TRUE(std::equal(before.begin(), before.begin() + own, set().tile_data)) << c.name;
+  }
+}
+
+TEST_F(ColourPasteTest, TrueColourPixelsKeepTheirIndicesAndShareNoneWithTheTransparentOne) {
+  // The block holds the pattern now.
+  clip(16, 16, [](int x, int y) { return static_cast<uint8_t>(pattern(x, y)); });
+  ASSERT_EQ(document.paste_sprite(ui).status, CommandStatus::kDone);
+  // The same block in colours; index 0's colour opaque on the left half, transparent on the
+  // right, and a pixel beyond the 16 x 16 the paste reads in a colour the palette lacks.
+  ui.clipboard.clear();
+  ui.hold(ClipboardFormat::kPng, rgba_png(20, 16, [](int x, int y) {
+            if (x >= 16) return kOutside;
+            return pattern(x, y) == 0 && x >= 8 ? -1 : pattern(x, y);
+          }));
+  shown(ui, document.paste_sprite(ui));
+  EXPECT_TRUE(ui.shown.empty());
+  const std::vector<uint8_t> block = block_pixels();
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const int p = pattern(x, y);
+      const int expected = p != 0 ? p : (x < 8 ? 11 : 0);
+      ASSERT_EQ(block[y * 16 + x], expected) << x << ", " << y;
+    }
+}
+
+TEST_F(ColourPasteTest, PasteAllMatchesAgainstTheSheetAsItIsNow) {
+  auto sheet_pattern = [](int x, int y) { return static_cast<uint8_t>(pattern(x, y) == 0 ? 4 : pattern(x, y)); };
+  clip(128, 640, sheet_pattern);
+  ASSERT_EQ(document.paste_all_img(ui).status, CommandStatus::kDone);
+  ui.clipboard.clear();
+  ui.hold(ClipboardFormat::kPng, rgba_png(128, 640, sheet_pattern));
+  // The tiles are spoilt, but the sheet, as the paste compares against, still shows the pattern.
+  std::fill(set().tile_data, set().tile_data + 64, 0);
+  ASSERT_EQ(document.paste_all_img(ui).status, CommandStatus::kDone);
+  const int own_tiles = set().decoded_size / 32;
+  ASSERT_GT(own_tiles, 16);
+  for (int y = 0; y < 640; ++y)
+    for (int x = 0; x < 128; ++x) {
+      if ((y / 8) * 16 + x / 8 >= own_tiles) continue;  // not on the sheet
+      ASSERT_EQ(set().sheet[y * 128 + x], sheet_pattern(x, y)) << x << ", " << y;
+    }
+}
+
+TEST_F(ColourPasteTest, ColoursOutsideThePaletteRefuseThePasteAndChangeNothing) {
+  const std::vector<uint8_t> outside = rgba_png(
+      16, 16, [](int x, int y) { return (x == 5 && y == 2) || (x == 1 && y == 9) ? kOutside : 1; });
+  ui.clipboard.clear();
+  ui.hold(ClipboardFormat::kPng, outside);
+  const std::vector<uint8_t> before = tile_data();
+  document.take_panel_update();
+  for (auto paste : {&Document::paste_sprite, &Document::paste_all_img}) {
+    const CommandResult result = (document.*paste)(ui);
+    EXPECT_EQ(result.status, CommandStatus::kOutsidePalette);
+    const auto message = message_for(result);
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(message->title, kPasteTitle);
+    EXPECT_EQ(message->text, "2 pixels have colours outside the palette; the first is at (5, 2): "
+                             "#FF00FF. Nothing was pasted.");
+  }
+  EXPECT_TRUE(tile_data() == before);
+  EXPECT_TRUE(document.take_panel_update().empty());
+}
+
+// A program that re-sorted the palette when it saved: an indexed PNG whose entries 1 and 2
+// swapped places comes back by colour, and says so; one with a colour the palette lacks is
+// refused. The 8-bit bitmap path takes its indices whatever its colour table says.
+TEST_F(ColourPasteTest, IndexedPngInAnotherPaletteOrderIsMatchedByColour) {
+  uint32_t colours[16];
+  for (int i = 0; i < 16; ++i) colours[i] = palette_colour_to_display(set().palette[i]);
+  std::swap(colours[1], colours[2]);
+  uint8_t swapped[256];
+  for (int i = 0; i < 256; ++i) swapped[i] = static_cast<uint8_t>(i % 3 == 0 ? 1 : 2);
+  ui.clipboard.clear();
+  ui.hold(ClipboardFormat::kPng, build_png(swapped, 16, 16, 16, colours));
+  ui.shown.clear();
+  shown(ui, document.paste_sprite(ui));
+  ASSERT_EQ(ui.kinds(), std::vector<std::string>{"message:Paste"});
+  EXPECT_EQ(ui.shown[0].text, "The picture's colours were matched to the palette by colour, "
+                              "because its palette order differed from the sprite's.");
+  std::vector<uint8_t> block = block_pixels();
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(block[i], i % 3 == 0 ? 2 : 1) << i;
+
+  colours[2] = 0x00FF00FF;
+  ui.hold(ClipboardFormat::kPng, build_png(swapped, 16, 16, 16, colours));
+  EXPECT_EQ(document.paste_sprite(ui).status, CommandStatus::kOutsidePalette);
+  ui.hold(ClipboardFormat::kDib, build_dib(swapped, 16, 16, 16, colours));
+  EXPECT_EQ(document.paste_sprite(ui).status, CommandStatus::kDone);
+  block = block_pixels();
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(block[i], swapped[i]) << i;
 }
 
 }  // namespace
