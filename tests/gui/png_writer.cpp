@@ -55,13 +55,14 @@ std::vector<uint8_t> zlib_stored(const std::vector<uint8_t>& raw) {
 
 }  // namespace
 
-bool write_png(const std::string& path, int width, int height,
-               const std::vector<uint32_t>& pixels) {
+std::vector<uint8_t> png_bytes(int width, int height, const std::vector<uint32_t>& pixels,
+                               bool alpha) {
   if (width <= 0 || height <= 0 || pixels.size() < static_cast<size_t>(width) * height) {
-    return false;
+    return {};
   }
+  const int channels = alpha ? 4 : 3;
   std::vector<uint8_t> raw;
-  raw.reserve(static_cast<size_t>(height) * (1 + 3 * width));
+  raw.reserve(static_cast<size_t>(height) * (1 + channels * width));
   for (int y = 0; y < height; ++y) {
     raw.push_back(0);  // no filter
     for (int x = 0; x < width; ++x) {
@@ -69,16 +70,24 @@ bool write_png(const std::string& path, int width, int height,
       raw.push_back(static_cast<uint8_t>(p >> 16));
       raw.push_back(static_cast<uint8_t>(p >> 8));
       raw.push_back(static_cast<uint8_t>(p));
+      if (alpha) raw.push_back(static_cast<uint8_t>(p >> 24));
     }
   }
   std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<uint8_t> header;
   put_u32(header, static_cast<uint32_t>(width));
   put_u32(header, static_cast<uint32_t>(height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
+  header.insert(header.end(), {8, static_cast<uint8_t>(alpha ? 6 : 2), 0, 0, 0});  // RGB(A), 8 bits
   put_chunk(png, "IHDR", header);
   put_chunk(png, "IDAT", zlib_stored(raw));
   put_chunk(png, "IEND", {});
+  return png;
+}
+
+bool write_png(const std::string& path, int width, int height,
+               const std::vector<uint32_t>& pixels, bool alpha) {
+  const std::vector<uint8_t> png = png_bytes(width, height, pixels, alpha);
+  if (png.empty()) return false;
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return false;
   const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
