@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed pictures of the picture-reader fuzz targets (fuzz/seeds/fuzz_bmp_read,
-fuzz_png_read, fuzz_dib_read): small valid files, one per layout the readers take, built byte
+fuzz_png_read, fuzz_dib_read, and fuzz_paste_picture, which puts a format byte and 16 palette
+words in front of some of them): small valid files, one per layout the readers take, built byte
 by byte with the standard library only. Run once from the repository root; the bytes are
 committed, so the script is only needed to change them."""
 import os
@@ -160,8 +161,41 @@ def main():
     copy = b"".join(bytes((x + 3 * y) % 16 for x in range(16)) for y in reversed(range(2)))
     write("fuzz_dib_read", "tool-copy.dib", block(40, 16, 2, 8, 0, 16, copy))
     write("fuzz_dib_read", "idx8-256-colours.dib", block(40, W, H, 8, 0, 256, indexed_rows(8), (), 0))
-    for name, data in pngs().items():
+    png_files = pngs()
+    for name, data in png_files.items():
         write("fuzz_png_read", name + ".png", data)
+    paste_seeds(png_files)
+
+
+# Byte 0: the clipboard format (0 CF_DIB, 1 CF_DIBV5, 2 "PNG"); then 16 palette words.
+PASTE_PALETTE = (0x0000, 0x7FFF, 0x001F, 0x03E0, 0x7C00, 0x7C1F, 0x0421, 0x4210,
+                 0x7FE0, 0x03FF, 0x2108, 0x6318, 0x1084, 0x5294, 0x0010, 0x4000)
+
+
+def paste_seeds(png_files):
+    def seed(name, fmt, body):
+        words = b"".join(struct.pack("<H", w) for w in PASTE_PALETTE)
+        write("fuzz_paste_picture", name, bytes((fmt,)) + words + body)
+
+    def read(target, name):
+        with open(os.path.join(ROOT, target, name), "rb") as f:
+            return f.read()
+
+    seed("dib-rgb24", 0, read("fuzz_dib_read", "rgb24.dib"))
+    seed("dibv5-rgb32-alpha", 1, read("fuzz_dib_read", "rgb32-alpha.dib"))
+    seed("dib-idx8", 0, read("fuzz_dib_read", "idx8-v3.dib"))
+    seed("png-rgba8", 2, png_files["rgba8"])
+    seed("png-palette4", 2, png_files["palette4-trns"])
+
+    # A 3 x 2 RGBA picture in the palette's colours, one pixel transparent: the matched path.
+    def rgb(w):
+        return bytes((v & 31) * 255 // 31 for v in (w, w >> 5, w >> 10))
+    raw = b""
+    for row in ((1, 2, 3), (4, 5, 0)):
+        raw += b"\0" + b"".join(rgb(PASTE_PALETTE[i]) + (b"\xff" if i else b"\0") for i in row)
+    header = struct.pack(">IIBBBBB", 3, 2, 8, 6, 0, 0, 0)
+    seed("png-rgba-in-palette", 2, b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+         chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
 if __name__ == "__main__":

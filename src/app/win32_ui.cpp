@@ -3,6 +3,9 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/write_position_dialog.h"
 #include "platform/text_encoding.h"
@@ -11,6 +14,86 @@ namespace vcv {
 namespace {
 
 constexpr int kOpenPathCapacity = 260;
+constexpr int kFormatNameCapacity = 256;
+
+// The format number of a picture format; 0 when "PNG" cannot be registered.
+UINT clipboard_format_id(ClipboardFormat format) {
+  switch (format) {
+    case ClipboardFormat::kDib: return CF_DIB;
+    case ClipboardFormat::kDibV5: return CF_DIBV5;
+    case ClipboardFormat::kPng: {
+      static const UINT png = RegisterClipboardFormatW(L"PNG");
+      return png;
+    }
+  }
+  return 0;
+}
+
+// How the user knows a format: the constant's name for a standard one, the registered name for
+// the others.
+std::string clipboard_format_name(UINT format) {
+  static const struct {
+    UINT format;
+    const char* name;
+  } kStandard[] = {
+      {CF_TEXT, "CF_TEXT"},
+      {CF_BITMAP, "CF_BITMAP"},
+      {CF_METAFILEPICT, "CF_METAFILEPICT"},
+      {CF_SYLK, "CF_SYLK"},
+      {CF_DIF, "CF_DIF"},
+      {CF_TIFF, "CF_TIFF"},
+      {CF_OEMTEXT, "CF_OEMTEXT"},
+      {CF_DIB, "CF_DIB"},
+      {CF_PALETTE, "CF_PALETTE"},
+      {CF_PENDATA, "CF_PENDATA"},
+      {CF_RIFF, "CF_RIFF"},
+      {CF_WAVE, "CF_WAVE"},
+      {CF_UNICODETEXT, "CF_UNICODETEXT"},
+      {CF_ENHMETAFILE, "CF_ENHMETAFILE"},
+      {CF_HDROP, "CF_HDROP"},
+      {CF_LOCALE, "CF_LOCALE"},
+      {CF_DIBV5, "CF_DIBV5"},
+      {CF_OWNERDISPLAY, "CF_OWNERDISPLAY"},
+      {CF_DSPTEXT, "CF_DSPTEXT"},
+      {CF_DSPBITMAP, "CF_DSPBITMAP"},
+      {CF_DSPMETAFILEPICT, "CF_DSPMETAFILEPICT"},
+      {CF_DSPENHMETAFILE, "CF_DSPENHMETAFILE"},
+  };
+  for (const auto& standard : kStandard) {
+    if (standard.format == format) return standard.name;
+  }
+  wchar_t name[kFormatNameCapacity] = {};
+  if (GetClipboardFormatNameW(format, name, kFormatNameCapacity) > 0) return wide_to_utf8(name);
+  return "format " + std::to_string(format);
+}
+
+// A movable global block holding `bytes`; null when it cannot be made.
+HGLOBAL global_copy(const std::vector<uint8_t>& bytes) {
+  if (bytes.empty()) return nullptr;
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  if (memory == nullptr) return nullptr;
+  void* target = GlobalLock(memory);
+  if (target == nullptr) {
+    GlobalFree(memory);
+    return nullptr;
+  }
+  std::memcpy(target, bytes.data(), bytes.size());
+  GlobalUnlock(memory);
+  return memory;
+}
+
+// The bytes of a clipboard block; empty when there is none or it cannot be locked.
+std::vector<uint8_t> global_bytes(HANDLE data) {
+  std::vector<uint8_t> bytes;
+  if (data == nullptr) return bytes;
+  const SIZE_T size = GlobalSize(data);
+  if (const void* source = GlobalLock(data)) {
+    const uint8_t* first = static_cast<const uint8_t*>(source);
+    bytes.assign(first, first + size);
+    GlobalUnlock(data);
+  }
+  return bytes;
+}
 
 }  // namespace
 
@@ -44,40 +127,36 @@ bool Win32Ui::ask_write_position(const std::string& address_text,
                                    file_offset_out);
 }
 
-bool Win32Ui::put_clipboard_dib(const std::vector<uint8_t>& block) {
-  if (block.empty() || !OpenClipboard(app_.main_window)) return false;
-  bool done = false;
-  if (!EmptyClipboard()) {
-    CloseClipboard();
-    return false;
-  }
-  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, block.size())) {
-    if (void* target = GlobalLock(memory)) {
-      std::memcpy(target, block.data(), block.size());
-      GlobalUnlock(memory);
-      done = SetClipboardData(CF_DIB, memory) != nullptr;
-    }
-    if (!done) GlobalFree(memory);  // the clipboard owns it only after SetClipboardData
+bool Win32Ui::put_clipboard(const std::vector<ClipboardBlock>& blocks) {
+  if (blocks.empty() || !OpenClipboard(app_.main_window)) return false;
+  bool done = EmptyClipboard() != 0;
+  for (const ClipboardBlock& block : blocks) {
+    if (!done) break;
+    const UINT format = clipboard_format_id(block.format);
+    HGLOBAL memory = format != 0 ? global_copy(block.bytes) : nullptr;
+    done = memory != nullptr && SetClipboardData(format, memory) != nullptr;
+    // The clipboard owns the block only once SetClipboardData has taken it.
+    if (!done && memory != nullptr) GlobalFree(memory);
   }
   CloseClipboard();
   return done;
 }
 
-bool Win32Ui::get_clipboard_dib(std::vector<uint8_t>* block) {
-  block->clear();
-  if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(app_.main_window)) return false;
-  bool done = false;
-  if (HGLOBAL memory = GetClipboardData(CF_DIB)) {
-    const SIZE_T size = GlobalSize(memory);
-    if (const void* source = GlobalLock(memory)) {
-      const uint8_t* bytes = static_cast<const uint8_t*>(source);
-      block->assign(bytes, bytes + size);
-      GlobalUnlock(memory);
-      done = size > 0;
-    }
+bool Win32Ui::read_clipboard(ClipboardContents* contents) {
+  *contents = ClipboardContents();
+  if (!OpenClipboard(app_.main_window)) return false;
+  for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+    contents->format_names.push_back(clipboard_format_name(format));
+  }
+  for (ClipboardFormat kind : {ClipboardFormat::kDib, ClipboardFormat::kPng,
+                               ClipboardFormat::kDibV5}) {
+    const UINT format = clipboard_format_id(kind);
+    if (format == 0 || !IsClipboardFormatAvailable(format)) continue;
+    ClipboardBlock block{kind, global_bytes(GetClipboardData(format))};
+    if (!block.bytes.empty()) contents->pictures.push_back(std::move(block));
   }
   CloseClipboard();
-  return done;
+  return true;
 }
 
 bool Win32Ui::choose_rom_file(std::string* path, bool* read_only) {

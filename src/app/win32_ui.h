@@ -20,8 +20,8 @@ class Win32Ui : public Ui {
   bool ask_write_position(const std::string& address_text, const std::string& file_offset_text,
                           std::string* address_out, std::string* file_offset_out) override;
 
-  bool put_clipboard_dib(const std::vector<uint8_t>& block) override;
-  bool get_clipboard_dib(std::vector<uint8_t>* block) override;
+  bool put_clipboard(const std::vector<ClipboardBlock>& blocks) override;
+  bool read_clipboard(ClipboardContents* contents) override;
 
   // The Open dialog; false when cancelled. The path is UTF-8; `read_only` tells whether the
   // dialog's "Open as read-only" box was ticked.

@@ -20,9 +20,11 @@ const Command kCommands[] = {
      cmd_info},
     {"export", "export ROM --entry ID (--frame N | --sheet) -o OUT (.png, or .bmp)", cmd_export},
     {"import",
-     "import ROM --entry ID IN [--repack] [--at ADDRESS --file-offset OFFSET] [--no-backup] "
-     "[--yes]\n"
+     "import ROM --entry ID IN [--weapon-palette N] [--repack] [--at ADDRESS --file-offset "
+     "OFFSET] [--no-backup] [--yes]\n"
      "      (writes nothing without --yes; the picture must be as large as export --sheet's;\n"
+     "      an indexed PNG or BMP gives its indices, a true-colour one (PNG, 24- or 32-bit BMP)\n"
+     "      is matched onto the entry's palette with weapon palette N, 0 if not given;\n"
      "      the ROM as it was is kept as ROM.bak unless --no-backup)",
      cmd_import},
 };

@@ -1,7 +1,10 @@
-// vantorchar import: an indexed picture goes into the whole tile data of one entry, as Paste All
-// Img takes a bitmap, and then into the ROM through Write Image Changes. The window's prompts are
-// answered by flags; nothing is written without --yes, and a prompt without its flag stops the
-// command before anything is written. Every prompt and message the window would show is printed.
+// vantorchar import: a picture goes into the whole tile data of one entry, as Paste All Img takes
+// one, and then into the ROM through Write Image Changes. Indexed pictures give their indices (or
+// are matched by colour when their palette order differs); true-colour pictures are matched onto
+// the entry's palette, and refused whole when some pixel's colour is not in it. The window's
+// prompts are answered by flags; nothing is written without --yes, and a prompt without its flag
+// stops the command before anything is written. Every prompt and message the window would show
+// is printed.
 #include <cctype>
 #include <cstdio>
 #include <string>
@@ -10,7 +13,8 @@
 #include "cli/cli_support.h"
 #include "edit/command_messages.h"
 #include "edit/scan_number.h"
-#include "image/image_read.h"
+#include "edit/paste_picture.h"
+#include "image/picture_read.h"
 #include "platform/ui.h"
 #include "sprite/directory.h"
 
@@ -19,7 +23,8 @@ namespace vcv::cli {
 namespace {
 
 constexpr const char* kImportUsage =
-    "import ROM --entry ID IN [--repack] [--at ADDRESS --file-offset OFFSET] [--no-backup] "
+    "import ROM --entry ID IN [--weapon-palette N] [--repack] [--at ADDRESS --file-offset OFFSET] "
+    "[--no-backup] "
     "[--yes]";
 constexpr int kIndexLimit = 16;  // palette indices a tile pixel can hold
 
@@ -67,8 +72,8 @@ class CliUi : public Ui {
     *file_offset_out = answers_.file_offset;
     return true;
   }
-  bool put_clipboard_dib(const std::vector<uint8_t>&) override { return false; }
-  bool get_clipboard_dib(std::vector<uint8_t>*) override { return false; }
+  bool put_clipboard(const std::vector<ClipboardBlock>&) override { return false; }
+  bool read_clipboard(ClipboardContents*) override { return false; }
 
   // Why the command stopped at a prompt, when it did.
   const std::string& unanswered() const { return unanswered_; }
@@ -92,9 +97,9 @@ std::string size_text(int width, int height) {
   return std::to_string(width) + "x" + std::to_string(height);
 }
 
-void warn_about_high_indices(const IndexedImage& image, Streams streams) {
+void warn_about_high_indices(const std::vector<uint8_t>& indices, Streams streams) {
   long long high_values = 0;
-  for (uint8_t value : image.pixels) high_values += value >= kIndexLimit;
+  for (uint8_t value : indices) high_values += value >= kIndexLimit;
   if (high_values > 0) {
     std::fprintf(streams.err,
                  "vantorchar import: warning: %lld pixels hold indices above 15; only their low "
@@ -150,7 +155,12 @@ int report(const CommandResult& result, const CliUi& ui, const std::string& pict
 int cmd_import(const std::vector<std::string>& args, Streams streams) {
   ArgReader reader(args);
   int entry = -1;
-  if (!take_number(reader, "import", "--entry", 0, kLastEntry, &entry, streams)) return kExitUsage;
+  int weapon_palette = 0;
+  if (!take_number(reader, "import", "--entry", 0, kLastEntry, &entry, streams) ||
+      !take_number(reader, "import", "--weapon-palette", 0, kWeaponPaletteCount - 1,
+                   &weapon_palette, streams)) {
+    return kExitUsage;
+  }
   ImportAnswers answers;
   answers.yes = reader.take_flag("--yes");
   answers.repack = reader.take_flag("--repack");
@@ -164,10 +174,9 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   if (has_at != has_offset) return usage(streams, "--at and --file-offset go together");
   answers.typed = has_at;
 
-  IndexedImage image;
+  Picture image;
   std::string error;
-  if (!read_indexed_image(rest[1], &image, &error)) return fail(streams, "import", error);
-  warn_about_high_indices(image, streams);
+  if (!read_picture_file(rest[1], &image, &error)) return fail(streams, "import", error);
 
   Document document;
   if (!open_document("import", rest[0], &document, streams, false)) return kExitFailure;
@@ -176,6 +185,7 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
     return fail(streams, "import",
                 "--file-offset " + answers.file_offset + " is not a position inside " + rest[0]);
   }
+  document.view().weapon_palette = weapon_palette;
   if (!load_document_entry("import", entry, &document, streams)) return kExitFailure;
   const IndexedImage sheet = sheet_picture(document.working_set());
   if (image.width != sheet.width || image.height != sheet.height) {
@@ -186,7 +196,17 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
                   size_text(sheet.width, sheet.height).c_str());
     return fail(streams, "import", text);
   }
-  document.paste_sheet(image.pixels.data(), image.width, image.height);
+  // Matched by colour with the sheet's indices now deciding between repeated colours.
+  PasteIndices indices;
+  const CommandResult mapped = map_pasted_picture(
+      image, document.working_set().palette, {sheet.pixels.data(), sheet.width, sheet.height, 0},
+      &indices);
+  if (mapped.failed()) return fail(streams, "import", mapped.detail + "; nothing was written");
+  if (const auto notice = message_for(mapped)) {
+    std::fprintf(streams.out, "%s\n", to_unix_lines(notice->text).c_str());
+  }
+  warn_about_high_indices(indices.indices, streams);
+  document.paste_sheet(indices.indices.data(), indices.width, indices.height);
   CliUi ui(answers, streams);
   const CommandResult result = document.write_image_changes(ui);
   return report(result, ui, rest[1], entry, rest[0], streams);

@@ -1,14 +1,17 @@
 // The five clipboard commands: the frame, one block or the whole tile sheet goes out as an 8-bit
-// palette bitmap whose pixel values are the palette indices, and a bitmap comes back into the
-// tiles of the selected block or into the whole tile data. A bitmap that cannot be read exactly
-// changes nothing.
+// palette bitmap whose pixel values are the palette indices, and beside it as an indexed PNG with
+// the same indices and colours; a picture comes back into the tiles of the selected block or into
+// the whole tile data (edit/paste_picture.h chooses and reads it). A picture that cannot be read
+// exactly, or that has colours outside the palette, changes nothing.
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "image/dib_build.h"
 #include "image/dib_parse.h"
+#include "image/png_build.h"
 #include "edit/edit_commands.h"
+#include "edit/paste_picture.h"
 #include "platform/ui.h"
 #include "sprite/frames.h"
 #include "sprite/tile_sheet.h"
@@ -23,26 +26,24 @@ constexpr int kMaxTileNumber = kTileDataSize / kTileBytes - 1;
 
 CommandResult put_picture(const PanelContext& panel, Ui& ui, const uint8_t* pixels, int width,
                           int height) {
-  const std::vector<uint8_t> block =
-      build_dib(pixels, width, height, kPaletteSize, panel.display.display_palette);
-  if (block.empty() || !ui.put_clipboard_dib(block)) {
+  const uint32_t* colours = panel.display.display_palette;
+  std::vector<ClipboardBlock> blocks(2);
+  blocks[0] = {ClipboardFormat::kDib, build_dib(pixels, width, height, kPaletteSize, colours)};
+  blocks[1] = {ClipboardFormat::kPng, build_png(pixels, width, height, kPaletteSize, colours)};
+  if (blocks[0].bytes.empty() || blocks[1].bytes.empty() || !ui.put_clipboard(blocks)) {
     return CommandResult(CommandStatus::kClipboardUnavailable);
   }
   return CommandResult(CommandStatus::kDone);
 }
 
-// The clipboard bitmap, parsed into `pixels` (sized to `capacity`); kNoPicture when there is
-// none or it cannot be read exactly.
-CommandResult take_picture(Ui& ui, size_t capacity, std::vector<uint8_t>* pixels,
-                           DibInfo* info) {
-  std::vector<uint8_t> block;
-  if (!ui.get_clipboard_dib(&block) || block.empty()) {
-    return CommandResult(CommandStatus::kNoPicture, 0, "no bitmap");
+// The clipboard's picture as indices over `target` (what the paste writes into, as it is now).
+CommandResult take_picture(const PanelContext& panel, Ui& ui, const PasteTarget& target,
+                           PasteIndices* picture) {
+  ClipboardContents contents;
+  if (!ui.read_clipboard(&contents)) {
+    return CommandResult(CommandStatus::kNoPicture, 0, "it could not be opened");
   }
-  pixels->assign(capacity, 0);
-  const int parsed = parse_dib(block.data(), block.size(), pixels->data(), capacity, info);
-  if (parsed != kDibOk) return CommandResult(CommandStatus::kNoPicture, parsed, "an unreadable bitmap");
-  return CommandResult(CommandStatus::kDone);
+  return take_clipboard_picture(contents, panel.set.palette, target, picture);
 }
 
 // The block the selection names, or block 0 when the image has fewer blocks (as the copy does).
@@ -70,18 +71,23 @@ CommandResult copy_all_img(const PanelContext& panel, Ui& ui) {
 }
 
 CommandResult paste_sprite(PanelContext& panel, Ui& ui) {
-  std::vector<uint8_t> pixels;
-  DibInfo info;
-  const CommandResult taken = take_picture(ui, kPasteSpriteScratch, &pixels, &info);
-  if (taken.failed()) return taken;
   SpriteWorkingSet& set = panel.set;
   const int image = panel.view.image_no;
-  if (image >= 0 && image < kFrameStoreSize) {
-    // The top-left 16 x 16 pixels; outside a smaller bitmap they are index 0.
+  const bool has_image = image >= 0 && image < kFrameStoreSize;
+  // The block as Copy Sprite draws it now: pixels matched by colour keep these indices.
+  uint8_t block_now[kBlockSize * kBlockSize] = {};
+  if (has_image) render_block(set, image, panel.view.block_no, block_now);
+  PasteIndices picture;
+  const CommandResult taken =
+      take_picture(panel, ui, {block_now, kBlockSize, kBlockSize, kPasteSpriteScratch}, &picture);
+  if (taken.failed()) return taken;
+  if (has_image) {
+    // The top-left 16 x 16 pixels; outside a smaller picture they are index 0.
     uint8_t area[kBlockSize * kBlockSize];
     for (int y = 0; y < kBlockSize; ++y) {
       for (int x = 0; x < kBlockSize; ++x) {
-        area[y * kBlockSize + x] = dib_pixel(pixels.data(), info.width, info.height, x, y);
+        area[y * kBlockSize + x] =
+            dib_pixel(picture.indices.data(), picture.width, picture.height, x, y);
       }
     }
     const Frame& frame = set.frames[image];
@@ -97,7 +103,7 @@ CommandResult paste_sprite(PanelContext& panel, Ui& ui) {
     }
   }
   draw_tile_sheet(set);
-  return CommandResult(CommandStatus::kDone);
+  return taken;
 }
 
 CommandResult paste_sheet_pixels(PanelContext& panel, const uint8_t* pixels, int width,
@@ -121,11 +127,13 @@ CommandResult paste_sheet_pixels(PanelContext& panel, const uint8_t* pixels, int
 }
 
 CommandResult paste_all_img(PanelContext& panel, Ui& ui) {
-  std::vector<uint8_t> pixels;
-  DibInfo info;
-  const CommandResult taken = take_picture(ui, kPasteAllScratch, &pixels, &info);
+  PasteIndices picture;
+  const CommandResult taken = take_picture(
+      panel, ui, {panel.set.sheet, kSheetWidth, kSheetHeight, kPasteAllScratch}, &picture);
   if (taken.failed()) return taken;
-  return paste_sheet_pixels(panel, pixels.data(), info.width, info.height);
+  const CommandResult pasted =
+      paste_sheet_pixels(panel, picture.indices.data(), picture.width, picture.height);
+  return pasted.failed() ? pasted : taken;
 }
 
 }  // namespace vcv

@@ -17,10 +17,14 @@ const char kRepackFailureTitle[] = "失敗";
 const char kAddressErrorTitle[] = "エラー";
 const char kAddressErrorText[] = "アドレスが間違ってます";
 const char kWriteErrorTitle[] = "Write Error";
+const char kPasteTitle[] = "Paste";
 
 namespace {
 
 const char kNothingWritten[] = " Nothing was written.";
+const char kPastedByColourText[] =
+    "The picture's colours were matched to the palette by colour, because its palette order "
+    "differed from the sprite's.";
 
 std::string format(const char* pattern, unsigned a, unsigned b = 0) {
   char text[512];
@@ -91,6 +95,8 @@ std::string failure_text(const CommandResult& result) {
       return repack_stop_text(result.value);
     case CommandStatus::kNoPicture:
       return "The clipboard holds no picture this program can read: " + result.detail + ".";
+    case CommandStatus::kOutsidePalette:
+      return result.detail + ". Nothing was pasted.";
     default:
       return std::string();
   }
@@ -106,6 +112,7 @@ bool CommandResult::failed() const {
     case CommandStatus::kCancelled:
     case CommandStatus::kWritten:
     case CommandStatus::kRepacked:
+    case CommandStatus::kPastedByColour:
       return false;
     default:
       return true;
@@ -138,13 +145,18 @@ std::optional<UserMessage> message_for(const CommandResult& result) {
   if (result.status == CommandStatus::kRepacked) {
     return UserMessage{kRepackSuccessTitle, repack_success_text(result.value), false};
   }
+  if (result.status == CommandStatus::kPastedByColour) {
+    return UserMessage{kPasteTitle, kPastedByColourText, false};
+  }
   // The dialog has shown its own error box for an unreadable field; a copy that could not reach
   // the clipboard has never said anything.
   if (!result.failed() || result.status == CommandStatus::kAddressRefused ||
       result.status == CommandStatus::kClipboardUnavailable) {
     return std::nullopt;
   }
-  return UserMessage{kWriteErrorTitle, failure_text(result), true};
+  const bool paste = result.status == CommandStatus::kNoPicture ||
+                     result.status == CommandStatus::kOutsidePalette;
+  return UserMessage{paste ? kPasteTitle : kWriteErrorTitle, failure_text(result), true};
 }
 
 }  // namespace vcv

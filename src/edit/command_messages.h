@@ -36,6 +36,7 @@ extern const char kAddressErrorText[];
 
 extern const char kRepackSuccessTitle[];
 extern const char kWriteErrorTitle[];
+extern const char kPasteTitle[];  // what a paste reports
 
 struct UserMessage {
   std::string title;

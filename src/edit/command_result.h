@@ -17,6 +17,7 @@ enum class CommandStatus {
   kWritten,        // the data is in the ROM file
   // Reported with a message.
   kRepacked,          // the bank region was repacked with the new data; `value`: bytes left free
+  kPastedByColour,    // pasted, but the picture's palette order differed: matched by colour
   kReadOnly,          // the ROM was opened read-only: nothing was written
   kNotWritable,       // the ROM file cannot be written (read-only file or folder, locked, gone)
   kWriteFailed,       // replacing the ROM file failed; `detail` says why; the file is as it was
@@ -31,7 +32,9 @@ enum class CommandStatus {
   kWouldOverwrite,    // a typed position would overwrite what `detail` names
   kRepackStopped,     // repacking failed in a way that ends the command; `value`: the code
   kAddressRefused,    // a typed field was unreadable (the dialog has already said so)
-  kNoPicture,         // the clipboard holds no picture the paste can read; `detail`: why
+  kNoPicture,         // the clipboard holds no picture the paste can read; `detail`: the
+                      // formats it holds
+  kOutsidePalette,    // the picture has colours the palette lacks; `detail`: how many, the first
   kClipboardUnavailable,  // the clipboard could not be opened or emptied for a copy
 };
 

@@ -68,24 +68,29 @@ std::vector<uint8_t> build_png(const uint8_t* pixels, int width, int height, int
   return std::vector<uint8_t>(encoder.out, encoder.out + encoder.size);
 }
 
-std::vector<uint8_t> build_rgb_png(const uint32_t* pixels, int width, int height) {
+std::vector<uint8_t> build_rgb_png(const uint32_t* pixels, int width, int height, bool alpha) {
   if (pixels == nullptr || width <= 0 || height <= 0 ||
       static_cast<long long>(width) * height > kMaxPicturePixels) {
     return {};
   }
-  std::vector<unsigned char> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-  for (size_t i = 0; i < rgb.size() / 3; ++i) {
-    rgb[3 * i] = static_cast<unsigned char>(pixels[i] >> 16);
-    rgb[3 * i + 1] = static_cast<unsigned char>(pixels[i] >> 8);
-    rgb[3 * i + 2] = static_cast<unsigned char>(pixels[i]);
+  const size_t channels = alpha ? 4 : 3;
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  std::vector<unsigned char> samples(count * channels);
+  for (size_t i = 0; i < count; ++i) {
+    unsigned char* sample = &samples[i * channels];
+    sample[0] = static_cast<unsigned char>(pixels[i] >> 16);
+    sample[1] = static_cast<unsigned char>(pixels[i] >> 8);
+    sample[2] = static_cast<unsigned char>(pixels[i]);
+    if (alpha) sample[3] = static_cast<unsigned char>(pixels[i] >> 24);
   }
+  const LodePNGColorType type = alpha ? LCT_RGBA : LCT_RGB;
   Encoder encoder;
-  encoder.state.info_raw.colortype = LCT_RGB;
+  encoder.state.info_raw.colortype = type;
   encoder.state.info_raw.bitdepth = 8;
-  encoder.state.info_png.color.colortype = LCT_RGB;
+  encoder.state.info_png.color.colortype = type;
   encoder.state.info_png.color.bitdepth = 8;
   encoder.state.encoder.auto_convert = 0;
-  const unsigned code = lodepng_encode(&encoder.out, &encoder.size, rgb.data(),
+  const unsigned code = lodepng_encode(&encoder.out, &encoder.size, samples.data(),
                                        static_cast<unsigned>(width), static_cast<unsigned>(height),
                                        &encoder.state);
   if (code != 0 || encoder.out == nullptr) return {};

@@ -15,8 +15,10 @@ namespace vcv {
 std::vector<uint8_t> build_png(const uint8_t* pixels, int width, int height, int colour_count,
                                const uint32_t* colours);
 
-// A true-colour PNG (8-bit RGB) of `pixels`, width x height values 0x00RRGGBB, top row first:
-// screenshots and the ROM map. Empty when the arguments are unusable.
-std::vector<uint8_t> build_rgb_png(const uint32_t* pixels, int width, int height);
+// A true-colour PNG of `pixels`, width x height values 0xAARRGGBB, top row first: 8-bit RGB
+// (the alpha byte ignored) for screenshots and the ROM map, or RGBA with `alpha`. Empty when the
+// arguments are unusable.
+std::vector<uint8_t> build_rgb_png(const uint32_t* pixels, int width, int height,
+                                   bool alpha = false);
 
 }  // namespace vcv

@@ -10,6 +10,23 @@
 
 namespace vcv {
 
+// The clipboard formats pictures travel in: the device-independent bitmap block (CF_DIB), its
+// version 5 (CF_DIBV5), and the registered format "PNG" holding the bytes of a PNG file.
+enum class ClipboardFormat { kDib, kDibV5, kPng };
+
+struct ClipboardBlock {
+  ClipboardFormat format = ClipboardFormat::kDib;
+  std::vector<uint8_t> bytes;
+};
+
+struct ClipboardContents {
+  // The blocks of the formats above that the clipboard holds, at most one per format.
+  std::vector<ClipboardBlock> pictures;
+  // The names of every format present, in the clipboard's order ("CF_DIB", "PNG",
+  // "CF_UNICODETEXT", ...): what a paste that found nothing to read tells the user.
+  std::vector<std::string> format_names;
+};
+
 class Ui {
  public:
   virtual ~Ui() = default;
@@ -33,10 +50,12 @@ class Ui {
     message(title, text);
   }
 
-  // The clipboard, as the bytes of one CF_DIB block. False when the clipboard cannot be used or
-  // (get) holds no bitmap.
-  virtual bool put_clipboard_dib(const std::vector<uint8_t>& block) = 0;
-  virtual bool get_clipboard_dib(std::vector<uint8_t>* block) = 0;
+  // The clipboard. `put_clipboard` empties it and places every block in one opening; false when
+  // the clipboard cannot be opened or emptied or some block was not taken. `read_clipboard`
+  // copies out the picture blocks it holds and names every format present; false when it
+  // cannot be opened.
+  virtual bool put_clipboard(const std::vector<ClipboardBlock>& blocks) = 0;
+  virtual bool read_clipboard(ClipboardContents* contents) = 0;
 };
 
 }  // namespace vcv

@@ -1,12 +1,21 @@
 // The clipboard commands through the real Windows clipboard: what the menu commands put there
-// comes back unchanged, for every flip of a block's tiles, and as the whole tile sheet.
+// comes back unchanged, for every flip of a block's tiles, and as the whole tile sheet; and
+// through Wine's tie to the X clipboard, driven with xclip, a PNG from an X program pastes and a
+// copy reaches X programs as an indexed PNG.
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "demo/demo_rom.h"
 #include "gui_fixture.h"
+#include "image/picture_read.h"
+#include "image/png_build.h"
+#include "platform/file_io.h"
 #include "res/resource.h"
 #include "sprite/frames.h"
+#include "sprite/tiles.h"
 
 namespace vcv {
 namespace {
@@ -18,11 +27,11 @@ std::vector<uint8_t> tile_data(const Document& document) {
   return std::vector<uint8_t>(set.tile_data, set.tile_data + set.decoded_size);
 }
 
-// The CF_DIB block now on the clipboard; empty when there is none.
-std::vector<uint8_t> clipboard_dib(HWND owner) {
+// The block now on the clipboard in `format`; empty when there is none.
+std::vector<uint8_t> clipboard_dib(HWND owner, UINT format = CF_DIB) {
   std::vector<uint8_t> bytes;
   if (!OpenClipboard(owner)) return bytes;
-  HANDLE data = GetClipboardData(CF_DIB);
+  HANDLE data = GetClipboardData(format);
   if (data != nullptr) {
     const uint8_t* block = static_cast<const uint8_t*>(GlobalLock(data));
     if (block != nullptr) bytes.assign(block, block + GlobalSize(data));
@@ -30,6 +39,37 @@ std::vector<uint8_t> clipboard_dib(HWND owner) {
   }
   CloseClipboard();
   return bytes;
+}
+
+UINT png_format() { return RegisterClipboardFormatW(L"PNG"); }
+
+// Waits until `done` holds, handling this thread's messages meanwhile; false after 20 s.
+template <typename F>
+bool wait_until(F done) {
+  for (int i = 0; i < 400 && !done(); ++i) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(50);
+  }
+  return done();
+}
+
+// Starts `command` with the Unix shell: Wine starts a Unix program as it is, and xclip then
+// reaches the X display Wine's clipboard is tied to. A Unix program gives Wine no exit code to
+// wait for, so callers wait for what the command leaves behind. Files go through /tmp, which
+// this program sees as Z:\tmp (Wine's drive for the root of the Unix file system).
+bool start_unix_shell(const std::string& command) {
+  std::wstring line = L"/bin/sh -c \"" + std::wstring(command.begin(), command.end()) + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(L"/bin/sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
 }
 
 TEST_F(PanelWindow, CopySpriteThenPasteSpriteKeepsTheTilesForAllFourFlips) {
@@ -77,7 +117,8 @@ TEST_F(PanelWindow, CopyAllImgThenPasteAllImgKeepsTheTiles) {
   EXPECT_TRUE(tile_data(app.document) == before);
 }
 
-TEST_F(PanelWindow, PasteOfATrueColourBitmapChangesNothing) {
+// A 24-bit bitmap in a colour the palette lacks, and text: refused with what the paste found.
+TEST_F(PanelWindow, PastesOfPicturesOutsideThePaletteOrOfTextAreRefusedWithAMessage) {
   open_demo_rom();
   select_entry(DemoRomFacts::kEntrySize1);
   const std::vector<uint8_t> before = tile_data(app.document);
@@ -100,7 +141,91 @@ TEST_F(PanelWindow, PasteOfATrueColourBitmapChangesNothing) {
   choose_menu(IDM_PASTE_SPRITE);
   choose_menu(IDM_PASTE_ALL_IMG);
   EXPECT_TRUE(tile_data(app.document) == before);
+  const std::string refused = "Paste: 4 pixels have colours outside the palette; the first is at "
+                              "(0, 0): #777777. Nothing was pasted.";
+  EXPECT_EQ(ui.messages, std::vector<std::string>(2, refused));
+
+  ASSERT_TRUE(OpenClipboard(app.main_window));
+  EmptyClipboard();
+  CloseClipboard();
+  choose_menu(IDM_PASTE_SPRITE);
+  const std::string none = "Paste: The clipboard holds no picture this program can read: ";
+  EXPECT_EQ(ui.messages.back(), none + "it is empty.");
+  HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4);
+  ASSERT_TRUE(OpenClipboard(app.main_window));
+  EmptyClipboard();
+  if (SetClipboardData(CF_TEXT, text) == nullptr) GlobalFree(text);
+  CloseClipboard();
+  choose_menu(IDM_PASTE_SPRITE);
+  EXPECT_EQ(ui.messages.back().rfind(none + "CF_TEXT, ", 0), 0u) << ui.messages.back();
+  EXPECT_NE(ui.messages.back().find("CF_UNICODETEXT"), std::string::npos) << ui.messages.back();
 }
+
+// An X program's PNG in the palette's colours: xclip offers it as image/png, which Wine hands on
+// as "PNG"; it pastes into the selected block, transparent pixels as index 0.
+TEST_F(PanelWindow, ATrueColourPngFromAnXProgramPastesIntoTheSelectedBlock) {
+  open_demo_rom();
+  select_entry(DemoRomFacts::kEntrySize1);
+  SpriteWorkingSet& set = app.document.working_set();
+  const int image = app.document.view().image_no, block = app.document.view().block_no;
+  for (int q = 0; q < 4; ++q) set.frames[image].tile[block][q] = static_cast<uint16_t>(100 + q);
+  for (int i = 0; i < 16; ++i) set.palette[i] = static_cast<uint16_t>(0x0842 * i);  // 16 greys
+  std::vector<uint32_t> pixels(256);
+  std::vector<uint8_t> expected(256);
+  for (int i = 0; i < 256; ++i) {
+    expected[i] = static_cast<uint8_t>(i % 16 < 2 ? 0 : (i + i / 16) % 15 + 1);
+    const uint32_t c = palette_colour_to_display(set.palette[expected[i]]);
+    pixels[i] = expected[i] == 0 ? 0 : 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16);
+  }
+  const std::string in = "/tmp/vantor-gui-xclip-" + std::to_string(GetCurrentProcessId()) + ".png";
+  std::string error;
+  ASSERT_TRUE(write_file_atomically("Z:" + in, build_rgb_png(pixels.data(), 16, 16, true), &error))
+      << error;
+  ASSERT_TRUE(OpenClipboard(app.main_window));
+  EmptyClipboard();  // so that a "PNG" can only come from X
+  CloseClipboard();
+  // xclip stays behind to serve the selection: it must not hold this program's output open.
+  ASSERT_TRUE(start_unix_shell("xclip -selection clipboard -t image/png -i " + in +
+                               " < /dev/null > /dev/null 2>&1"));
+  EXPECT_TRUE(wait_until([] { return IsClipboardFormatAvailable(png_format()) != 0; }));
+  choose_menu(IDM_PASTE_SPRITE);
+  DeleteFileA(("Z:" + in).c_str());
+  EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
+  std::vector<uint8_t> now(256);
+  render_block(set, image, block, now.data());
+  EXPECT_EQ(now, expected);
+}
+
+// Copy Img as X programs see it: image/png holds the very bytes of the "PNG" put, the frame's
+// indices and the panel's colours.
+TEST_F(PanelWindow, CopyImgReachesXProgramsAsAnIndexedPngOfTheFrame) {
+  open_demo_rom();
+  select_entry(DemoRomFacts::kEntrySize3);
+  choose_menu(IDM_COPY_IMG);
+  ASSERT_FALSE(clipboard_dib(app.main_window).empty());
+  const std::vector<uint8_t> put = clipboard_dib(app.main_window, png_format());
+  const std::string out = "/tmp/vantor-gui-xclip-" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(start_unix_shell("xclip -selection clipboard -t image/png -o > " + out +
+                               ".part 2> /dev/null && mv " + out + ".part " + out + ".png"));
+  ASSERT_TRUE(wait_until([&] { return GetFileAttributesA(("Z:" + out + ".png").c_str()) !=
+                                      INVALID_FILE_ATTRIBUTES; }))
+      << "xclip read no image/png";
+  std::ifstream file("Z:" + out + ".png", std::ios::binary);
+  const std::vector<uint8_t> got{std::istreambuf_iterator<char>(file), {}};
+  file.close();
+  DeleteFileA(("Z:" + out + ".png").c_str());
+  EXPECT_TRUE(got == put && !put.empty());
+  Picture png;
+  std::string error;
+  ASSERT_TRUE(read_png_picture(got.data(), got.size(), &png, &error)) << error;
+  ASSERT_TRUE(png.kind == PictureKind::kIndexed && png.width == 192 && png.height == 192);
+  EXPECT_TRUE(std::equal(png.indices.begin(), png.indices.end(), app.document.display().canvas));
+  for (int i = 0; i < 16; ++i) {
+    EXPECT_EQ(png.colours[i], app.document.display().display_palette[i]) << i;
+    EXPECT_EQ(png.colour_alpha[i], i == 0 ? 0 : 255) << i;
+  }
+}
+
 
 }  // namespace
 }  // namespace vcv

@@ -23,7 +23,7 @@ inline void put32(Bytes& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-struct DibSpec {
+struct DibFields {
   uint32_t header_size = 40;
   int32_t width = 4;
   int32_t height = 2;  // negative: top-down
@@ -36,7 +36,7 @@ struct DibSpec {
 };
 
 // Header, masks after a 40-byte header, colour table, pixels. Returns the pixels' offset too.
-inline Bytes dib_block(const DibSpec& s, size_t* pixel_offset = nullptr) {
+inline Bytes dib_block(const DibFields& s, size_t* pixel_offset = nullptr) {
   Bytes b(s.header_size < 40 ? 40 : s.header_size, 0);
   put32(b, 0, s.header_size);
   put32(b, 4, static_cast<uint32_t>(s.width));
@@ -63,7 +63,7 @@ inline Bytes dib_block(const DibSpec& s, size_t* pixel_offset = nullptr) {
 }
 
 // A BMP file: "BM", the file size, the pixel offset, then the block.
-inline Bytes bmp_file(const DibSpec& s) {
+inline Bytes bmp_file(const DibFields& s) {
   size_t offset = 0;
   const Bytes block = dib_block(s, &offset);
   Bytes b(14 + block.size(), 0);
@@ -77,7 +77,7 @@ inline Bytes bmp_file(const DibSpec& s) {
 
 // Colour type and depth exactly as given; `raw` in LodePNG's layout (rows packed without fill
 // bits, 16-bit samples high byte first). Palette entries are RGBA.
-struct PngSpec {
+struct PngFields {
   LodePNGColorType type = LCT_RGBA;
   unsigned depth = 8;
   unsigned width = 1;
@@ -89,7 +89,7 @@ struct PngSpec {
   bool interlaced = false;
 };
 
-inline Bytes png_file(const PngSpec& s) {
+inline Bytes png_file(const PngFields& s) {
   LodePNGState state;
   lodepng_state_init(&state);
   for (LodePNGColorMode* mode : {&state.info_raw, &state.info_png.color}) {

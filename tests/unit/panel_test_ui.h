@@ -31,8 +31,8 @@ class PanelTestUi : public Ui {
                           std::string*) override {
     return false;
   }
-  bool put_clipboard_dib(const std::vector<uint8_t>&) override { return false; }
-  bool get_clipboard_dib(std::vector<uint8_t>*) override { return false; }
+  bool put_clipboard(const std::vector<ClipboardBlock>&) override { return false; }
+  bool read_clipboard(ClipboardContents*) override { return false; }
 
   std::vector<std::string> messages;
   std::deque<long long> colour_answers;  // a negative answer cancels

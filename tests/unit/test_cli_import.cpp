@@ -38,16 +38,30 @@ std::string hex(int value) {
   return text;
 }
 
-// The tile data of `entry` as a fresh load from the ROM file at `path` gives it.
-std::vector<uint8_t> loaded_tiles(const std::string& path, int entry) {
+// `entry` as a fresh load from the ROM file at `path` gives it; null when it does not load.
+std::unique_ptr<SpriteWorkingSet> loaded_entry(const std::string& path, int entry,
+                                               int weapon_palette = 0) {
   RomFile file;
-  if (!file.open(path, kMappingHiRom, 0).ok()) return {};
+  if (!file.open(path, kMappingHiRom, 0).ok()) return nullptr;
   const RomImage& rom = file.image();
   SpriteDirectory directory;
   build_sprite_directory(rom, directory);
   auto set = std::make_unique<SpriteWorkingSet>();
-  if (load_entry(rom, directory, *set, entry, 0) != 1) return {};
+  if (load_entry(rom, directory, *set, entry, weapon_palette) != 1) return nullptr;
+  return set;
+}
+
+std::vector<uint8_t> loaded_tiles(const std::string& path, int entry) {
+  const auto set = loaded_entry(path, entry);
+  if (set == nullptr) return {};
   return std::vector<uint8_t>(set->tile_data, set->tile_data + set->decoded_size);
+}
+
+// The display colours of `entry`'s palette (weapon palette 0), as export writes them.
+void entry_colours(const std::string& path, int entry, uint32_t colours[16]) {
+  const auto set = loaded_entry(path, entry);
+  ASSERT_NE(set, nullptr);
+  palette_to_display(set->palette, colours, 0, 16);
 }
 
 // The tile rows of `entry`'s sheet, as export --sheet writes it (and import takes it back).
@@ -77,9 +91,11 @@ class CliImportTest : public ::testing::Test {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
   }
-  // A picture of `rows` tile rows whose pixel (x, y) holds index (x / 3 + y * 5) % 16.
-  std::string write_picture(const std::string& name, int rows, int noise = 0) {
+  // A picture of `rows` tile rows whose pixel (x, y) holds index (x / 3 + y * 5) % 16, with the
+  // colours of `entry`'s palette.
+  std::string write_picture(const std::string& name, int entry, int rows, int noise = 0) {
     IndexedImage image;
+    entry_colours(rom, entry, image.palette);
     image.width = 128;
     image.height = 8 * rows;
     image.pixels.resize(static_cast<size_t>(image.width) * image.height);
@@ -126,7 +142,7 @@ TEST_F(CliImportTest, EachPromptNeedsItsFlagOrNothingIsWritten) {
   const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
   ASSERT_GE(entry, 0);
   const int rows = sheet_rows(rom, entry);
-  const std::string picture = write_picture(picture_name("grown", true), rows, 128 * 64);
+  const std::string picture = write_picture(picture_name("grown", true), entry, rows, 128 * 64);
 
   CliRun result = run({"import", rom, "--entry", hex(entry), picture});
   EXPECT_EQ(result.code, 1);
@@ -157,7 +173,7 @@ TEST_F(CliImportTest, EachPromptNeedsItsFlagOrNothingIsWritten) {
 
 TEST_F(CliImportTest, TypedPositionAndConfirmation) {
   const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
-  const std::string picture = write_picture("grown.bmp", sheet_rows(rom, entry), 128 * 64);
+  const std::string picture = write_picture("grown.bmp", entry, sheet_rows(rom, entry), 128 * 64);
   // A typed place without --yes: the confirmation stops it.
   CliRun result = run({"import", rom, "--entry", hex(entry), picture, "--at", "C01100",
                        "--file-offset", "001100"});
@@ -191,7 +207,7 @@ TEST_F(CliImportTest, TypedPositionAndConfirmation) {
 }
 
 TEST_F(CliImportTest, UsageAndPictureErrors) {
-  const std::string picture = write_picture(picture_name("small", true), 2);
+  const std::string picture = write_picture(picture_name("small", true), 7, 2);
   EXPECT_EQ(run({"import", rom, picture}).code, cli::kExitUsage);
   EXPECT_EQ(run({"import", rom, "--entry", "7", picture, "--at", "C01100"}).code, cli::kExitUsage);
   EXPECT_EQ(run({"import", rom, "--entry", "0x1FC", picture}).code, cli::kExitUsage);
@@ -208,7 +224,7 @@ TEST_F(CliImportTest, UsageAndPictureErrors) {
             std::string::npos)
       << other_size.err;
   // A typed file position past the end of the file is refused, not wrapped round.
-  const std::string fitting = write_picture("fitting.bmp", sheet_rows(rom, 0xC));
+  const std::string fitting = write_picture("fitting.bmp", 0xC, sheet_rows(rom, 0xC));
   const CliRun past = run({"import", rom, "--entry", "0xC", fitting, "--at", "C01100",
                            "--file-offset", "100163000", "--yes"});
   EXPECT_EQ(past.code, cli::kExitFailure);
@@ -248,11 +264,10 @@ TEST_F(CliImportTest, PicturesWrittenByImageMagickKeepTheirIndices) {
     source.width = 128;
     source.height = height;
     source.colour_count = colours;
-    for (int i = 0; i < colours; ++i) {
-      source.palette[i] = static_cast<uint32_t>((i * 13 + 200) % 256) |
-                          (static_cast<uint32_t>((i * 91 + 40) % 256) << 8) |
-                          (static_cast<uint32_t>((i * 37) % 256) << 16);
-    }
+    // The entry's colours; indices 16 to 31 repeat those of 0 to 15.
+    uint32_t palette[16];
+    entry_colours(rom, entry, palette);
+    for (int i = 0; i < colours; ++i) source.palette[i] = palette[i % 16];
     source.pixels.resize(static_cast<size_t>(128 * height));
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < 128; ++x)
@@ -268,6 +283,7 @@ TEST_F(CliImportTest, PicturesWrittenByImageMagickKeepTheirIndices) {
     int source;  // 0: 16 colours, 1: 32 colours
     const char* options;
     const char* name;
+    bool same_indices = true;  // false: ImageMagick merges the repeated colours
   };
   const Variant variants[] = {
       {0, "BMP3:", "bmp3-4bit.bmp"},                    // 4 bits, 40-byte header
@@ -276,7 +292,7 @@ TEST_F(CliImportTest, PicturesWrittenByImageMagickKeepTheirIndices) {
       {0, "BMP:", "bmp-v5-4bit.bmp"},                   // 124-byte header
       {1, "BMP:", "bmp-v5-rle8.bmp"},
       {0, "PNG8:", "png8.png"},
-      {1, "PNG8:", "png8-32.png"},
+      {1, "PNG8:", "png8-32.png", false},
       {0, "-define png:bit-depth=4 PNG8:", "png8-4bit.png"},
   };
   for (const Variant& v : variants) {
@@ -290,7 +306,9 @@ TEST_F(CliImportTest, PicturesWrittenByImageMagickKeepTheirIndices) {
     ASSERT_TRUE(read_indexed_image(out, &image, &error)) << v.name << ": " << error;
     ASSERT_EQ(image.width, 128) << v.name;
     ASSERT_EQ(image.height, height) << v.name;
-    EXPECT_EQ(image.pixels, source.pixels) << v.name;
+    if (v.same_indices) {
+      EXPECT_EQ(image.pixels, source.pixels) << v.name;
+    }
 
     write_all(rom, demo_rom_bytes());
     const std::vector<uint8_t> before = loaded_tiles(rom, entry);
@@ -310,21 +328,90 @@ TEST_F(CliImportTest, PicturesWrittenByImageMagickKeepTheirIndices) {
   }
 }
 
-TEST_F(CliImportTest, TrueColourPicturesAreRefusedWithAdvice) {
+// A sheet as export writes it (in the colours of weapon palette 5), drawn on by ImageMagick with
+// colours of that palette and saved as true colour: the import gives back every index, the drawn
+// rectangles in the indices of their colours. Against weapon palette 0 it is refused whole.
+TEST_F(CliImportTest, TrueColourSheetsEditedByImageMagickImportIndexForIndex) {
   if (!have_convert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
-  std::vector<std::string> kinds = {"BMP3:true.bmp"};
-  if (kHavePng) kinds.push_back("PNG24:true.png");
-  for (const std::string& kind : kinds) {
-    const std::string name = kind.substr(kind.find(':') + 1);
-    const std::string picture = folder + "/" + name;
-    const std::string command = "convert -size 16x16 gradient:red-blue -type TrueColor " +
-                                kind.substr(0, kind.find(':') + 1) + picture + " 2>/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const CliRun result = run({"import", rom, "--entry", "7", picture, "--yes"});
-    EXPECT_EQ(result.code, cli::kExitFailure) << name;
-    EXPECT_NE(result.err.find("save it as an indexed"), std::string::npos) << result.err;
+  const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
+  ASSERT_GE(entry, 0);
+  constexpr int kWeapon = 5;
+  // Two colours the sheet uses made one, so only the sheet's own indices can tell them apart.
+  std::vector<uint8_t> baseline = demo_rom_bytes();
+  {
+    const auto original = loaded_entry(rom, entry, kWeapon);
+    ASSERT_NE(original, nullptr);
+    bool used[16] = {};
+    for (uint8_t index : original->sheet) used[index] = true;
+    const int a = 5, b = 9;  // a ramp's shadow and another's base; neither drawn with below
+    ASSERT_TRUE(used[a] && used[b]);
+    const size_t at = file_pos(kTableBank, kPaletteTable + kPaletteRecordSize * original->palette_type +
+                                               2 * (b - 1));
+    baseline[at] = static_cast<uint8_t>(original->palette[a]);
+    baseline[at + 1] = static_cast<uint8_t>(original->palette[a] >> 8);
+    write_all(rom, baseline);
   }
-  EXPECT_TRUE(read_all(rom) == demo_rom_bytes());
+  const auto set = loaded_entry(rom, entry, kWeapon);
+  ASSERT_NE(set, nullptr);
+  ASSERT_EQ(set->palette[5], set->palette[9]);
+  uint32_t colours[16];
+  palette_to_display(set->palette, colours, 0, 16);
+  auto hex_colour = [&](int index) {
+    char text[16];
+    const uint32_t c = colours[index];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+    return std::string(text);
+  };
+  // Rectangles of index 7 and of weapon colour 14 over the sheet.
+  const std::string draw = " -fill '" + hex_colour(7) + "' -draw 'rectangle 3,2 20,12' -fill '" +
+                           hex_colour(14) + "' -draw 'rectangle 40,9 47,30' ";
+  // The sheet as export writes it, but in the colours of weapon palette 5.
+  IndexedImage sheet;
+  sheet.width = 128;
+  sheet.height = 8 * sheet_rows(rom, entry);
+  sheet.pixels.assign(set->sheet, set->sheet + sheet.width * sheet.height);
+  std::copy(colours, colours + 16, sheet.palette);
+  std::string error;
+  ASSERT_TRUE(write_bmp(sheet, folder + "/sheet.bmp", &error)) << error;
+  ASSERT_TRUE(write_png(sheet, folder + "/sheet.png", &error)) << error;
+  std::vector<uint8_t> expected = sheet.pixels;
+  for (int y = 0; y < 31; ++y)
+    for (int x = 0; x < 48; ++x) {
+      if (x >= 3 && x <= 20 && y >= 2 && y <= 12) expected[y * 128 + x] = 7;
+      if (x >= 40 && y >= 9) expected[y * 128 + x] = 14;
+    }
+  struct Variant {
+    const char* source;
+    const char* options;
+    const char* name;
+  };
+  const Variant variants[] = {
+      {"sheet.bmp", "-type TrueColor PNG24:", "rgb.png"},
+      {"sheet.bmp", "-type TrueColor BMP3:", "rgb24.bmp"},
+      {"sheet.png", "PNG32:", "rgba.png"},  // index 0 transparent
+  };
+  for (const Variant& v : variants) {
+    const std::string out = folder + "/" + v.name;
+    const std::string command =
+        "cd " + folder + " && convert " + v.source + draw + v.options + out + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    write_all(rom, baseline);
+    // Weapon palette 0 lacks colour 14 of palette 5: refused, the ROM untouched.
+    CliRun result = run({"import", rom, "--entry", hex(entry), out, "--repack", "--yes"});
+    EXPECT_EQ(result.code, cli::kExitFailure) << v.name;
+    EXPECT_EQ(result.err.rfind("vantorchar import: ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(" pixels have colours outside the palette; the first is at ("),
+              std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+    EXPECT_TRUE(read_all(rom) == baseline) << v.name;
+
+    result = run({"import", rom, "--entry", hex(entry), out, "--weapon-palette",
+                  std::to_string(kWeapon), "--repack", "--yes"});
+    ASSERT_EQ(result.code, 0) << v.name << ": " << result.out << result.err;
+    const auto now = loaded_entry(rom, entry, kWeapon);
+    ASSERT_NE(now, nullptr);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), now->sheet)) << v.name;
+  }
 }
 #endif
 

@@ -19,7 +19,7 @@ void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 
 // A block laid out by hand: header of `header_size` bytes, `table_entries` colours, then
 // `height` rows `stride` bytes apart, each pixel (x, y) of the stored order = row_value(x, i).
-struct DibSpec {
+struct DibFields {
   uint32_t header_size = 40;
   int32_t width = 4;
   int32_t height = 2;
@@ -30,7 +30,7 @@ struct DibSpec {
   int stride = -1;  // -1: width rounded up to 4
 };
 
-std::vector<uint8_t> make_dib(const DibSpec& s) {
+std::vector<uint8_t> make_dib(const DibFields& s) {
   const int stride = s.stride >= 0 ? s.stride : (s.width + 3) / 4 * 4;
   const int rows = s.height < 0 ? -s.height : s.height;
   const size_t pixel_start = s.header_size + 4 * static_cast<size_t>(s.table_entries);
@@ -84,14 +84,14 @@ TEST(DibParse, RowOrderStridesAndTableLocation) {
   std::vector<uint8_t> pixels;
   DibInfo info;
   {  // bottom-up: stored row 0 is the bottom picture row
-    DibSpec s;
+    DibFields s;
     ASSERT_EQ(parse(make_dib(s), &pixels, &info), kDibOk);
     EXPECT_EQ(pixels[0], 16);  // picture row 0 = stored row 1
     EXPECT_EQ(pixels[4 + 3], 3);
     EXPECT_EQ(info.colours[5], (5u * 3) | ((5u * 2) << 8) | (5u << 16));
   }
   {  // top-down: negative height, stored row 0 is the top row
-    DibSpec s;
+    DibFields s;
     s.height = -3;
     ASSERT_EQ(parse(make_dib(s), &pixels, &info), kDibOk);
     EXPECT_EQ(info.height, 3);
@@ -99,7 +99,7 @@ TEST(DibParse, RowOrderStridesAndTableLocation) {
     EXPECT_EQ(pixels[2 * 4 + 1], 33);
   }
   {  // 256-entry table with biClrUsed 0: the pixels start 1024 bytes after the header
-    DibSpec s;
+    DibFields s;
     s.colours_used = 0;
     s.table_entries = 256;
     ASSERT_EQ(parse(make_dib(s), &pixels, &info), kDibOk);
@@ -107,14 +107,14 @@ TEST(DibParse, RowOrderStridesAndTableLocation) {
     EXPECT_EQ(pixels[0], 16);
   }
   {  // a 124-byte header: the table follows it
-    DibSpec s;
+    DibFields s;
     s.header_size = 124;
     ASSERT_EQ(parse(make_dib(s), &pixels, &info), kDibOk);
     EXPECT_EQ(info.colours[1], 3u | (2u << 8) | (1u << 16));
     EXPECT_EQ(pixels[1], 17);
   }
   for (int width : {10, 12}) {  // rows 12 bytes apart either way
-    DibSpec s;
+    DibFields s;
     s.width = width;
     s.height = 3;
     ASSERT_EQ(parse(make_dib(s), &pixels, &info), kDibOk);
@@ -127,36 +127,36 @@ TEST(DibParse, RowOrderStridesAndTableLocation) {
 TEST(DibParse, RefusesWhatItCannotReadExactly) {
   struct Case {
     const char* name;
-    DibSpec spec;
+    DibFields fields;
     int expected;
   };
   std::vector<Case> cases;
   auto add = [&](const char* name, int expected, auto change) {
-    DibSpec s;
+    DibFields s;
     change(s);
     cases.push_back({name, s, expected});
   };
-  add("24-bit", kDibNotEightBit, [](DibSpec& s) { s.bits = 24; });
-  add("4-bit", kDibNotEightBit, [](DibSpec& s) { s.bits = 4; });
-  add("RLE8", kDibCompressed, [](DibSpec& s) { s.compression = 1; });
-  add("bit fields", kDibCompressed, [](DibSpec& s) { s.compression = 3; });
-  add("300 colours", kDibTooManyColours, [](DibSpec& s) { s.colours_used = 300; });
-  add("huge colour count", kDibTooManyColours, [](DibSpec& s) { s.colours_used = 0xFFFFFFFF; });
-  add("width 0", kDibBadHeader, [](DibSpec& s) { s.width = 0; });
-  add("negative width", kDibBadHeader, [](DibSpec& s) { s.width = -4; });
-  add("height 0", kDibBadHeader, [](DibSpec& s) { s.height = 0; });
-  add("core header", kDibBadHeader, [](DibSpec& s) { s.header_size = 12; });
-  add("table past block", kDibTruncated, [](DibSpec& s) { s.table_entries = 2; });
-  add("rows past block", kDibTruncated, [](DibSpec& s) { s.stride = 2; });
+  add("24-bit", kDibNotEightBit, [](DibFields& s) { s.bits = 24; });
+  add("4-bit", kDibNotEightBit, [](DibFields& s) { s.bits = 4; });
+  add("RLE8", kDibCompressed, [](DibFields& s) { s.compression = 1; });
+  add("bit fields", kDibCompressed, [](DibFields& s) { s.compression = 3; });
+  add("300 colours", kDibTooManyColours, [](DibFields& s) { s.colours_used = 300; });
+  add("huge colour count", kDibTooManyColours, [](DibFields& s) { s.colours_used = 0xFFFFFFFF; });
+  add("width 0", kDibBadHeader, [](DibFields& s) { s.width = 0; });
+  add("negative width", kDibBadHeader, [](DibFields& s) { s.width = -4; });
+  add("height 0", kDibBadHeader, [](DibFields& s) { s.height = 0; });
+  add("core header", kDibBadHeader, [](DibFields& s) { s.header_size = 12; });
+  add("table past block", kDibTruncated, [](DibFields& s) { s.table_entries = 2; });
+  add("rows past block", kDibTruncated, [](DibFields& s) { s.stride = 2; });
   for (const Case& c : cases) {
     std::vector<uint8_t> pixels;
     DibInfo info;
-    EXPECT_EQ(parse(make_dib(c.spec), &pixels, &info), c.expected) << c.name;
+    EXPECT_EQ(parse(make_dib(c.fields), &pixels, &info), c.expected) << c.name;
     EXPECT_EQ(pixels[0], 0xAB) << c.name << ": a refused block must leave the pixels alone";
   }
   std::vector<uint8_t> pixels;
   DibInfo info;
-  std::vector<uint8_t> block = make_dib(DibSpec{});
+  std::vector<uint8_t> block = make_dib(DibFields{});
   put32(block, 0, 0xFFFFFFF0);  // a header longer than the block
   EXPECT_EQ(parse(block, &pixels, &info), kDibTruncated);
   block.resize(39);  // shorter than any header
@@ -166,7 +166,7 @@ TEST(DibParse, RefusesWhatItCannotReadExactly) {
 TEST(DibParse, SizesThatOverflowOrExceedTheScratchBuffer) {
   std::vector<uint8_t> pixels;
   DibInfo info;
-  DibSpec s;
+  DibFields s;
   std::vector<uint8_t> block = make_dib(s);
   // Width and height near the 32-bit limits: stride x height overflows 32 bits.
   put32(block, 4, 0x7FFFFFFF);
@@ -193,7 +193,7 @@ TEST(DibParse, SizesThatOverflowOrExceedTheScratchBuffer) {
 }
 
 TEST(DibParse, LastRowMayLackItsFillBytesButNotItsPixels) {
-  DibSpec s;
+  DibFields s;
   s.width = 5;
   s.height = 2;
   std::vector<uint8_t> block = make_dib(s);
@@ -209,7 +209,7 @@ TEST(DibParse, LastRowMayLackItsFillBytesButNotItsPixels) {
 
 TEST(DibParse, MutatedBlocksNeverReadOrWriteOutOfBounds) {
   std::mt19937 random(1234);
-  DibSpec s;
+  DibFields s;
   s.width = 13;
   s.height = -7;
   const std::vector<uint8_t> original = make_dib(s);

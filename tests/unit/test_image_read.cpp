@@ -53,7 +53,7 @@ std::string read_error(const Bytes& bytes, bool block = false) {
 
 TEST(ReadBmp, IndexedRowsOfEveryDepthHeaderVersionAndRowOrder) {
   // 5 x 2, bottom-up: stored row 0 is the bottom row. Rows padded to 4 bytes.
-  DibSpec s;
+  DibFields s;
   s.width = 5;
   s.table = grey_table(16);
   s.pixels = {10, 11, 12, 13, 14, 0, 0, 0, 1, 2, 3, 4, 5, 0, 0, 0};
@@ -89,7 +89,7 @@ TEST(ReadBmp, IndexedRowsOfEveryDepthHeaderVersionAndRowOrder) {
 TEST(ReadBmp, RunLengthEncodedRows) {
   // RLE8, 6 x 3: row 0 (bottom) = run of 3 x 7, absolute 3 bytes (padded), end of line;
   // delta (2, 1) to row 2, x 2; run 2 x 9; end of picture. Row 1 stays 0.
-  DibSpec s;
+  DibFields s;
   s.width = 6;
   s.height = 3;
   s.compression = 1;
@@ -147,7 +147,7 @@ TEST(ReadBmp, TrueColourLayoutsGiveRgba) {
        {0xFF, 0x03, 0x00, 0x30, 0, 0, 0, 0}, {0xC0, 0, 0xFF, 255, 0, 0, 0, 255}, false},
   };
   for (const Case& c : cases) {
-    DibSpec s;
+    DibFields s;
     s.header_size = c.header;
     s.width = 2;
     s.height = 1;
@@ -163,7 +163,7 @@ TEST(ReadBmp, TrueColourLayoutsGiveRgba) {
     }
   }
   // Rows bottom-up or top-down, and a block skips the optional colour table of biClrUsed.
-  DibSpec s;
+  DibFields s;
   s.width = 1;
   s.bits = 24;
   s.pixels = {1, 1, 1, 0, 2, 2, 2, 0};
@@ -177,7 +177,7 @@ TEST(ReadBmp, TrueColourLayoutsGiveRgba) {
 TEST(ReadDib, EightBitBlocksGiveTheIndicesTheClipboardPathTakes) {
   std::mt19937 random(5);
   for (int round = 0; round < 40; ++round) {
-    DibSpec s;
+    DibFields s;
     s.width = 1 + static_cast<int>(random() % 13);
     s.height = (round % 2 ? -1 : 1) * (1 + static_cast<int>(random() % 9));
     s.header_size = round % 3 == 0 ? 124 : 40;
@@ -196,7 +196,7 @@ TEST(ReadDib, EightBitBlocksGiveTheIndicesTheClipboardPathTakes) {
   }
 }
 
-void bit_fields(DibSpec& s, uint16_t bits, std::vector<uint32_t> masks) {
+void bit_fields(DibFields& s, uint16_t bits, std::vector<uint32_t> masks) {
   s.bits = bits;
   s.compression = 3;
   s.masks = std::move(masks);
@@ -205,65 +205,65 @@ void bit_fields(DibSpec& s, uint16_t bits, std::vector<uint32_t> masks) {
 TEST(ReadBmp, HostileHeadersAreRefusedWithTheirReason) {
   struct Case {
     const char* name;
-    void (*change)(DibSpec&);
+    void (*change)(DibFields&);
     const char* reason;
     bool block = false;
   };
   const Case cases[] = {
-      {"core header", [](DibSpec& s) { s.header_size = 12; }, "old or unknown header"},
-      {"64-byte header", [](DibSpec& s) { s.header_size = 64; }, "64 bytes is not a known version"},
-      {"width 0", [](DibSpec& s) { s.width = 0; }, "has no pixels"},
-      {"negative width", [](DibSpec& s) { s.width = -4; }, "has no pixels"},
-      {"height 0", [](DibSpec& s) { s.height = 0; }, "has no pixels"},
-      {"2^26 + 1 pixels", [](DibSpec& s) { s.width = s.height = 8193; }, "too large: 8193 x 8193"},
-      {"most negative height", [](DibSpec& s) { s.height = INT32_MIN; }, "too large"},
-      {"2 bits", [](DibSpec& s) { s.bits = 2; }, "2 bits per pixel is not supported"},
-      {"24-bit bit fields", [](DibSpec& s) { bit_fields(s, 24, {}); },
+      {"core header", [](DibFields& s) { s.header_size = 12; }, "old or unknown header"},
+      {"64-byte header", [](DibFields& s) { s.header_size = 64; }, "64 bytes is not a known version"},
+      {"width 0", [](DibFields& s) { s.width = 0; }, "has no pixels"},
+      {"negative width", [](DibFields& s) { s.width = -4; }, "has no pixels"},
+      {"height 0", [](DibFields& s) { s.height = 0; }, "has no pixels"},
+      {"2^26 + 1 pixels", [](DibFields& s) { s.width = s.height = 8193; }, "too large: 8193 x 8193"},
+      {"most negative height", [](DibFields& s) { s.height = INT32_MIN; }, "too large"},
+      {"2 bits", [](DibFields& s) { s.bits = 2; }, "2 bits per pixel is not supported"},
+      {"24-bit bit fields", [](DibFields& s) { bit_fields(s, 24, {}); },
        "compression 3 is not supported for 24"},
-      {"RLE4 on 8 bits", [](DibSpec& s) { s.compression = 2; },
+      {"RLE4 on 8 bits", [](DibFields& s) { s.compression = 2; },
        "compression 2 is not supported for 8"},
-      {"JPEG", [](DibSpec& s) { s.compression = 4; }, "compression 4"},
-      {"top-down RLE8", [](DibSpec& s) { s.compression = 1; s.height = -2; },
+      {"JPEG", [](DibFields& s) { s.compression = 4; }, "compression 4"},
+      {"top-down RLE8", [](DibFields& s) { s.compression = 1; s.height = -2; },
        "cannot be stored top-down"},
-      {"overlapping masks", [](DibSpec& s) { bit_fields(s, 16, {0xF800, 0x0FE0, 0x1F}); },
+      {"overlapping masks", [](DibFields& s) { bit_fields(s, 16, {0xF800, 0x0FE0, 0x1F}); },
        "not usable"},
-      {"gap in a mask", [](DibSpec& s) { bit_fields(s, 16, {0xF0F0, 0x0F00, 0xF}); }, "not usable"},
-      {"mask outside the pixel", [](DibSpec& s) { bit_fields(s, 16, {0x10000, 0xFF00, 0xFF}); },
+      {"gap in a mask", [](DibFields& s) { bit_fields(s, 16, {0xF0F0, 0x0F00, 0xF}); }, "not usable"},
+      {"mask outside the pixel", [](DibFields& s) { bit_fields(s, 16, {0x10000, 0xFF00, 0xFF}); },
        "not usable"},
-      {"no red", [](DibSpec& s) { bit_fields(s, 32, {0, 0xFF00, 0xFF}); },
+      {"no red", [](DibFields& s) { bit_fields(s, 32, {0, 0xFF00, 0xFF}); },
        "0x00000000 0x0000FF00"},
       {"masks cut short",
-       [](DibSpec& s) {
+       [](DibFields& s) {
          bit_fields(s, 16, {0xF800});
          s.table.clear();
          s.pixels.clear();
        },
        "masks are cut short", true},
-      {"rows missing", [](DibSpec& s) { s.height = 3; }, "pixel data is cut short"},
-      {"RLE cut short", [](DibSpec& s) { s.compression = 1; s.pixels = {5, 1, 0}; },
+      {"rows missing", [](DibFields& s) { s.height = 3; }, "pixel data is cut short"},
+      {"RLE cut short", [](DibFields& s) { s.compression = 1; s.pixels = {5, 1, 0}; },
        "run-length data is cut short"},
       {"index beyond the table",
-       [](DibSpec& s) {
+       [](DibFields& s) {
          s.table.resize(2);
          s.pixels = {0, 1, 0, 1, 1, 0, 5, 1};
        },
        "(2, 0) uses colour 5, beyond its 2-colour table"},
-      {"table past the block", [](DibSpec& s) { s.colours_used = 300; }, "pixel data is missing",
+      {"table past the block", [](DibFields& s) { s.colours_used = 300; }, "pixel data is missing",
        true},
   };
   for (const Case& c : cases) {
-    DibSpec s;
+    DibFields s;
     s.table = grey_table(16);
     s.pixels = {1, 2, 3, 4, 5, 6, 7, 8};
     c.change(s);
     const std::string error = read_error(c.block ? dib_block(s) : bmp_file(s), c.block);
     EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
   }
-  Bytes block = dib_block(DibSpec{});
+  Bytes block = dib_block(DibFields{});
   put32(block, 0, 1000);  // a header longer than the block
   EXPECT_NE(read_error(block, true).find("header is cut short"), std::string::npos);
   // File-level damage.
-  Bytes file = bmp_file(DibSpec{});
+  Bytes file = bmp_file(DibFields{});
   put32(file, 10, 20);  // pixel data inside the header
   EXPECT_NE(read_error(file).find("points into its header"), std::string::npos);
   EXPECT_NE(read_error({'B', 'M', 0}).find("not a BMP file"), std::string::npos);
@@ -320,7 +320,7 @@ TEST(ReadPng, EveryTrueColourTypeAndDepthInterlacedOrNot) {
                         {level(v[0]), level(grey ? v[0] : v[1]), level(grey ? v[0] : v[2]), alpha});
       }
       for (bool interlaced : {false, true}) {
-        PngSpec s;
+        PngFields s;
         s.type = kind.type;
         s.depth = depth;
         s.width = width;
@@ -341,7 +341,7 @@ TEST(ReadPng, EveryTrueColourTypeAndDepthInterlacedOrNot) {
 
 TEST(ReadPng, ColourKeyAndPaletteImages) {
   // tRNS colour key: grey 8 and RGB 16 (the key compares all 16 bits).
-  PngSpec grey;
+  PngFields grey;
   grey.type = LCT_GREY;
   grey.width = 3;
   grey.raw = {10, 20, 10};
@@ -350,7 +350,7 @@ TEST(ReadPng, ColourKeyAndPaletteImages) {
   Picture p = read_ok(png_file(grey));
   EXPECT_EQ(p.rgba, (Bytes{10, 10, 10, 0, 20, 20, 20, 255, 10, 10, 10, 0}));
   EXPECT_TRUE(p.has_alpha);
-  PngSpec rgb;
+  PngFields rgb;
   rgb.type = LCT_RGB;
   rgb.depth = 16;
   rgb.width = 2;
@@ -364,7 +364,7 @@ TEST(ReadPng, ColourKeyAndPaletteImages) {
   // Palette images of every depth keep their indices, palette and tRNS alpha.
   for (unsigned depth : {1u, 2u, 4u, 8u}) {
     for (bool interlaced : {false, true}) {
-      PngSpec s;
+      PngFields s;
       s.type = LCT_PALETTE;
       s.depth = depth;
       s.width = 7;
@@ -391,7 +391,7 @@ TEST(ReadPng, ColourKeyAndPaletteImages) {
 }
 
 TEST(ReadPng, DamagedAndHostileFilesAreRefused) {
-  PngSpec s;
+  PngFields s;
   s.type = LCT_PALETTE;
   s.depth = 8;
   s.width = 2;
@@ -457,7 +457,7 @@ TEST(ReadPng, DamagedAndHostileFilesAreRefused) {
 }
 
 TEST(ReadIndexedImage, TakesIndexedFilesAndRefusesTrueColourWithAdvice) {
-  PngSpec palette;
+  PngFields palette;
   palette.type = LCT_PALETTE;
   palette.width = 2;
   palette.palette = {0xFF000000, 0xFF0000FF, 0xFF00FF00};
@@ -468,10 +468,10 @@ TEST(ReadIndexedImage, TakesIndexedFilesAndRefusesTrueColourWithAdvice) {
   EXPECT_EQ(image.pixels, (Bytes{2, 1}));
   EXPECT_EQ(image.colour_count, 3);
   EXPECT_EQ(image.palette[2], 0x00FF00u);
-  PngSpec grey;  // grey levels are colours now, not indices
+  PngFields grey;  // grey levels are colours now, not indices
   grey.type = LCT_GREY;
   grey.raw = {3};
-  DibSpec rgb;
+  DibFields rgb;
   rgb.bits = 24;
   rgb.pixels.assign(24, 0);
   for (const Bytes& file : {png_file(grey), bmp_file(rgb)}) {

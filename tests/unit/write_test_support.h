@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -76,14 +77,38 @@ class ScriptedUi : public Ui {
   void write_position_error(const std::string& title, const std::string& text) override {
     shown.push_back({"position-error", title, text});
   }
-  bool put_clipboard_dib(const std::vector<uint8_t>& block) override {
-    clipboard = block;
+  bool put_clipboard(const std::vector<ClipboardBlock>& blocks) override {
+    clipboard = blocks;
+    other_formats.clear();
     return true;
   }
-  bool get_clipboard_dib(std::vector<uint8_t>* block) override {
-    if (clipboard.empty()) return false;
-    *block = clipboard;
+  bool read_clipboard(ClipboardContents* contents) override {
+    contents->pictures = clipboard;
+    contents->format_names.clear();
+    for (const ClipboardBlock& block : clipboard) {
+      static const char* const kNames[] = {"CF_DIB", "CF_DIBV5", "PNG"};
+      contents->format_names.push_back(kNames[static_cast<int>(block.format)]);
+    }
+    for (const std::string& name : other_formats) contents->format_names.push_back(name);
     return true;
+  }
+  // The bytes the clipboard holds in `format`; empty when it holds none.
+  const std::vector<uint8_t>& held(ClipboardFormat format) const {
+    static const std::vector<uint8_t> kNone;
+    for (const ClipboardBlock& block : clipboard) {
+      if (block.format == format) return block.bytes;
+    }
+    return kNone;
+  }
+  // Puts `bytes` on the clipboard in `format`, after what it holds in other formats.
+  void hold(ClipboardFormat format, std::vector<uint8_t> bytes) {
+    drop(format);
+    clipboard.push_back({format, std::move(bytes)});
+  }
+  void drop(ClipboardFormat format) {
+    clipboard.erase(std::remove_if(clipboard.begin(), clipboard.end(),
+                                   [format](const ClipboardBlock& b) { return b.format == format; }),
+                    clipboard.end());
   }
   void answer_position(const std::string& address, const std::string& file_offset) {
     position_answers.push_back({true, {address, file_offset}});
@@ -100,7 +125,8 @@ class ScriptedUi : public Ui {
   std::deque<bool> confirm_answers;
   std::deque<std::pair<bool, std::pair<std::string, std::string>>> position_answers;
   std::vector<Shown> shown;
-  std::vector<uint8_t> clipboard;
+  std::vector<ClipboardBlock> clipboard;   // the picture blocks, in the order they were put
+  std::vector<std::string> other_formats;  // names of formats held besides them
 };
 
 // A command's result shown as the window program shows it: its message, if it has one.
