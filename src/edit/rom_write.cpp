@@ -4,8 +4,8 @@
 
 namespace vcv {
 
-CommandResult replace_rom_image(RomFile& rom, const RomImage& changed) {
-  const RomWriteResult written = rom.replace_image(changed, true);
+CommandResult replace_rom_image(RomFile& rom, const RomImage& changed, bool keep_backup) {
+  const RomWriteResult written = rom.replace_image(changed, keep_backup);
   switch (written.status) {
     case RomWriteStatus::kWritten: {
       CommandResult result(CommandStatus::kWritten);
