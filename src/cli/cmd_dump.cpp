@@ -1,0 +1,71 @@
+// vantorchar dump: a ROM's sprite data as files, the way the ROM's tables organise it
+// (assets/asset_dump.h), for keeping under version control and editing with other tools.
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "assets/asset_dump.h"
+#include "cli/cli_support.h"
+#include "cli/progress.h"
+#include "platform/file_io.h"
+
+namespace vcv::cli {
+
+namespace {
+
+constexpr const char* kDumpUsage = "dump ROM DIR";
+
+int usage(Streams streams, const std::string& why) {
+  std::fprintf(streams.err, "vantorchar dump: %s; usage: %s\n", why.c_str(), kDumpUsage);
+  return kExitUsage;
+}
+
+// The folder of a file of the dump, created when missing.
+bool make_folder_for(const std::filesystem::path& file, std::string* error) {
+  std::error_code code;
+  std::filesystem::create_directories(file.parent_path(), code);
+  if (code) {
+    *error = "cannot create " + file.parent_path().u8string() + ": " + code.message();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int cmd_dump(const std::vector<std::string>& args, Streams streams) {
+  ArgReader reader(args);
+  const std::vector<std::string> rest = reader.positionals();
+  if (!reader.error().empty()) return usage(streams, reader.error());
+  if (rest.size() != 2) return usage(streams, "a ROM file and a folder are needed");
+  Document document;
+  if (!open_document("dump", rest[0], &document, streams)) return kExitFailure;
+
+  Progress progress(streams.err, "dump");
+  const std::vector<AssetFile> files =
+      dump_rom_assets(document.image(), document.directory(),
+                      [&](int done, int total) { progress.update(done, 2 * total); });
+  const std::filesystem::path folder = std::filesystem::u8path(rest[1]);
+  const int total = static_cast<int>(files.size());
+  int written = 0;
+  std::string problems;
+  for (const AssetFile& file : files) {
+    const std::filesystem::path path = folder / std::filesystem::u8path(file.name);
+    std::string error;
+    if (!make_folder_for(path, &error) ||
+        !write_file_atomically(path.u8string(), file.bytes, &error)) {
+      return fail(streams, "dump", error.empty() ? "cannot write " + path.u8string() : error);
+    }
+    ++written;
+    progress.update(total + written, 2 * total);
+    if (file.name == kProblemsFile) problems.assign(file.bytes.begin(), file.bytes.end());
+  }
+  std::fprintf(streams.out, "wrote %d files to %s\n", written, rest[1].c_str());
+  if (!problems.empty()) {
+    std::fprintf(streams.out, "not dumped (see %s):\n%s", kProblemsFile, problems.c_str());
+  }
+  return kExitOk;
+}
+
+}  // namespace vcv::cli
