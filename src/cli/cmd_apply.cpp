@@ -68,8 +68,9 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
     return kExitOk;
   }
   if (dry_run || !yes) {
-    std::fprintf(streams.out, "%zu changes planned; nothing was written (%s)\n",
-                 plan.changes.size(), dry_run ? "--dry-run" : "give --yes to write them");
+    std::fprintf(streams.out, "%zu change%s planned; nothing was written (%s)\n",
+                 plan.changes.size(), plan.changes.size() == 1 ? "" : "s",
+                 dry_run ? "--dry-run" : "give --yes to write");
     return kExitOk;
   }
   const CommandResult result = replace_rom_image(document.rom(), plan.changed, !no_backup);
@@ -79,7 +80,8 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
     if (why.empty()) why = "the ROM file could not be replaced";
     return fail(streams, "apply", why + "; the ROM is as it was");
   }
-  std::fprintf(streams.out, "wrote %zu changes to %s\n", plan.changes.size(), rest[0].c_str());
+  std::fprintf(streams.out, "wrote %zu change%s to %s\n", plan.changes.size(),
+               plan.changes.size() == 1 ? "" : "s", rest[0].c_str());
   if (!result.backup_path.empty()) {
     std::fprintf(streams.out, "the ROM as it was before is kept in %s\n",
                  result.backup_path.c_str());

@@ -468,7 +468,10 @@ void write_string(std::string* out, const std::string& text) {
   *out += '"';
 }
 
-bool is_scalar(const JsonValue& value) { return !value.is_array() && !value.is_object(); }
+// Empty containers print as "[]" or "{}" and count as scalars for the layout.
+bool is_scalar(const JsonValue& value) {
+  return (!value.is_array() && !value.is_object()) || value.size() == 0;
+}
 
 bool all_scalars(const JsonValue& value) {
   if (value.is_array()) {
