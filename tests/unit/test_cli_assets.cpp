@@ -13,6 +13,8 @@
 #include "image/picture_read.h"
 #include "image/png_build.h"
 #include "platform/json.h"
+#include "rom/rom_image.h"
+#include "sprite/directory.h"
 #include "sprite/tiles.h"
 #include "temp_folder.h"
 #include "write_test_support.h"
@@ -108,6 +110,21 @@ TEST_F(CliAssetsTest, DumpWritesTheFilesTheTablesName) {
   const std::string entries = text_of(files.at("entries.json"));
   EXPECT_NE(entries.find("\"1F0\": {\"assembly\": \"027\", "), std::string::npos);
   EXPECT_NE(entries.find("\"label\": \"Player 1\"}"), std::string::npos);
+  // Position files hold every whole record of their block, also the one with bytes left over.
+  const RomImage image(testing_support::demo_rom_bytes(), kMappingHiRom, 0);
+  SpriteDirectory directory;
+  build_sprite_directory(image, directory);
+  for (int type : {0, 0xE6, layout.remainder_position_type, layout.highest_position_type}) {
+    char name[32];
+    std::snprintf(name, sizeof name, "positions/%03X.json", type);
+    JsonValue value;
+    JsonError error;
+    ASSERT_TRUE(parse_json(text_of(files.at(name)), &value, &error)) << name;
+    ASSERT_NE(value.find("frames"), nullptr);
+    EXPECT_EQ(value.find("frames")->size(), static_cast<size_t>(directory.frame_count[type]))
+        << name;
+    EXPECT_EQ(value.find("size_type")->as_integer(), directory.size_type_of[type] & 3) << name;
+  }
   // A second dump of the same ROM gives the same bytes.
   const std::string again = folder.path("again");
   ASSERT_EQ(run({"dump", rom, again}).code, 0);
@@ -199,6 +216,7 @@ TEST_F(CliAssetsTest, AnEditTooLargeForItsRegionFailsAndLeavesTheRomAsItWas) {
     index = static_cast<uint8_t>(1 + (state >> 24) % 15);
   }
   write_sheet(in_dump("graphics/013.png"), noise);
+  int game_needed = 0;
   for (const char* pack : {"game", "optimal"}) {
     const CliRun applied = run({"apply", rom, dump, "--yes", "--pack", pack});
     EXPECT_EQ(applied.code, 1) << pack;
@@ -209,6 +227,20 @@ TEST_F(CliAssetsTest, AnEditTooLargeForItsRegionFailsAndLeavesTheRomAsItWas) {
               std::string::npos)
         << applied.err;
     EXPECT_NE(applied.err.find(" bytes, 4479 are free"), std::string::npos) << applied.err;
+    // What the region's blocks need: with the game's encoder, the three others as stored and
+    // the grown one; the optimal encoder needs no more.
+    const size_t need_at = applied.err.find("they need ");
+    const size_t grown_at = applied.err.find("from 1045 to ");
+    ASSERT_NE(need_at, std::string::npos);
+    ASSERT_NE(grown_at, std::string::npos);
+    const int needed = std::stoi(applied.err.substr(need_at + 10));
+    const int grown = std::stoi(applied.err.substr(grown_at + 13));
+    if (std::string(pack) == "game") {
+      game_needed = needed;
+      EXPECT_EQ(needed, 4480 - layout.nearly_full_free - 1045 + grown);
+    } else {
+      EXPECT_LE(needed, game_needed);
+    }
     EXPECT_TRUE(rom_unchanged());
   }
 }
