@@ -16,8 +16,10 @@ class RomImage;
 class Ui;
 struct PanelContext;
 
-// "Write Image Changes": the prompts go through `ui`; the result says what happened.
-CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui);
+// "Write Image Changes": the prompts go through `ui`; the result says what happened. `method`
+// encodes the edited block and, when the region is repacked, every other block of it.
+CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui,
+                                  PackMethod method = PackMethod::kGame);
 
 // Repacking results: 0 or more is the number of bytes left free at the end of the region; a
 // negative value is an error, shown to the user as its absolute value.
