@@ -208,6 +208,44 @@ TEST_F(CliAssetsTest, EditedFilesComeBackFromTheRomExactly) {
   EXPECT_NE(again.out.find("no changes"), std::string::npos) << again.out << again.err;
 }
 
+TEST_F(CliAssetsTest, HeaderFieldsAndWeaponColoursAreWrittenInPlace) {
+  std::string entries = read_text("entries.json");
+  const std::string from = "\"010\": {\"assembly\": \"";
+  const size_t at = entries.find("\"animation_type\": \"", entries.find(from));
+  ASSERT_NE(at, std::string::npos);
+  const std::string old_type = entries.substr(at + 19, 2);
+  const std::string new_type = old_type == "01" ? "02" : "01";  // both used by other entries
+  entries.replace(at + 19, 2, new_type);
+  write_text("entries.json", entries);
+  std::string palettes = read_text("palettes.json");
+  const size_t weapon = palettes.find("\"1F\": [\"", palettes.find("weapon_palettes"));
+  ASSERT_NE(weapon, std::string::npos);
+  palettes.replace(weapon + 8 + 8, 4, "7C1F");  // the second word: colour 14
+  write_text("palettes.json", palettes);
+  const auto edited = files_below(dump);
+
+  const CliRun applied = run({"apply", rom, dump, "--yes", "--no-backup"});
+  ASSERT_EQ(applied.code, 0) << applied.err;
+  EXPECT_NE(applied.out.find("entry 010 at E4:F050: animation_type " + old_type + " -> " +
+                             new_type + " (5 bytes, in place)\n"),
+            std::string::npos)
+      << applied.out;
+  EXPECT_NE(applied.out.find("weapon palette 1F at D1:4BBA: colour 14 "), std::string::npos)
+      << applied.out;
+  EXPECT_FALSE(std::filesystem::exists(rom + ".bak"));
+  std::vector<uint8_t> expected = testing_support::demo_rom_bytes();
+  expected[testing_support::file_pos(kTableBank, kCharacterTable + 5 * 0x10 + 3)] =
+      static_cast<uint8_t>(std::stoi(new_type, nullptr, 16));
+  expected[testing_support::file_pos(kWeaponPaletteBank, kWeaponPaletteTable + 6 * 0x1F + 2)] = 0x1F;
+  expected[testing_support::file_pos(kWeaponPaletteBank, kWeaponPaletteTable + 6 * 0x1F + 3)] = 0x7C;
+  EXPECT_TRUE(testing_support::read_all(rom) == expected);
+  const std::string after = folder.path("after");
+  ASSERT_EQ(run({"dump", rom, after}).code, 0);
+  const auto dumped = files_below(after);
+  EXPECT_TRUE(dumped.at("entries.json") == edited.at("entries.json"));
+  EXPECT_TRUE(dumped.at("palettes.json") == edited.at("palettes.json"));
+}
+
 TEST_F(CliAssetsTest, AnEditTooLargeForItsRegionFailsAndLeavesTheRomAsItWas) {
   Sheet noise = read_sheet(in_dump("graphics/013.png"));
   uint32_t state = 1;
