@@ -164,8 +164,8 @@ int sheet_height_for(int tile_data_size) {
 std::vector<uint8_t> draw_graphics_sheet(const std::vector<uint8_t>& tiles) {
   const int size = static_cast<int>(tiles.size());
   const int height = sheet_height_for(size);
-  std::vector<uint8_t> padded(static_cast<size_t>(height / 8) * kSheetRowBytes, 0);
-  std::copy(tiles.begin(), tiles.end(), padded.begin());
+  std::vector<uint8_t> padded(tiles);  // whole rows of tiles, the last filled with 0
+  padded.resize(static_cast<size_t>(height / 8) * kSheetRowBytes, 0);
   std::vector<uint8_t> sheet(static_cast<size_t>(kSheetWidth) * height, 0);
   const int tile_count = (size + kTileBytes - 1) / kTileBytes;
   for (int t = 0; t < tile_count; ++t) {
