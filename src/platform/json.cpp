@@ -494,6 +494,8 @@ void write_number(std::string* out, const JsonValue& value) {
     std::snprintf(text, sizeof text, "%lld", value.as_integer());
   } else if (!std::isfinite(value.as_number())) {
     std::snprintf(text, sizeof text, "null");  // JSON has no infinities
+  } else if (value.as_number() == 0) {
+    std::snprintf(text, sizeof text, "0");  // -0 would read back as the integer 0 and write so
   } else {
     std::snprintf(text, sizeof text, "%.17g", value.as_number());
   }

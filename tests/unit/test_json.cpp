@@ -20,6 +20,8 @@ TEST(JsonReader, AcceptsJsonAndWritesItInTheFixedLayout) {
       {" -12 ", "-12\n"},
       {"9223372036854775807", "9223372036854775807\n"},
       {"1.5e2", "150\n"},
+      {"-0.0", "0\n"},
+      {"-1e-400", "0\n"},
       {"true", "true\n"},
       {"null", "null\n"},
       {R"("a\"b\\c\/d\n\t\u0041\u00e9\ud83d\ude00")", "\"a\\\"b\\\\c/d\\n\\tA\xC3\xA9\xF0\x9F\x98\x80\"\n"},
