@@ -18,7 +18,11 @@ const Command kCommands[] = {
      "info ROM --entry ID [--mode image|sequence] [--image N] [--anim-table 0|1] [--anim N] "
      "[--seq N] [--face 0-3] [--block N] [--weapon-palette N]",
      cmd_info},
-    {"export", "export ROM --entry ID (--frame N | --sheet) -o OUT (.png, or .bmp)", cmd_export},
+    {"export",
+     "export ROM --entry ID (--frame N | --sheet) -o OUT (.png, or .bmp)\n"
+     "  export ROM --entry ID --anim N [--anim-table 0|1] [--face 0-3] [--delay MS] -o OUT.gif\n"
+     "      (one animation sequence as the panel plays it; --delay defaults to 150 ms)",
+     cmd_export},
     {"import",
      "import ROM --entry ID IN [--weapon-palette N] [--repack] [--at ADDRESS --file-offset "
      "OFFSET] [--no-backup] [--yes]\n"
@@ -27,6 +31,21 @@ const Command kCommands[] = {
      "      is matched onto the entry's palette with weapon palette N, 0 if not given;\n"
      "      the ROM as it was is kept as ROM.bak unless --no-backup)",
      cmd_import},
+    {"dump", "dump ROM DIR\n"
+             "      (the sprite data as files: manifest, entries, palettes, graphics PNGs,\n"
+             "       positions, animations)",
+     cmd_dump},
+    {"apply",
+     "apply ROM DIR [--dry-run] [--pack game|optimal] [--no-backup] [--yes] [--force]\n"
+     "      (writes what differs from DIR in one replacement; prints the plan only without\n"
+     "       --yes; --force applies a dump of another ROM)",
+     cmd_apply},
+    {"verify", "verify ROM [--reencode]\n"
+               "      (one line per problem of the sprite tables; exit 1 when there is any)",
+     cmd_verify},
+    {"map", "map ROM [--png OUT]\n"
+            "      (the packed blocks of each bank region, free bytes now and after a repack)",
+     cmd_map},
 };
 
 void print_help(std::FILE* out) {

@@ -56,5 +56,9 @@ int cmd_demo_rom(const std::vector<std::string>& args, Streams streams);
 int cmd_info(const std::vector<std::string>& args, Streams streams);
 int cmd_export(const std::vector<std::string>& args, Streams streams);
 int cmd_import(const std::vector<std::string>& args, Streams streams);
+int cmd_dump(const std::vector<std::string>& args, Streams streams);
+int cmd_apply(const std::vector<std::string>& args, Streams streams);
+int cmd_verify(const std::vector<std::string>& args, Streams streams);
+int cmd_map(const std::vector<std::string>& args, Streams streams);
 
 }  // namespace vcv::cli

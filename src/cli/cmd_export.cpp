@@ -1,11 +1,13 @@
 // vantorchar export: one frame of an entry as the panel draws it (192 x 192), or its tile sheet,
-// as an indexed PNG or BMP picture.
+// as an indexed PNG or BMP picture; or one animation sequence as an animated GIF.
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
 #include "cli/cli_support.h"
+#include "image/gif_build.h"
 #include "image/indexed_image.h"
+#include "platform/file_io.h"
 #include "sprite/directory.h"
 #include "sprite/frames.h"
 #include "sprite/tiles.h"
@@ -14,7 +16,12 @@ namespace vcv::cli {
 
 namespace {
 
-constexpr const char* kExportUsage = "export ROM --entry ID (--frame N | --sheet) -o OUT";
+constexpr const char* kExportUsage =
+    "export ROM --entry ID (--frame N | --sheet) -o OUT, or export ROM --entry ID --anim N "
+    "[--anim-table 0|1] [--face 0-3] [--delay MS] -o OUT.gif";
+constexpr int kDefaultDelayMs = 150;
+constexpr int kMsPerGifTick = 10;  // GIF delays count hundredths of a second
+constexpr int kCropMargin = 4;     // transparent pixels kept around the drawn ones
 constexpr int kSheetRowBytes = kSheetColumns * kTileBytes;  // one row of 16 tiles of tile data
 
 int usage(Streams streams, const std::string& why) {
@@ -39,6 +46,98 @@ IndexedImage frame_picture(const SpriteWorkingSet& set, int image_no) {
   return image;
 }
 
+struct AnimationRequest {
+  int animation = -1;
+  int table = 0;
+  int face = 0;
+  int delay_ms = kDefaultDelayMs;
+};
+
+struct Crop {
+  int left = kCanvasSize, top = kCanvasSize, right = -1, bottom = -1;  // inclusive bounds
+  bool empty() const { return right < left; }
+};
+
+void grow_crop(const uint8_t* canvas, Crop* crop) {
+  for (int y = 0; y < kCanvasSize; ++y) {
+    for (int x = 0; x < kCanvasSize; ++x) {
+      if (canvas[y * kCanvasSize + x] == 0) continue;
+      crop->left = std::min(crop->left, x);
+      crop->right = std::max(crop->right, x);
+      crop->top = std::min(crop->top, y);
+      crop->bottom = std::max(crop->bottom, y);
+    }
+  }
+}
+
+// Sequence mode of the panel: each step of the sequence, rendered by the refresh.
+int export_animation(Document& document, int entry, const AnimationRequest& request,
+                     const std::string& out, Streams streams) {
+  ViewState& view = document.view();
+  view.current_entry = entry;
+  view.sequence_mode = 1;
+  view.animation_table = request.table;
+  view.face_direction = request.face;
+  view.animation_no = request.animation;
+  view.sequence_no = 0;
+  document.refresh();
+  char text[160];
+  if (view.animation_no != request.animation || view.animation_count == 0) {
+    if (view.animation_count == 0) {
+      std::snprintf(text, sizeof text, "entry %03X has no animations in Animation %d", entry,
+                    request.table + 1);
+    } else {
+      std::snprintf(text, sizeof text, "entry %03X has animations 00 to %02X in Animation %d; "
+                    "%02X is not one of them", entry, view.animation_count - 1, request.table + 1,
+                    request.animation);
+    }
+    return fail(streams, "export", text);
+  }
+  const int steps = view.sequence_count;
+  if (steps == 0) {
+    std::snprintf(text, sizeof text, "animation %02X of entry %03X has no frames for facing %d",
+                  request.animation, entry, request.face);
+    return fail(streams, "export", text);
+  }
+  std::vector<std::vector<uint8_t>> canvases;
+  Crop crop;
+  uint32_t palette[16] = {};
+  for (int step = 0; step < steps; ++step) {
+    view.sequence_no = step;
+    document.refresh();
+    const DisplayState& display = document.display();
+    canvases.emplace_back(display.canvas, display.canvas + kCanvasSize * kCanvasSize);
+    grow_crop(display.canvas, &crop);
+    std::copy(display.display_palette, display.display_palette + 16, palette);
+  }
+  if (crop.empty()) {
+    std::snprintf(text, sizeof text, "animation %02X of entry %03X draws nothing", request.animation,
+                  entry);
+    return fail(streams, "export", text);
+  }
+  const int left = std::max(crop.left - kCropMargin, 0);
+  const int top = std::max(crop.top - kCropMargin, 0);
+  const int width = std::min(crop.right + kCropMargin, kCanvasSize - 1) - left + 1;
+  const int height = std::min(crop.bottom + kCropMargin, kCanvasSize - 1) - top + 1;
+  std::vector<std::vector<uint8_t>> frames;
+  for (const std::vector<uint8_t>& canvas : canvases) {
+    std::vector<uint8_t> frame;
+    for (int y = top; y < top + height; ++y) {
+      frame.insert(frame.end(), canvas.begin() + y * kCanvasSize + left,
+                   canvas.begin() + y * kCanvasSize + left + width);
+    }
+    frames.push_back(std::move(frame));
+  }
+  const int delay = (request.delay_ms + kMsPerGifTick / 2) / kMsPerGifTick;
+  const std::vector<uint8_t> gif = build_animated_gif(frames, width, height, palette, 16, delay);
+  std::string error;
+  if (gif.empty()) return fail(streams, "export", "the animation could not be encoded");
+  if (!write_file_atomically(out, gif, &error)) return fail(streams, "export", error);
+  std::fprintf(streams.out, "wrote %s (%dx%d, %d frames, %d ms each)\n", out.c_str(), width,
+               height, steps, delay * kMsPerGifTick);
+  return kExitOk;
+}
+
 }  // namespace
 
 // The sheet rows that hold tiles: 8 pixel rows per 16 tiles of tile data, at most the sheet.
@@ -57,8 +156,14 @@ int cmd_export(const std::vector<std::string>& args, Streams streams) {
   int entry = -1;
   int frame = -1;
   std::string out;
+  AnimationRequest animation;
   if (!take_number(reader, "export", "--entry", 0, kLastEntry, &entry, streams) ||
-      !take_number(reader, "export", "--frame", 0, 0xFF, &frame, streams)) {
+      !take_number(reader, "export", "--frame", 0, 0xFF, &frame, streams) ||
+      !take_number(reader, "export", "--anim", 0, 0xFFFF, &animation.animation, streams) ||
+      !take_number(reader, "export", "--anim-table", 0, 1, &animation.table, streams) ||
+      !take_number(reader, "export", "--face", 0, 3, &animation.face, streams) ||
+      !take_number(reader, "export", "--delay", kMsPerGifTick, kGifMaxDelay * kMsPerGifTick,
+                   &animation.delay_ms, streams)) {
     return kExitUsage;
   }
   const bool sheet = reader.take_flag("--sheet");
@@ -67,14 +172,27 @@ int cmd_export(const std::vector<std::string>& args, Streams streams) {
   if (!reader.error().empty()) return usage(streams, reader.error());
   if (rest.size() != 1) return usage(streams, "one ROM file is needed");
   if (entry < 0) return usage(streams, "--entry is needed");
-  if (sheet == (frame >= 0)) return usage(streams, "give either --frame N or --sheet");
   if (!has_out || out.empty()) return usage(streams, "-o OUT is needed");
-  if (!has_extension(out, ".png") && !has_extension(out, ".bmp")) {
-    return usage(streams, "OUT must end in .png or .bmp, not '" + out + "'");
+  const bool animated = animation.animation >= 0;
+  if (animated) {
+    if (sheet || frame >= 0) return usage(streams, "--anim goes without --frame and --sheet");
+    if (!has_extension(out, ".gif")) {
+      return usage(streams, "--anim writes an animated GIF: OUT must end in .gif, not '" + out + "'");
+    }
+  } else {
+    if (sheet == (frame >= 0)) return usage(streams, "give either --frame N or --sheet");
+    if (has_extension(out, ".gif")) return usage(streams, "a .gif is written only with --anim N");
+    if (!has_extension(out, ".png") && !has_extension(out, ".bmp")) {
+      return usage(streams, "OUT must end in .png or .bmp, not '" + out + "'");
+    }
   }
 
   Document document;
   if (!open_document("export", rest[0], &document, streams)) return kExitFailure;
+  if (animated) {
+    if (!load_document_entry("export", entry, &document, streams)) return kExitFailure;
+    return export_animation(document, entry, animation, out, streams);
+  }
   if (!load_document_entry("export", entry, &document, streams)) return kExitFailure;
   const SpriteWorkingSet& set = document.working_set();
   if (!sheet) {

@@ -68,13 +68,16 @@ struct Placement {
   int next = 0;                                // first free offset after the packed blocks
 };
 
-// Re-encodes and places every block; returns 0 or a RepackError.
+// Re-encodes and places every block; returns 0 or a RepackError. Blocks that no longer fit are
+// still encoded, so that `needed` says what the whole region would take.
 int place_blocks(const RomImage& image, const BankRegion& region, int own_offset, int new_size,
                  const uint8_t* new_data, const std::vector<uint8_t>& own_decoded,
-                 MatchSearch search, Placement* placement) {
+                 MatchSearch search, PackMethod method, Placement* placement, int* needed) {
   std::vector<uint8_t> block(kPackedBufferSize), scratch(kPackedBufferSize);
   MatchWorkspace workspace;  // one index memory for every block of the region
   placement->next = region.first;
+  bool fits = true;
+  *needed = 0;
   for (int offset : placement->old_offset) {
     const uint8_t* data = new_data;
     int size = new_size;
@@ -84,21 +87,25 @@ int place_blocks(const RomImage& image, const BankRegion& region, int own_offset
         return kRepackUndecodable;
       }
       size = repack_stored_block(image, region.bank, offset, block.data(), scratch.data(), search,
-                                 &workspace);
+                                 &workspace, method);
       if (size < 0) return kRepackUndecodable;
       // Loading reads a block through kPackedReadSize bytes. A block that another encoder stored
       // more densely than ours can come out longer than that, and would never load again.
       if (size > kPackedReadSize) return kRepackUndecodable;
       data = block.data();
     }
+    *needed += size;
     const int start = placement->next;
-    if (start + size >= region.end) return kRepackDoesNotFit;
+    if (!fits || start + size >= region.end) {
+      fits = false;
+      continue;
+    }
     placement->region_bytes.insert(placement->region_bytes.end(), data, data + size);
     placement->new_offset.push_back(start);
     placement->expected.push_back(std::move(original));
     placement->next = start + size;
   }
-  return 0;
+  return fits ? 0 : kRepackDoesNotFit;
 }
 
 // Puts the placed region and the moved pointers into `image`.
@@ -138,7 +145,8 @@ bool placement_reads_back(const RomImage& image, const BankRegion& region,
 }  // namespace
 
 int repack_stored_block(const RomImage& image, int bank, int offset, uint8_t* block,
-                        uint8_t* scratch, MatchSearch search, MatchWorkspace* workspace) {
+                        uint8_t* scratch, MatchSearch search, MatchWorkspace* workspace,
+                        PackMethod method) {
   if (block == nullptr) return -1;
   std::vector<uint8_t> own_scratch;
   if (scratch == nullptr) {
@@ -152,12 +160,13 @@ int repack_stored_block(const RomImage& image, int bank, int offset, uint8_t* bl
       unpack_block(block, kStoredBlockReadSize, 0, scratch, kRepackDecodeLimit, nullptr);
   if (decoded < 0) return -1;
   const int packed =
-      pack_block_best(scratch, decoded, block, kPackedBufferSize, search, workspace);
+      pack_block_with(method, scratch, decoded, block, kPackedBufferSize, search, workspace);
   return packed == kPackRefused ? -1 : packed;
 }
 
 int repack_bank_images(RomImage& image, int graphics_number, int new_size,
-                       const uint8_t* new_data, MatchSearch search) {
+                       const uint8_t* new_data, MatchSearch search, PackMethod method,
+                       RepackSizes* sizes) {
   if (graphics_number < 0 || graphics_number >= kGraphicsPointerCount || new_data == nullptr ||
       new_size <= 0 || new_size > kPackedBufferSize) {
     return kRepackVerifyFailed;
@@ -182,8 +191,12 @@ int repack_bank_images(RomImage& image, int graphics_number, int new_size,
 
   Placement placement;
   placement.old_offset = region_block_offsets(table, *region);
+  int needed = 0;
   const int placed = place_blocks(image, *region, own_offset, new_size, new_data, own_decoded,
-                                  search, &placement);
+                                  search, method, &placement, &needed);
+  if (placed == 0 || placed == kRepackDoesNotFit) {
+    if (sizes != nullptr) *sizes = RepackSizes{region->end - region->first, needed};
+  }
   if (placed < 0) return placed;
 
   RomImage repacked = image;

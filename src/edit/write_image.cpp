@@ -46,10 +46,11 @@ int pointer_entry_offset(int graphics_number) {
 }
 
 // The packed form of the tile data, checked to decode back to exactly the tile data.
-CommandResult pack_and_verify(const SpriteWorkingSet& set, PendingWrite* pending) {
+CommandResult pack_and_verify(const SpriteWorkingSet& set, PackMethod method,
+                              PendingWrite* pending) {
   std::vector<uint8_t>& packed = pending->data;
   packed.assign(kPackedBufferSize, 0);
-  const int size = pack_block_best(set.tile_data, set.decoded_size, packed.data(),
+  const int size = pack_block_with(method, set.tile_data, set.decoded_size, packed.data(),
                                    kPackedBufferSize);
   if (size == kPackRefused) return CommandResult(CommandStatus::kPackRefused);
   // Loading reads a packed block through a buffer of kPackedReadSize bytes: a longer block
@@ -148,14 +149,14 @@ CommandResult ask_target(const PanelContext& panel, Ui& ui, int new_size, WriteT
 
 // The size question and repacking. Returns kDone to go on to the write-position dialog.
 CommandResult offer_repacking(PanelContext& panel, RomFile& rom, Ui& ui,
-                              const PendingWrite& pending) {
+                              const PendingWrite& pending, PackMethod method) {
   SpriteWorkingSet& set = panel.set;
   if (!ui.confirm(kSizeOverTitle, size_over_text(set.stored_size, pending.new_size))) {
     return CommandResult(CommandStatus::kDone);
   }
   RomImage repacked = rom.image();
-  const int free_bytes =
-      repack_bank_images(repacked, set.assembly(), pending.new_size, pending.data.data());
+  const int free_bytes = repack_bank_images(repacked, set.assembly(), pending.new_size,
+                                            pending.data.data(), MatchSearch::kFast, method);
   if (free_bytes >= 0) {
     CommandResult result = put_on_disk(rom, repacked, set);
     if (result.status == CommandStatus::kWritten) {
@@ -173,7 +174,8 @@ CommandResult offer_repacking(PanelContext& panel, RomFile& rom, Ui& ui,
 
 }  // namespace
 
-CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui) {
+CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui,
+                                  PackMethod method) {
   if (!panel.rom_open() || !rom.is_open()) return CommandResult(CommandStatus::kNoRom);
   SpriteWorkingSet& set = panel.set;
   if (set.loaded_entry < 0) {
@@ -194,10 +196,10 @@ CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui) {
     pending.new_size = set.decoded_size;
     pending.data.assign(set.tile_data, set.tile_data + set.decoded_size);
   } else {
-    const CommandResult packing = pack_and_verify(set, &pending);
+    const CommandResult packing = pack_and_verify(set, method, &pending);
     if (packing.failed()) return packing;
     if (pending.new_size > set.stored_size) {
-      const CommandResult repacking = offer_repacking(panel, rom, ui, pending);
+      const CommandResult repacking = offer_repacking(panel, rom, ui, pending, method);
       if (repacking.status != CommandStatus::kDone) return repacking;
       const CommandResult typed = ask_target(panel, ui, pending.new_size, &target);
       if (typed.status != CommandStatus::kDone) return typed;

@@ -7,6 +7,7 @@
 
 #include "edit/command_result.h"
 #include "sprite/codec.h"
+#include "sprite/pack_method.h"
 
 namespace vcv {
 
@@ -15,8 +16,10 @@ class RomImage;
 class Ui;
 struct PanelContext;
 
-// "Write Image Changes": the prompts go through `ui`; the result says what happened.
-CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui);
+// "Write Image Changes": the prompts go through `ui`; the result says what happened. `method`
+// encodes the edited block and, when the region is repacked, every other block of it.
+CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui,
+                                  PackMethod method = PackMethod::kGame);
 
 // Repacking results: 0 or more is the number of bytes left free at the end of the region; a
 // negative value is an error, shown to the user as its absolute value.
@@ -37,20 +40,31 @@ inline bool repack_error_allows_typed_address(int result) {
          result == kRepackPlainInRegion;
 }
 
-// Re-encodes every packed block of the region that holds graphics number `graphics_number`,
-// puts `new_data` (`new_size` bytes, already verified by the caller) in place of that image's
-// block, places all blocks back to back from the region's start and rewrites the pointer-table
-// entries that point at them, all in `image`. Every block is then decoded again from `image` at
-// its new place and compared with what it held before. On any failure `image` is unchanged.
+// What the region's blocks take after re-encoding, filled once every block has been encoded
+// (on success, and when they do not fit).
+struct RepackSizes {
+  int region_bytes = 0;  // end - first of the region
+  int needed_bytes = 0;  // all its blocks back to back (one byte more must stay free)
+};
+
+// Re-encodes every packed block of the region that holds graphics number `graphics_number`
+// (with `method`; `search` for the game's encoder), puts `new_data` (`new_size` bytes, already
+// verified by the caller) in place of that image's block, places all blocks back to back from
+// the region's start and rewrites the pointer-table entries that point at them, all in `image`.
+// Every block is then decoded again from `image` at its new place and compared with what it held
+// before. On any failure `image` is unchanged.
 int repack_bank_images(RomImage& image, int graphics_number, int new_size,
-                       const uint8_t* new_data, MatchSearch search = MatchSearch::kFast);
+                       const uint8_t* new_data, MatchSearch search = MatchSearch::kFast,
+                       PackMethod method = PackMethod::kGame, RepackSizes* sizes = nullptr);
 
 // Reads 0xA000 bytes at bank:offset of `image` into `block` (65536 bytes), decodes them with a
 // limit of 0xFF00 into `scratch` (65536 bytes; a buffer of its own when null) and encodes the
-// result back into `block` with pack_block_best (with `workspace`, when given, for the match
-// search). Returns the new packed size, or -1 when decoding (or re-encoding) failed.
+// result back into `block` with pack_block_best, or the encoder `method` names (with
+// `workspace`, when given, for the match search). Returns the new packed size, or -1 when
+// decoding (or re-encoding) failed.
 int repack_stored_block(const RomImage& image, int bank, int offset, uint8_t* block,
                         uint8_t* scratch, MatchSearch search = MatchSearch::kFast,
-                        MatchWorkspace* workspace = nullptr);
+                        MatchWorkspace* workspace = nullptr,
+                        PackMethod method = PackMethod::kGame);
 
 }  // namespace vcv

@@ -8,6 +8,8 @@
 
 #include "edit/edit_commands.h"
 #include "edit/command_messages.h"
+#include "edit/write_image.h"
+#include "sprite/codec_optimal.h"
 #include "write_test_support.h"
 
 namespace vcv {
@@ -109,6 +111,23 @@ TEST_F(WriteImageTest, SmallerBlockIsWrittenInPlaceAndTheSizeFollows) {
   EXPECT_EQ(set().stored_size, new_size);
   EXPECT_EQ(set().graphics_bank, kBank);
   EXPECT_EQ(set().graphics_offset, kOffset);
+}
+
+TEST_F(WriteImageTest, TheOptimalEncoderIsUsedWhenAskedFor) {
+  std::vector<uint8_t> edited = make_picture(kPictureTiles, kNoise / 2, 1);
+  set_tiles(edited);
+  std::vector<uint8_t> optimal(kPackedBufferSize);
+  const int optimal_size = pack_block_optimal(edited.data(), static_cast<int>(edited.size()),
+                                              optimal.data(), kPackedBufferSize);
+  ASSERT_GT(optimal_size, 0);
+  ASSERT_LT(optimal_size, packed_size_of(edited)) << "the two encoders must differ here";
+  ui.confirm_answers = {true};
+  PanelContext context = document.panel();
+  shown(ui, write_image_changes(context, document.rom(), ui, PackMethod::kOptimal));
+  expect_written(file_pos(kBank, kOffset), optimal_size, 0xD61000, edited);
+  const std::vector<uint8_t> now = read_all(path);
+  EXPECT_TRUE(std::equal(optimal.begin(), optimal.begin() + optimal_size,
+                         now.begin() + static_cast<long>(file_pos(kBank, kOffset))));
 }
 
 TEST_F(WriteImageTest, EqualSizeFitsWithoutTheSizeQuestion) {

@@ -1,0 +1,45 @@
+// Applying a dump's files (assets/asset_dump.h) back to the ROM: each file is read strictly and
+// compared with what the ROM holds, and every difference becomes a change in one copy of the ROM
+// image. Graphics are encoded again and written in place when they fit, else their bank region
+// is repacked; palettes, weapon palettes, frame records and header fields are written in place.
+// The copy is then read back as a whole and compared with what the files say, and only a copy
+// that holds exactly that is handed out: the caller puts it on disk in one replacement.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "rom/rom_image.h"
+#include "sprite/pack_method.h"
+#include "sprite/sprite_data.h"
+
+namespace vcv {
+
+// Reads one file of the dump by its name relative to the dump's folder ("graphics/01A.png");
+// false with *error (one line) when it is missing or cannot be read.
+using AssetReader =
+    std::function<bool(const std::string& name, std::vector<uint8_t>* bytes, std::string* error)>;
+
+struct ApplyOptions {
+  PackMethod method = PackMethod::kGame;  // the encoder of edited and repacked blocks
+  bool force = false;                     // apply files dumped from another ROM
+};
+
+struct ApplyPlan {
+  std::vector<std::string> changes;  // one line per change: what, where, sizes, how written
+  std::vector<std::string> regions;  // the free bytes each region written to will keep
+  std::vector<std::string> notes;    // what the user should know (a forced manifest)
+  RomImage changed;                  // the ROM with every change, checked
+  bool has_changes() const { return !changes.empty(); }
+};
+
+// Builds the plan and the changed copy. False with *error when a file is missing or malformed
+// (the file, and the JSON pointer or the pixel at fault), when the manifest names another ROM
+// without `force`, when animations changed (not supported), or when graphics cannot be stored
+// (a region that cannot hold them: the region, the bytes needed and the bytes free).
+bool plan_asset_apply(const RomImage& rom, const SpriteDirectory& directory,
+                      const AssetReader& read, const ApplyOptions& options, ApplyPlan* plan,
+                      std::string* error);
+
+}  // namespace vcv

@@ -1,0 +1,93 @@
+// vantorchar apply: the files of a dump (edited or not) back into the ROM. Every difference
+// between the files and the ROM is made in one copy of the image, checked, and written as one
+// replacement of the ROM file; without --yes (or with --dry-run) only the plan is printed.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "assets/asset_apply.h"
+#include "cli/cli_support.h"
+#include "edit/command_messages.h"
+#include "edit/rom_write.h"
+#include "platform/file_io.h"
+
+namespace vcv::cli {
+
+namespace {
+
+constexpr const char* kApplyUsage =
+    "apply ROM DIR [--dry-run] [--pack game|optimal] [--no-backup] [--yes] [--force]";
+constexpr uint64_t kLargestAssetFile = 64ull * 1024 * 1024;
+
+int usage(Streams streams, const std::string& why) {
+  std::fprintf(streams.err, "vantorchar apply: %s; usage: %s\n", why.c_str(), kApplyUsage);
+  return kExitUsage;
+}
+
+void print_plan(const ApplyPlan& plan, Streams streams) {
+  for (const std::string& note : plan.notes) std::fprintf(streams.out, "note: %s\n", note.c_str());
+  for (const std::string& line : plan.changes) std::fprintf(streams.out, "%s\n", line.c_str());
+  for (const std::string& line : plan.regions) std::fprintf(streams.out, "%s\n", line.c_str());
+}
+
+}  // namespace
+
+int cmd_apply(const std::vector<std::string>& args, Streams streams) {
+  ArgReader reader(args);
+  const bool dry_run = reader.take_flag("--dry-run");
+  const bool no_backup = reader.take_flag("--no-backup");
+  const bool yes = reader.take_flag("--yes");
+  ApplyOptions options;
+  options.force = reader.take_flag("--force");
+  std::string pack = "game";
+  reader.take_value("--pack", &pack);
+  const std::vector<std::string> rest = reader.positionals();
+  if (!reader.error().empty()) return usage(streams, reader.error());
+  if (rest.size() != 2) return usage(streams, "a ROM file and a dump folder are needed");
+  if (!parse_pack_method(pack.c_str(), &options.method)) {
+    return usage(streams, "--pack is game or optimal, not '" + pack + "'");
+  }
+
+  Document document;
+  if (!open_document("apply", rest[0], &document, streams, dry_run || !yes)) return kExitFailure;
+  const std::filesystem::path folder = std::filesystem::u8path(rest[1]);
+  const AssetReader read = [&](const std::string& name, std::vector<uint8_t>* bytes,
+                               std::string* error) {
+    return read_regular_file((folder / std::filesystem::u8path(name)).u8string(),
+                             kLargestAssetFile, bytes, error);
+  };
+  ApplyPlan plan;
+  std::string error;
+  if (!plan_asset_apply(document.image(), document.directory(), read, options, &plan, &error)) {
+    return fail(streams, "apply", error + "; nothing was written");
+  }
+  print_plan(plan, streams);
+  if (!plan.has_changes()) {
+    std::fprintf(streams.out, "no changes: %s matches %s; nothing was written\n", rest[1].c_str(),
+                 rest[0].c_str());
+    return kExitOk;
+  }
+  if (dry_run || !yes) {
+    std::fprintf(streams.out, "%zu change%s planned; nothing was written (%s)\n",
+                 plan.changes.size(), plan.changes.size() == 1 ? "" : "s",
+                 dry_run ? "--dry-run" : "give --yes to write");
+    return kExitOk;
+  }
+  document.rom().set_keep_backup(!no_backup);
+  const CommandResult result = replace_rom_image(document.rom(), plan.changed);
+  if (!result.wrote()) {
+    std::string why = result.detail;
+    if (const auto shown = message_for(result)) why = shown->text;
+    if (why.empty()) why = "the ROM file could not be replaced";
+    return fail(streams, "apply", why + "; the ROM is as it was");
+  }
+  std::fprintf(streams.out, "wrote %zu change%s to %s\n", plan.changes.size(),
+               plan.changes.size() == 1 ? "" : "s", rest[0].c_str());
+  if (!result.backup_path.empty()) {
+    std::fprintf(streams.out, "the ROM as it was before is kept in %s\n",
+                 result.backup_path.c_str());
+  }
+  return kExitOk;
+}
+
+}  // namespace vcv::cli

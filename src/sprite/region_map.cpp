@@ -1,0 +1,111 @@
+#include "sprite/region_map.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "rom/rom_image.h"
+#include "sprite/codec.h"
+#include "sprite/match_finder.h"
+#include "sprite/sprite_data.h"
+
+namespace vcv {
+
+namespace {
+
+// Reading a block: as loading does (the packed size the game would see), or as repacking does.
+struct BlockReading {
+  int read_size;
+  int limit;
+};
+constexpr BlockReading kAsLoadingReads{kPackedReadSize, kGraphicsDecodeLimit};
+constexpr BlockReading kAsRepackingReads{kStoredBlockReadSize, kRepackDecodeLimit};
+
+int decode_at(const RomImage& image, int bank, int offset, BlockReading reading,
+              std::vector<uint8_t>* decoded, int* packed_size) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(reading.read_size), 0xFF);
+  image.read_block(bank, offset, reading.read_size, bytes.data());
+  decoded->assign(kPackedBufferSize, 0);
+  return unpack_block(bytes.data(), bytes.size(), 0, decoded->data(), reading.limit, packed_size);
+}
+
+RegionMap map_region(const RomImage& image, const BankRegion& region, bool reencode,
+                     PackMethod method, MatchWorkspace* workspace) {
+  RegionMap map;
+  map.region = region;
+  std::map<int, std::vector<int>> by_offset;
+  for (int n = 0; n < kGraphicsPointerCount; ++n) {
+    const int at = kGraphicsPointerTable + kLongPointerSize * n;
+    const int offset = image.read_word(kTableBank, at);
+    const int bank = image.read_byte(kTableBank, at + 2);
+    if (region_contains(region, bank, offset)) by_offset[offset].push_back(n);
+  }
+  int last_end = region.first;
+  int reencoded_total = 0;
+  std::vector<uint8_t> decoded, block(kPackedBufferSize);
+  for (const auto& [offset, numbers] : by_offset) {
+    RegionBlock entry;
+    entry.offset = offset;
+    entry.graphics = numbers;
+    int packed = 0;
+    if (decode_at(image, region.bank, offset, kAsLoadingReads, &decoded, &packed) >= 0) {
+      entry.packed_size = packed;
+    }
+    if (numbers.front() < kFirstPackedGraphics && map.repackable) {
+      map.repackable = false;
+      char text[48];
+      std::snprintf(text, sizeof text, "plain graphics %02X lies in it", numbers.front());
+      map.not_repackable_reason = text;
+    }
+    if (reencode) {
+      const int size = decode_at(image, region.bank, offset, kAsRepackingReads, &decoded, nullptr);
+      if (size >= 0) {
+        entry.reencoded_size = pack_block_with(method, decoded.data(), size, block.data(),
+                                               kPackedBufferSize, MatchSearch::kFast, workspace);
+      }
+      if (entry.reencoded_size < 0 && map.repackable) {
+        map.repackable = false;
+        char text[48];
+        std::snprintf(text, sizeof text, "graphics %02X does not decode", numbers.front());
+        map.not_repackable_reason = text;
+      }
+      reencoded_total += std::max(entry.reencoded_size, 0);
+    } else if (entry.packed_size < 0 && map.repackable) {
+      map.repackable = false;
+      char text[48];
+      std::snprintf(text, sizeof text, "graphics %02X does not decode", numbers.front());
+      map.not_repackable_reason = text;
+    }
+    last_end = std::max(last_end, offset + std::max(entry.packed_size, 1));
+    map.blocks.push_back(std::move(entry));
+  }
+  map.free_now = region.end - std::min(last_end, region.end);
+  if (reencode) map.free_after_repack = region.end - region.first - reencoded_total;
+  return map;
+}
+
+}  // namespace
+
+std::string region_text(const BankRegion& region) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02X:%04X-%04X", region.bank, region.first, region.end - 1);
+  return text;
+}
+
+std::vector<RegionMap> map_bank_regions(const RomImage& image, bool reencode, PackMethod method) {
+  std::vector<RegionMap> maps;
+  MatchWorkspace workspace;
+  for (int i = 0; i < kBankRegionCount; ++i) {
+    maps.push_back(map_region(image, kBankRegions[i], reencode, method, &workspace));
+  }
+  return maps;
+}
+
+bool map_bank_region(const RomImage& image, int bank, RegionMap* map) {
+  const BankRegion* region = find_bank_region(bank);
+  if (region == nullptr) return false;
+  *map = map_region(image, *region, false, PackMethod::kGame, nullptr);
+  return true;
+}
+
+}  // namespace vcv

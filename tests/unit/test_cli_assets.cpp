@@ -1,0 +1,418 @@
+// vantorchar dump and apply on copies of the demo ROM: round trips with and without edits (one of
+// them made by ImageMagick), edits that cannot be stored, files of another ROM, malformed files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli_test_support.h"
+#include "image/picture_read.h"
+#include "image/png_build.h"
+#include "platform/json.h"
+#include "rom/rom_image.h"
+#include "sprite/directory.h"
+#include "sprite/tiles.h"
+#include "temp_folder.h"
+#include "write_test_support.h"
+
+namespace vcv {
+namespace {
+
+using cli_test::CliRun;
+using testing_support::TempFolder;
+
+CliRun run(const std::vector<std::string>& args) { return cli_test::run_captured(args); }
+
+bool have_convert() { return std::system("convert -version > /dev/null 2>&1") == 0; }
+
+// Every file below `folder`, by its path relative to it.
+std::map<std::string, std::vector<uint8_t>> files_below(const std::filesystem::path& folder) {
+  std::map<std::string, std::vector<uint8_t>> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string name = entry.path().lexically_relative(folder).generic_u8string();
+    files[name] = testing_support::read_all(entry.path().u8string());
+  }
+  return files;
+}
+
+std::string text_of(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::vector<uint8_t> bytes_of(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+
+// The picture of a PNG as indices of the dump's palette (its own table when indexed and agreeing).
+struct Sheet {
+  int width = 0, height = 0;
+  std::vector<uint8_t> indices;
+  uint32_t colours[16] = {};
+};
+
+Sheet read_sheet(const std::string& path) {
+  Picture picture;
+  std::string error;
+  EXPECT_TRUE(read_picture_file(path, &picture, &error)) << error;
+  Sheet sheet;
+  sheet.width = picture.width;
+  sheet.height = picture.height;
+  sheet.indices = picture.indices;
+  for (int i = 0; i < 16 && i < picture.colour_count; ++i) sheet.colours[i] = picture.colours[i];
+  return sheet;
+}
+
+void write_sheet(const std::string& path, const Sheet& sheet, int colour_count = 16) {
+  std::vector<uint32_t> colours(static_cast<size_t>(colour_count), 0x808080);
+  std::copy(sheet.colours, sheet.colours + 16, colours.begin());
+  const std::vector<uint8_t> png =
+      build_png(sheet.indices.data(), sheet.width, sheet.height, colour_count, colours.data());
+  ASSERT_FALSE(png.empty());
+  testing_support::write_all(path, png);
+}
+
+class CliAssetsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rom = folder.path("demo.sfc");
+    dump = folder.path("dump");
+    testing_support::write_all(rom, testing_support::demo_rom_bytes(&layout));
+    const CliRun dumped = run({"dump", rom, dump});
+    ASSERT_EQ(dumped.code, 0) << dumped.err;
+  }
+  std::string in_dump(const std::string& name) const { return dump + "/" + name; }
+  std::string read_text(const std::string& name) const {
+    return text_of(testing_support::read_all(in_dump(name)));
+  }
+  void write_text(const std::string& name, const std::string& text) const {
+    testing_support::write_all(in_dump(name), bytes_of(text));
+  }
+  bool rom_unchanged() const { return testing_support::read_all(rom) == testing_support::demo_rom_bytes(); }
+
+  TempFolder folder{"assets"};
+  demo::DemoRomLayout layout;
+  std::string rom;
+  std::string dump;
+};
+
+TEST_F(CliAssetsTest, DumpWritesTheFilesTheTablesName) {
+  const auto files = files_below(dump);
+  // 4 JSON files and problems.txt; graphics 0..38 (39 does not decode); 231 position types.
+  EXPECT_EQ(files.size(), 5u + 39u + 231u);
+  EXPECT_EQ(files.count("graphics/027.png"), 0u);
+  EXPECT_EQ(text_of(files.at("problems.txt")),
+            "graphics 027 at D3:E898 (first named by entry 1F0): the packed block does not "
+            "decode; no picture was written\n");
+  // The long giant's picture holds every one of its 1344 tiles, past the panel's 1280.
+  const Sheet giant = read_sheet(in_dump("graphics/025.png"));
+  EXPECT_EQ(giant.width, 128);
+  EXPECT_EQ(giant.height, 1344 / 16 * 8);
+  const std::string entries = text_of(files.at("entries.json"));
+  EXPECT_NE(entries.find("\"1F0\": {\"assembly\": \"027\", "), std::string::npos);
+  EXPECT_NE(entries.find("\"label\": \"Player 1\"}"), std::string::npos);
+  // Position files hold every whole record of their block, also the one with bytes left over.
+  const RomImage image(testing_support::demo_rom_bytes(), kMappingHiRom, 0);
+  SpriteDirectory directory;
+  build_sprite_directory(image, directory);
+  for (int type : {0, 0xE6, layout.remainder_position_type, layout.highest_position_type}) {
+    char name[32];
+    std::snprintf(name, sizeof name, "positions/%03X.json", type);
+    JsonValue value;
+    JsonError error;
+    ASSERT_TRUE(parse_json(text_of(files.at(name)), &value, &error)) << name;
+    ASSERT_NE(value.find("frames"), nullptr);
+    EXPECT_EQ(value.find("frames")->size(), static_cast<size_t>(directory.frame_count[type]))
+        << name;
+    EXPECT_EQ(value.find("size_type")->as_integer(), directory.size_type_of[type] & 3) << name;
+  }
+  // A second dump of the same ROM gives the same bytes.
+  const std::string again = folder.path("again");
+  ASSERT_EQ(run({"dump", rom, again}).code, 0);
+  EXPECT_TRUE(files_below(again) == files);
+}
+
+TEST_F(CliAssetsTest, ApplyOfAnUneditedDumpWritesNothing) {
+  const CliRun applied = run({"apply", rom, dump, "--yes"});
+  EXPECT_EQ(applied.code, 0) << applied.err;
+  EXPECT_NE(applied.out.find("no changes"), std::string::npos) << applied.out;
+  EXPECT_TRUE(rom_unchanged());
+  EXPECT_FALSE(std::filesystem::exists(rom + ".bak"));
+}
+
+// One graphics picture edited by ImageMagick, one palette word and one block position: the plan
+// names each, the ROM takes them, and a new dump differs from the edited files only in the
+// manifest's SHA-256.
+TEST_F(CliAssetsTest, EditedFilesComeBackFromTheRomExactly) {
+  if (!have_convert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  // Graphics 13 lies in the nearly full region: it must be repacked.
+  const std::string picture = in_dump("graphics/013.png");
+  Sheet expected = read_sheet(picture);
+  const uint32_t c = expected.colours[5];
+  char fill[32];
+  std::snprintf(fill, sizeof fill, "rgb(%u,%u,%u)", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+  const std::string command = std::string("convert ") + picture + " -fill '" + fill +
+                              "' -draw 'rectangle 8,8 23,13' " + picture;
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  for (int y = 8; y <= 13; ++y) {
+    for (int x = 8; x <= 23; ++x) expected.indices[static_cast<size_t>(y) * 128 + x] = 5;
+  }
+  // A palette type that no graphics picture is drawn with, so no picture changes with it.
+  std::string palettes = read_text("palettes.json");
+  const size_t key = palettes.find("\"F0\": [\"");
+  ASSERT_NE(key, std::string::npos);
+  const std::string old_word = palettes.substr(key + 8, 4);
+  palettes.replace(key + 8, 4, old_word == "1234" ? "4321" : "1234");
+  write_text("palettes.json", palettes);
+  std::string positions = read_text("positions/00E.json");
+  const size_t x = positions.find("\"x\": ");
+  ASSERT_NE(x, std::string::npos);
+  const size_t comma = positions.find(',', x);
+  const int old_x = std::stoi(positions.substr(x + 5, comma - x - 5));
+  positions.replace(x + 5, comma - x - 5, std::to_string(old_x + 3));
+  write_text("positions/00E.json", positions);
+  const auto edited = files_below(dump);
+
+  const CliRun planned = run({"apply", rom, dump});
+  EXPECT_EQ(planned.code, 0) << planned.err;
+  EXPECT_TRUE(rom_unchanged()) << "no --yes: nothing is written";
+  const CliRun dry = run({"apply", rom, dump, "--dry-run", "--yes"});
+  EXPECT_EQ(dry.out, planned.out.substr(0, planned.out.rfind('(')) + "(--dry-run)\n");
+  EXPECT_TRUE(rom_unchanged());
+  EXPECT_NE(planned.out.find("palette type F0 at E4:1680: colour 1 "), std::string::npos)
+      << planned.out;
+  EXPECT_NE(planned.out.find("position type 00E frame 00 at "), std::string::npos);
+  EXPECT_NE(planned.out.find("graphics 013 at D2:EE80: packed 1045 -> "), std::string::npos);
+  EXPECT_NE(planned.out.find("repacked region D2:EE80-FFFF"), std::string::npos);
+  EXPECT_NE(planned.out.find("region D2:EE80-FFFF keeps "), std::string::npos);
+  EXPECT_NE(planned.out.find("3 changes planned; nothing was written"), std::string::npos);
+
+  const CliRun applied = run({"apply", rom, dump, "--yes"});
+  ASSERT_EQ(applied.code, 0) << applied.err;
+  EXPECT_NE(applied.out.find("wrote 3 changes"), std::string::npos);
+  const std::string after = folder.path("after");
+  ASSERT_EQ(run({"dump", rom, after}).code, 0);
+  const auto dumped = files_below(after);
+  ASSERT_EQ(dumped.size(), edited.size());
+  for (const auto& [name, bytes] : edited) {
+    if (name == "graphics/013.png") {
+      const Sheet back = read_sheet(after + "/" + name);
+      EXPECT_TRUE(back.indices == expected.indices) << "the rectangle comes back as index 5";
+    } else if (name == "manifest.json") {
+      EXPECT_NE(dumped.at(name), bytes);
+    } else {
+      EXPECT_TRUE(dumped.at(name) == bytes) << name;
+    }
+  }
+  // And the folder now applies to the changed ROM with nothing to do (its manifest aside).
+  const CliRun again = run({"apply", rom, dump, "--force", "--yes"});
+  EXPECT_NE(again.out.find("no changes"), std::string::npos) << again.out << again.err;
+}
+
+TEST_F(CliAssetsTest, HeaderFieldsAndWeaponColoursAreWrittenInPlace) {
+  std::string entries = read_text("entries.json");
+  const std::string from = "\"010\": {\"assembly\": \"";
+  const size_t at = entries.find("\"animation_type\": \"", entries.find(from));
+  ASSERT_NE(at, std::string::npos);
+  const std::string old_type = entries.substr(at + 19, 2);
+  const std::string new_type = old_type == "01" ? "02" : "01";  // both used by other entries
+  entries.replace(at + 19, 2, new_type);
+  write_text("entries.json", entries);
+  std::string palettes = read_text("palettes.json");
+  const size_t weapon = palettes.find("\"1F\": [\"", palettes.find("weapon_palettes"));
+  ASSERT_NE(weapon, std::string::npos);
+  palettes.replace(weapon + 8 + 8, 4, "7C1F");  // the second word: colour 14
+  write_text("palettes.json", palettes);
+  const auto edited = files_below(dump);
+
+  const CliRun applied = run({"apply", rom, dump, "--yes", "--no-backup"});
+  ASSERT_EQ(applied.code, 0) << applied.err;
+  EXPECT_NE(applied.out.find("entry 010 at E4:F050: animation_type " + old_type + " -> " +
+                             new_type + " (5 bytes, in place)\n"),
+            std::string::npos)
+      << applied.out;
+  EXPECT_NE(applied.out.find("weapon palette 1F at D1:4BBA: colour 14 "), std::string::npos)
+      << applied.out;
+  EXPECT_FALSE(std::filesystem::exists(rom + ".bak"));
+  std::vector<uint8_t> expected = testing_support::demo_rom_bytes();
+  expected[testing_support::file_pos(kTableBank, kCharacterTable + 5 * 0x10 + 3)] =
+      static_cast<uint8_t>(std::stoi(new_type, nullptr, 16));
+  expected[testing_support::file_pos(kWeaponPaletteBank, kWeaponPaletteTable + 6 * 0x1F + 2)] = 0x1F;
+  expected[testing_support::file_pos(kWeaponPaletteBank, kWeaponPaletteTable + 6 * 0x1F + 3)] = 0x7C;
+  EXPECT_TRUE(testing_support::read_all(rom) == expected);
+  const std::string after = folder.path("after");
+  ASSERT_EQ(run({"dump", rom, after}).code, 0);
+  const auto dumped = files_below(after);
+  EXPECT_TRUE(dumped.at("entries.json") == edited.at("entries.json"));
+  EXPECT_TRUE(dumped.at("palettes.json") == edited.at("palettes.json"));
+}
+
+TEST_F(CliAssetsTest, AnEditTooLargeForItsRegionFailsAndLeavesTheRomAsItWas) {
+  Sheet noise = read_sheet(in_dump("graphics/013.png"));
+  uint32_t state = 1;
+  for (uint8_t& index : noise.indices) {
+    state = state * 1664525u + 1013904223u;
+    index = static_cast<uint8_t>(1 + (state >> 24) % 15);
+  }
+  write_sheet(in_dump("graphics/013.png"), noise);
+  int game_needed = 0;
+  for (const char* pack : {"game", "optimal"}) {
+    const CliRun applied = run({"apply", rom, dump, "--yes", "--pack", pack});
+    EXPECT_EQ(applied.code, 1) << pack;
+    EXPECT_NE(applied.err.find("graphics/013.png: the packed block grows from 1045 to "),
+              std::string::npos)
+        << applied.err;
+    EXPECT_NE(applied.err.find("region D2:EE80-FFFF cannot hold its blocks: they need "),
+              std::string::npos)
+        << applied.err;
+    EXPECT_NE(applied.err.find(" bytes, 4479 are free"), std::string::npos) << applied.err;
+    // What the region's blocks need: with the game's encoder, the three others as stored and
+    // the grown one; the optimal encoder needs no more.
+    const size_t need_at = applied.err.find("they need ");
+    const size_t grown_at = applied.err.find("from 1045 to ");
+    ASSERT_NE(need_at, std::string::npos);
+    ASSERT_NE(grown_at, std::string::npos);
+    const int needed = std::stoi(applied.err.substr(need_at + 10));
+    const int grown = std::stoi(applied.err.substr(grown_at + 13));
+    if (std::string(pack) == "game") {
+      game_needed = needed;
+      EXPECT_EQ(needed, 4480 - layout.nearly_full_free - 1045 + grown);
+    } else {
+      EXPECT_LE(needed, game_needed);
+    }
+    EXPECT_TRUE(rom_unchanged());
+  }
+}
+
+TEST_F(CliAssetsTest, TheOptimalEncoderLeavesAtLeastAsMuchRoom) {
+  Sheet sheet = read_sheet(in_dump("graphics/013.png"));
+  for (int x = 0; x < 40; ++x) sheet.indices[static_cast<size_t>(9) * 128 + x] = (x % 3) + 1;
+  write_sheet(in_dump("graphics/013.png"), sheet);
+  auto free_after = [&](const char* pack) {
+    const CliRun planned = run({"apply", rom, dump, "--pack", pack});
+    EXPECT_EQ(planned.code, 0) << planned.err;
+    const size_t at = planned.out.find("region D2:EE80-FFFF keeps ");
+    EXPECT_NE(at, std::string::npos) << planned.out;
+    return at == std::string::npos ? -1 : std::stoi(planned.out.substr(at + 26));
+  };
+  const int game = free_after("game");
+  const int optimal = free_after("optimal");
+  EXPECT_GE(optimal, game);
+  const CliRun applied = run({"apply", rom, dump, "--pack", "optimal", "--yes"});
+  ASSERT_EQ(applied.code, 0) << applied.err;
+  const std::string after = folder.path("after");
+  ASSERT_EQ(run({"dump", rom, after}).code, 0);
+  EXPECT_TRUE(read_sheet(after + "/graphics/013.png").indices == sheet.indices);
+}
+
+TEST_F(CliAssetsTest, FilesOfAnotherRomAreRefusedWithoutForce) {
+  std::vector<uint8_t> other = testing_support::demo_rom_bytes();
+  other[0x8000] ^= 0xFF;  // a byte no table names
+  testing_support::write_all(rom, other);
+  CliRun applied = run({"apply", rom, dump, "--yes"});
+  EXPECT_EQ(applied.code, 1);
+  EXPECT_NE(applied.err.find("manifest.json: /sha256: the files were dumped from another ROM"),
+            std::string::npos)
+      << applied.err;
+  EXPECT_NE(applied.err.find("give --force"), std::string::npos);
+  EXPECT_TRUE(testing_support::read_all(rom) == other);
+  applied = run({"apply", rom, dump, "--yes", "--force"});
+  EXPECT_EQ(applied.code, 0) << applied.err;
+  EXPECT_NE(applied.out.find("applied anyway (--force)"), std::string::npos);
+  EXPECT_NE(applied.out.find("no changes"), std::string::npos);
+}
+
+struct Malformed {
+  const char* file;
+  const char* find;     // the first occurrence is replaced
+  const char* replace;
+  const char* error;    // expected in the error line
+};
+
+TEST_F(CliAssetsTest, AMalformedFileIsRefusedWithWhereItIsWrong) {
+  const Malformed cases[] = {
+      {"palettes.json", "\"00\": [\"1443\", \"29D3\", \"46BA\"", "\"00\": [\"1443\", \"29D3\", \"46G\"",
+       "palettes.json: /palette_types/00/2: expected a colour word of exactly four hexadecimal "
+       "digits"},
+      {"palettes.json", "\"00\": [\"1443\", \"29D3\"", "\"00\": [\"1443\" \"29D3\"",
+       "palettes.json: /palette_types/00/0 (line 3, column 19): expected ',' or ']' after the "
+       "value"},
+      {"palettes.json", "\"weapon_palettes\": {\n    \"00\"", "\"weapon_palettes\": {\n    \"zz\"",
+       "palettes.json: /weapon_palettes: the key \"00\" is missing"},
+      {"entries.json", "\"size_type\": \"01\"", "\"size_type\": \"100\"",
+       "entries.json: /000/size_type: expected a string of 1 to 3 hexadecimal digits, at most 0FF"},
+      {"entries.json", "\"label\": \"Player 1\"", "\"label\": 1",
+       "entries.json: /000/label: expected a string"},
+      {"positions/000.json", "\"xflip\": 0", "\"xflip\": 2",
+       "positions/000.json: /frames/0/0/tiles/0/xflip: expected a whole number from 0 to 1"},
+      {"positions/000.json", "\"x\": -16", "\"x\": -129",
+       "positions/000.json: /frames/0/0/x: expected a whole number from -128 to 127"},
+      {"positions/000.json", "\"size_type\": 1", "\"size_type\": 2",
+       "positions/000.json: /size_type: the size type must stay 1"},
+      {"positions/000.json", "\"bits\": 4", "\"bits\": 4, \"extra\": 0",
+       "positions/000.json: /frames/0/0/tiles/0/extra: this key is not one of the format's"},
+      {"animations.json", "[\"03\", \"04\", \"03\", \"05\"]", "[\"03\", \"04\", \"03\", \"06\"]",
+       "animations.json: /00/animation_1/up/0/3: animations differ from the ROM's"},
+      {"manifest.json", "\"format\": 1", "\"format\": 2", "manifest.json: /format: expected format 1"},
+  };
+  for (const Malformed& c : cases) {
+    const std::string before = read_text(c.file);
+    std::string text = before;
+    const size_t at = text.find(c.find);
+    ASSERT_NE(at, std::string::npos) << c.find;
+    text.replace(at, std::string(c.find).size(), c.replace);
+    write_text(c.file, text);
+    const CliRun applied = run({"apply", rom, dump, "--yes", "--force"});
+    EXPECT_EQ(applied.code, 1) << c.file << ": " << c.replace;
+    EXPECT_NE(applied.err.find(std::string("vantorchar apply: ") + c.error), std::string::npos)
+        << applied.err;
+    EXPECT_NE(applied.err.find("nothing was written"), std::string::npos);
+    EXPECT_TRUE(rom_unchanged()) << c.file;
+    write_text(c.file, before);
+  }
+}
+
+TEST_F(CliAssetsTest, AMalformedPictureIsRefusedWithThePixelAtFault) {
+  struct Case {
+    const char* file;
+    int x, y, index;  // the pixel changed, or x < 0 to cut the picture to one tile row
+    int colours;      // the size of the picture's colour table
+    const char* error;
+  };
+  const Case cases[] = {
+      {"graphics/000.png", 112, 488, 1, 16,
+       "graphics/000.png: pixel (112, 488) lies in tile place 3DE, past the last tile (3DD); "
+       "it must stay transparent"},
+      {"graphics/013.png", -1, 0, 0, 16,
+       "graphics/013.png: the picture is 128x8; it must stay 128x64 as dumped"},
+      {"graphics/013.png", 3, 2, 20, 32,
+       "graphics/013.png: 1 pixel has a colour outside the palette; it is at (3, 2)"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = in_dump(c.file);
+    const std::vector<uint8_t> before = testing_support::read_all(path);
+    Sheet sheet = read_sheet(path);
+    if (c.x < 0) {
+      sheet.height = 8;
+      sheet.indices.resize(128 * 8);
+    } else {
+      sheet.indices[static_cast<size_t>(c.y) * 128 + c.x] = static_cast<uint8_t>(c.index);
+    }
+    write_sheet(path, sheet, c.colours);
+    const CliRun applied = run({"apply", rom, dump, "--yes"});
+    EXPECT_EQ(applied.code, 1);
+    EXPECT_NE(applied.err.find(c.error), std::string::npos) << applied.err;
+    EXPECT_TRUE(rom_unchanged());
+    testing_support::write_all(path, before);
+  }
+}
+
+TEST_F(CliAssetsTest, AMissingFileIsNamed) {
+  std::filesystem::remove(in_dump("positions/0E6.json"));
+  const CliRun applied = run({"apply", rom, dump, "--yes"});
+  EXPECT_EQ(applied.code, 1);
+  EXPECT_EQ(applied.err.rfind("vantorchar apply: positions/0E6.json: ", 0), 0u) << applied.err;
+  EXPECT_TRUE(rom_unchanged());
+}
+
+}  // namespace
+}  // namespace vcv
