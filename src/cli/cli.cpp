@@ -24,12 +24,13 @@ const Command kCommands[] = {
      "      (one animation sequence as the panel plays it; --delay defaults to 150 ms)",
      cmd_export},
     {"import",
-     "import ROM --entry ID IN [--weapon-palette N] [--repack] [--at ADDRESS --file-offset "
-     "OFFSET] [--no-backup] [--yes]\n"
+     "import ROM --entry ID IN [--weapon-palette N] [--repack] [--pack game|optimal]\n"
+     "      [--at ADDRESS --file-offset OFFSET] [--no-backup] [--yes]\n"
      "      (writes nothing without --yes; the picture must be as large as export --sheet's;\n"
      "      an indexed PNG or BMP gives its indices, a true-colour one (PNG, 24- or 32-bit BMP)\n"
      "      is matched onto the entry's palette with weapon palette N, 0 if not given;\n"
-     "      the ROM as it was is kept as ROM.bak unless --no-backup)",
+     "      --pack optimal stores the block (and a repacked region) with the smallest encoding\n"
+     "      instead of the game's; the ROM as it was is kept as ROM.bak unless --no-backup)",
      cmd_import},
     {"dump", "dump ROM DIR\n"
              "      (the sprite data as files: manifest, entries, palettes, graphics PNGs,\n"

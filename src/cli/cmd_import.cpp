@@ -23,9 +23,8 @@ namespace vcv::cli {
 namespace {
 
 constexpr const char* kImportUsage =
-    "import ROM --entry ID IN [--weapon-palette N] [--repack] [--at ADDRESS --file-offset OFFSET] "
-    "[--no-backup] "
-    "[--yes]";
+    "import ROM --entry ID IN [--weapon-palette N] [--repack] [--pack game|optimal] "
+    "[--at ADDRESS --file-offset OFFSET] [--no-backup] [--yes]";
 constexpr int kIndexLimit = 16;  // palette indices a tile pixel can hold
 
 struct ImportAnswers {
@@ -167,12 +166,18 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   const bool no_backup = reader.take_flag("--no-backup");
   const bool has_at = reader.take_value("--at", &answers.address);
   const bool has_offset = reader.take_value("--file-offset", &answers.file_offset);
+  std::string pack_text = "game";
+  reader.take_value("--pack", &pack_text);
   const std::vector<std::string> rest = reader.positionals();
   if (!reader.error().empty()) return usage(streams, reader.error());
   if (rest.size() != 2) return usage(streams, "a ROM file and a picture are needed");
   if (entry < 0) return usage(streams, "--entry is needed");
   if (has_at != has_offset) return usage(streams, "--at and --file-offset go together");
   answers.typed = has_at;
+  PackMethod method = PackMethod::kGame;
+  if (!parse_pack_method(pack_text.c_str(), &method)) {
+    return usage(streams, "--pack is game or optimal, not '" + pack_text + "'");
+  }
 
   Picture image;
   std::string error;
@@ -208,7 +213,7 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   warn_about_high_indices(indices.indices, streams);
   document.paste_sheet(indices.indices.data(), indices.width, indices.height);
   CliUi ui(answers, streams);
-  const CommandResult result = document.write_image_changes(ui);
+  const CommandResult result = document.write_image_changes(ui, method);
   return report(result, ui, rest[1], entry, rest[0], streams);
 }
 

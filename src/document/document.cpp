@@ -140,9 +140,9 @@ CommandResult Document::paste_sheet(const uint8_t* pixels, int width, int height
   return result;
 }
 
-CommandResult Document::write_image_changes(Ui& ui) {
+CommandResult Document::write_image_changes(Ui& ui, PackMethod method) {
   PanelContext context = panel();
-  return note_write(vcv::write_image_changes(context, rom_, ui));
+  return note_write(vcv::write_image_changes(context, rom_, ui, method));
 }
 
 CommandResult Document::write_palette(Ui& ui) {

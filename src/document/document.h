@@ -14,6 +14,7 @@
 
 #include "edit/command_result.h"
 #include "rom/rom_file.h"
+#include "sprite/pack_method.h"
 #include "sprite/sprite_data.h"
 #include "view/mouse_edit.h"
 #include "view/panel_actions.h"
@@ -79,7 +80,8 @@ class Document {
   CommandResult paste_all_img(Ui& ui);
   // Paste All Img of a picture already read (palette indices, top row first).
   CommandResult paste_sheet(const uint8_t* pixels, int width, int height);
-  CommandResult write_image_changes(Ui& ui);
+  // The game's encoder unless told otherwise (the command-line tool's --pack optimal).
+  CommandResult write_image_changes(Ui& ui, PackMethod method = PackMethod::kGame);
   CommandResult write_palette(Ui& ui);
   CommandResult write_tile_info(Ui& ui);
 

@@ -11,6 +11,7 @@
 #include "cli/cli.h"
 #include "image/image_read.h"
 #include "image/indexed_image.h"
+#include "sprite/codec_optimal.h"
 #include "sprite/directory.h"
 #include "sprite/tiles.h"
 #include "write_test_support.h"
@@ -169,6 +170,39 @@ TEST_F(CliImportTest, EachPromptNeedsItsFlagOrNothingIsWritten) {
       for (int x = 0; x < 8; ++x)
         ASSERT_EQ(pixels[y * 8 + x], image.pixels[((t / 16) * 8 + y) * 128 + (t % 16) * 8 + x]) << t;
   }
+}
+
+// --pack optimal stores the edited block, and the blocks repacked with it, with the smallest
+// encoding: the block at the pointer is the optimal encoder's, and the region keeps at least as
+// much room as with the game's encoder.
+TEST_F(CliImportTest, PackOptimalStoresTheSmallestBlock) {
+  const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
+  const std::string picture =
+      write_picture("grown.bmp", entry, sheet_rows(rom, entry), 128 * 64);
+  auto free_bytes = [](const std::string& out) {
+    const size_t at = out.find("=");
+    return at == std::string::npos ? -1 : std::stoi(out.substr(at + 1, 6), nullptr, 16);
+  };
+  const CliRun game = run({"import", rom, "--entry", hex(entry), picture, "--repack", "--yes"});
+  ASSERT_EQ(game.code, 0) << game.err;
+  write_all(rom, demo_rom_bytes());
+  const CliRun optimal = run({"import", rom, "--entry", hex(entry), picture, "--repack", "--yes",
+                              "--pack", "optimal"});
+  ASSERT_EQ(optimal.code, 0) << optimal.err;
+  EXPECT_GE(free_bytes(optimal.out.substr(optimal.out.find("バンク余り領域サイズ"))),
+            free_bytes(game.out.substr(game.out.find("バンク余り領域サイズ"))));
+  const std::vector<uint8_t> tiles = loaded_tiles(rom, entry);
+  std::vector<uint8_t> expected(kPackedBufferSize);
+  const int size = pack_block_optimal(tiles.data(), static_cast<int>(tiles.size()),
+                                      expected.data(), kPackedBufferSize);
+  ASSERT_GT(size, 0);
+  const std::vector<uint8_t> now = read_all(rom);
+  const int graphics = now[file_pos(kTableBank, kCharacterTable + 5 * entry)];
+  const size_t pointer = file_pos(kTableBank, kGraphicsPointerTable + 3 * graphics);
+  const size_t at = file_pos(now[pointer + 2], now[pointer] | (now[pointer + 1] << 8));
+  EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + size, now.begin() + at));
+  EXPECT_EQ(run({"import", rom, "--entry", hex(entry), picture, "--pack", "smallest"}).code,
+            cli::kExitUsage);
 }
 
 TEST_F(CliImportTest, TypedPositionAndConfirmation) {
