@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "assets/asset_apply.h"
+#include "assets/asset_dump.h"
 #include "cli/cli_support.h"
 #include "edit/command_messages.h"
 #include "edit/rom_write.h"
@@ -83,6 +84,14 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
   }
   std::fprintf(streams.out, "wrote %zu change%s to %s\n", plan.changes.size(),
                plan.changes.size() == 1 ? "" : "s", rest[0].c_str());
+  // The folder now describes the ROM as written: its manifest names the new bytes, so that the
+  // next edit applies without --force.
+  const std::string manifest = (folder / kManifestFile).u8string();
+  const std::string text = write_json(manifest_json(document.image()));
+  if (!write_file_atomically(manifest, std::vector<uint8_t>(text.begin(), text.end()), &error)) {
+    std::fprintf(streams.err, "vantorchar apply: warning: %s was not updated: %s\n",
+                 manifest.c_str(), error.c_str());
+  }
   if (!result.backup_path.empty()) {
     std::fprintf(streams.out, "the ROM as it was before is kept in %s\n",
                  result.backup_path.c_str());
