@@ -64,7 +64,8 @@ check "vantorchar --version prints $version" \
   test "$(build/native/vantorchar --version)" = "vantorchar $version"
 
 # The guide's pictures, as the window tests made them.
-for picture in window.png:842x648 panel-labelled.png:842x648 tile-placed.png:842x648; do
+for picture in window.png:842x648 panel-labelled.png:842x648 tile-placed.png:842x648 \
+    map.png:1032x268; do
   file=docs/images/${picture%%:*}
   check "$file is ${picture#*:}" test "$(png_size "$file")" = "${picture#*:}"
 done

@@ -69,6 +69,15 @@ if configure_and_build native -DCMAKE_BUILD_TYPE=Release; then
   count_gtest "native unit tests" "$log_dir/native-unit.log" $?
 fi
 
+# ---- the user guide's map of the demo ROM's bank regions ----
+if [ -x "$root/build/native/vantorchar" ]; then
+  mkdir -p "$root/docs/images"
+  "$root/build/native/vantorchar" demo-rom "$root/build/guide-demo.sfc" >/dev/null &&
+    "$root/build/native/vantorchar" map "$root/build/guide-demo.sfc" \
+      --png "$root/docs/images/map.png" >/dev/null ||
+    note_fail 1 "the guide's map"
+fi
+
 # ---- writes that cannot corrupt a ROM: concurrent writers, killed writers, a full disk ----
 if [ -x "$root/build/native/vantorchar" ]; then
   echo "== write safety"
