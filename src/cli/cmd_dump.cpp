@@ -64,7 +64,8 @@ bool write_dump_files(const std::filesystem::path& folder, const std::vector<Ass
     for (size_t i = next++; i < files.size(); i = next++) {
       write_dump_file(folder / std::filesystem::u8path(files[i].name), files[i].bytes, &errors[i]);
       ++done;
-      if (report) progress.update(static_cast<int>(files.size()) + done, 2 * static_cast<int>(files.size()));
+      const int total = static_cast<int>(files.size());
+      if (report) progress.update(total + done, 2 * total);
     }
   };
   std::vector<std::thread> threads;
