@@ -84,6 +84,16 @@ std::string one_line(const std::string& text) {
   return out;
 }
 
+std::string hex_list(const std::vector<int>& numbers) {
+  std::string text;
+  for (int n : numbers) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%02X", n);
+    text += (text.empty() ? "" : ", ") + std::string(hex);
+  }
+  return text;
+}
+
 int fail(Streams streams, const std::string& command, const std::string& text) {
   std::fprintf(streams.err, "vantorchar %s: %s\n", command.c_str(), one_line(text).c_str());
   return kExitFailure;

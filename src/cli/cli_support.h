@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "cli/cli.h"
 #include "document/document.h"
@@ -35,6 +36,8 @@ IndexedImage sheet_picture(const SpriteWorkingSet& set);
 std::string to_unix_lines(const std::string& text);
 // A multi-line text as one line, for the error stream.
 std::string one_line(const std::string& text);
+// Graphics numbers as the reports list them: "05, 1A".
+std::string hex_list(const std::vector<int>& numbers);
 
 // One line on the error stream: "vantorchar COMMAND: TEXT"; returns kExitFailure.
 int fail(Streams streams, const std::string& command, const std::string& text);

@@ -31,16 +31,6 @@ int usage(Streams streams, const std::string& why) {
   return kExitUsage;
 }
 
-std::string numbers_text(const std::vector<int>& numbers) {
-  std::string text;
-  for (int n : numbers) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%02X", n);
-    text += (text.empty() ? "" : ", ") + std::string(hex);
-  }
-  return text;
-}
-
 void print_region(const RegionMap& map, Streams streams) {
   const BankRegion& r = map.region;
   std::fprintf(streams.out, "region %s (%d bytes): %zu block%s, %d bytes free now, ",
@@ -54,10 +44,10 @@ void print_region(const RegionMap& map, Streams streams) {
   for (const RegionBlock& block : map.blocks) {
     if (block.packed_size < 0) {
       std::fprintf(streams.out, "  %02X:%04X  does not decode  graphics %s\n", r.bank,
-                   block.offset, numbers_text(block.graphics).c_str());
+                   block.offset, hex_list(block.graphics).c_str());
     } else {
       std::fprintf(streams.out, "  %02X:%04X  %5d bytes  graphics %s\n", r.bank, block.offset,
-                   block.packed_size, numbers_text(block.graphics).c_str());
+                   block.packed_size, hex_list(block.graphics).c_str());
     }
   }
 }
@@ -92,8 +82,8 @@ std::vector<uint8_t> map_picture(const std::vector<RegionMap>& maps) {
   for (size_t i = 0; i < maps.size(); ++i) {
     const RegionMap& map = maps[i];
     const int top = kMargin + static_cast<int>(i) * (kBarHeight + kBarGap);
-    fill(top, map.region.first / kBytesPerPixel, (map.region.end + kBytesPerPixel - 1) / kBytesPerPixel,
-         kFree);
+    fill(top, map.region.first / kBytesPerPixel,
+         (map.region.end + kBytesPerPixel - 1) / kBytesPerPixel, kFree);
     for (const RegionBlock& block : map.blocks) {
       const int from = block.offset / kBytesPerPixel;
       const int end = std::min(block.offset + std::max(block.packed_size, 1), map.region.end);

@@ -18,23 +18,14 @@ int usage(Streams streams, const std::string& why) {
   return kExitUsage;
 }
 
-std::string numbers_text(const std::vector<int>& numbers) {
-  std::string text;
-  for (int n : numbers) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%02X", n);
-    text += (text.empty() ? "" : ", ") + std::string(hex);
-  }
-  return text;
-}
-
 void print_reencoding(const RomCheckReport& report, Streams streams) {
   std::fprintf(streams.out, "re-encoded %zu packed blocks with the game's encoder: %d identical\n",
                report.blocks.size(), report.identical_count());
   for (const ReencodedBlock& block : report.blocks) {
     if (block.identical) continue;
-    std::fprintf(streams.out, "  graphics %s at %02X:%04X: stored %d bytes, re-encoded %d bytes%s\n",
-                 numbers_text(block.graphics).c_str(), (block.address >> 16) & 0xFF,
+    std::fprintf(streams.out,
+                 "  graphics %s at %02X:%04X: stored %d bytes, re-encoded %d bytes%s\n",
+                 hex_list(block.graphics).c_str(), (block.address >> 16) & 0xFF,
                  block.address & 0xFFFF, block.stored_size, block.reencoded_size,
                  block.stored_size == block.reencoded_size ? " (other bytes)" : "");
   }
