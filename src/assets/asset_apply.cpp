@@ -17,6 +17,7 @@
 #include "platform/sha256.h"
 #include "sprite/codec.h"
 #include "sprite/region_map.h"
+#include "sprite/rom_layout.h"
 #include "sprite/tiles.h"
 
 namespace vcv {
@@ -323,15 +324,7 @@ class CopyWriter {
     const int at = kGraphicsPointerTable + kLongPointerSize * number;
     *address = (plan_->changed.read_byte(kTableBank, at + 2) << 16) |
                plan_->changed.read_word(kTableBank, at);
-    std::vector<uint8_t> packed(kPackedReadSize, 0xFF), decoded(kGraphicsDecodeLimit);
-    plan_->changed.read_block((*address >> 16) & 0xFF, *address & 0xFFFF, kPackedReadSize,
-                              packed.data());
-    int size = 0;
-    if (unpack_block(packed.data(), packed.size(), 0, decoded.data(), kGraphicsDecodeLimit,
-                     &size) < 0) {
-      return -1;
-    }
-    return size;
+    return loaded_packed_size(plan_->changed, (*address >> 16) & 0xFF, *address & 0xFFFF);
   }
 
   bool pack(const GraphicsAsset& g, std::vector<uint8_t>* block, std::string* error) {

@@ -12,6 +12,7 @@
 #include "sprite/bank_regions.h"
 #include "sprite/match_finder.h"
 #include "sprite/sprite_data.h"
+#include "sprite/stored_block.h"
 
 namespace vcv {
 
@@ -40,26 +41,6 @@ std::vector<int> region_block_offsets(const PointerTable& table, const BankRegio
   return offsets;
 }
 
-// How a block is read: repacking reads more bytes and decodes with a lower limit than loading.
-struct BlockReading {
-  int read_size;
-  int limit;
-};
-constexpr BlockReading kAsRepackingReads{kStoredBlockReadSize, kRepackDecodeLimit};
-constexpr BlockReading kAsLoadingReads{kPackedReadSize, kGraphicsDecodeLimit};
-
-// What the block at bank:offset of `image` decodes to; -1 when it does not.
-int decode_stored_block(const RomImage& image, int bank, int offset, BlockReading reading,
-                        std::vector<uint8_t>* decoded) {
-  std::vector<uint8_t> read_buffer(static_cast<size_t>(reading.read_size), 0xFF);
-  image.read_block(bank, offset, reading.read_size, read_buffer.data());
-  decoded->assign(kPackedBufferSize, 0);
-  const int size = unpack_block(read_buffer.data(), read_buffer.size(), 0, decoded->data(),
-                                reading.limit, nullptr);
-  decoded->resize(size < 0 ? 0 : static_cast<size_t>(size));
-  return size;
-}
-
 struct Placement {
   std::vector<int> old_offset;
   std::vector<int> new_offset;
@@ -83,7 +64,8 @@ int place_blocks(const RomImage& image, const BankRegion& region, int own_offset
     int size = new_size;
     std::vector<uint8_t> original = own_decoded;
     if (offset != own_offset) {
-      if (decode_stored_block(image, region.bank, offset, kAsRepackingReads, &original) < 0) {
+      if (decode_stored_block(image, region.bank, offset, BlockReading::kAsRepacking,
+                              &original) < 0) {
         return kRepackUndecodable;
       }
       size = repack_stored_block(image, region.bank, offset, block.data(), scratch.data(), search,
@@ -133,7 +115,8 @@ bool placement_reads_back(const RomImage& image, const BankRegion& region,
     for (int n = 0; n < kGraphicsPointerCount; ++n) {
       if (before.bank[n] != region.bank || before.offset[n] != placement.old_offset[k]) continue;
       if (after.offset[n] != placement.new_offset[k] ||
-          decode_stored_block(image, region.bank, after.offset[n], kAsLoadingReads, &decoded) < 0 ||
+          decode_stored_block(image, region.bank, after.offset[n], BlockReading::kAsLoading,
+                              &decoded) < 0 ||
           decoded != placement.expected[k]) {
         return false;
       }

@@ -8,26 +8,11 @@
 #include "sprite/codec.h"
 #include "sprite/match_finder.h"
 #include "sprite/sprite_data.h"
+#include "sprite/stored_block.h"
 
 namespace vcv {
 
 namespace {
-
-// Reading a block: as loading does (the packed size the game would see), or as repacking does.
-struct BlockReading {
-  int read_size;
-  int limit;
-};
-constexpr BlockReading kAsLoadingReads{kPackedReadSize, kGraphicsDecodeLimit};
-constexpr BlockReading kAsRepackingReads{kStoredBlockReadSize, kRepackDecodeLimit};
-
-int decode_at(const RomImage& image, int bank, int offset, BlockReading reading,
-              std::vector<uint8_t>* decoded, int* packed_size) {
-  std::vector<uint8_t> bytes(static_cast<size_t>(reading.read_size), 0xFF);
-  image.read_block(bank, offset, reading.read_size, bytes.data());
-  decoded->assign(kPackedBufferSize, 0);
-  return unpack_block(bytes.data(), bytes.size(), 0, decoded->data(), reading.limit, packed_size);
-}
 
 RegionMap map_region(const RomImage& image, const BankRegion& region, bool reencode,
                      PackMethod method, MatchWorkspace* workspace) {
@@ -48,7 +33,8 @@ RegionMap map_region(const RomImage& image, const BankRegion& region, bool reenc
     entry.offset = offset;
     entry.graphics = numbers;
     int packed = 0;
-    if (decode_at(image, region.bank, offset, kAsLoadingReads, &decoded, &packed) >= 0) {
+    if (decode_stored_block(image, region.bank, offset, BlockReading::kAsLoading, &decoded,
+                            &packed) >= 0) {
       entry.packed_size = packed;
     }
     if (numbers.front() < kFirstPackedGraphics && map.repackable) {
@@ -58,7 +44,8 @@ RegionMap map_region(const RomImage& image, const BankRegion& region, bool reenc
       map.not_repackable_reason = text;
     }
     if (reencode) {
-      const int size = decode_at(image, region.bank, offset, kAsRepackingReads, &decoded, nullptr);
+      const int size = decode_stored_block(image, region.bank, offset,
+                                           BlockReading::kAsRepacking, &decoded);
       if (size >= 0) {
         entry.reencoded_size = pack_block_with(method, decoded.data(), size, block.data(),
                                                kPackedBufferSize, MatchSearch::kFast, workspace);

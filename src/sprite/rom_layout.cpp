@@ -7,6 +7,7 @@
 
 #include "rom/rom_image.h"
 #include "sprite/codec.h"
+#include "sprite/stored_block.h"
 
 namespace vcv {
 
@@ -86,15 +87,11 @@ void add_tables(std::vector<KnownBlock>& blocks, const RomImage& rom) {
 }  // namespace
 
 int loaded_packed_size(const RomImage& rom, int bank, int offset) {
-  std::vector<uint8_t> packed(kPackedReadSize, 0xFF);
-  rom.read_block(bank, offset, kPackedReadSize, packed.data());
-  std::vector<uint8_t> decoded(kGraphicsDecodeLimit);
+  std::vector<uint8_t> decoded;
   int packed_size = 0;
-  if (unpack_block(packed.data(), packed.size(), 0, decoded.data(), kGraphicsDecodeLimit,
-                   &packed_size) < 0) {
-    return -1;
-  }
-  return packed_size;
+  const int size =
+      decode_stored_block(rom, bank, offset, BlockReading::kAsLoading, &decoded, &packed_size);
+  return size < 0 ? -1 : packed_size;
 }
 
 std::vector<int> used_graphics_numbers(const RomImage& rom) {

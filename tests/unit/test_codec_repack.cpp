@@ -12,6 +12,8 @@
 #include "edit/write_image.h"
 #include "rom/rom_image.h"
 #include "sprite/codec.h"
+#include "sprite/sprite_data.h"
+#include "sprite/stored_block.h"
 
 namespace vcv {
 namespace {
@@ -91,6 +93,46 @@ TEST_F(CodecRepack, DamagedOrOversizedBlocksFail) {
   EXPECT_EQ(repack_stored_block(rom_, kBank, 0x4000, block.data(), scratch.data()), -1);
   EXPECT_EQ(repack_stored_block(rom_, kBank, 0x8000, block.data(), scratch.data()),
             static_cast<int>(below_limit.size()));
+}
+
+TEST_F(CodecRepack, LoadingAndRepackingReadStoredBlocksDifferently) {
+  // Loading reads 32 KiB and decodes up to 64 KiB; repacking reads 40 KiB and stops at 0xFF00.
+  const Bytes at_repack_limit(kRepackDecodeLimit, 0);
+  const Bytes noise = testdata::random_bytes(0x8000, 7);  // packs to between 32 and 40 KiB
+  const Bytes packed_limit = pack_best(at_repack_limit);
+  const Bytes packed_noise = pack_best(noise);
+  ASSERT_GT(packed_noise.size(), static_cast<size_t>(kPackedReadSize));
+  ASSERT_LT(packed_noise.size(), static_cast<size_t>(kStoredBlockReadSize));
+  place(0x0000, packed_limit);
+  place(0x4000, packed_noise);
+  write_and_open();
+  struct Case {
+    int offset;
+    BlockReading reading;
+    const Bytes* decodes_to;  // null: does not decode
+    size_t packed_size;
+  };
+  const Case cases[] = {
+      {0x0000, BlockReading::kAsLoading, &at_repack_limit, packed_limit.size()},
+      {0x0000, BlockReading::kAsRepacking, nullptr, 0},
+      {0x4000, BlockReading::kAsLoading, nullptr, 0},
+      {0x4000, BlockReading::kAsRepacking, &noise, packed_noise.size()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.offset) +
+                 (c.reading == BlockReading::kAsLoading ? " as loading" : " as repacking"));
+    Bytes decoded(3, 0xEE);
+    int packed_size = -1;
+    const int size = decode_stored_block(rom_, kBank, c.offset, c.reading, &decoded, &packed_size);
+    if (c.decodes_to == nullptr) {
+      EXPECT_EQ(size, -1);
+      EXPECT_TRUE(decoded.empty());
+    } else {
+      EXPECT_EQ(size, static_cast<int>(c.decodes_to->size()));
+      EXPECT_EQ(decoded, *c.decodes_to);
+      EXPECT_EQ(packed_size, static_cast<int>(c.packed_size));
+    }
+  }
 }
 
 }  // namespace

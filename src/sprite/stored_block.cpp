@@ -1,0 +1,22 @@
+#include "sprite/stored_block.h"
+
+#include "rom/rom_image.h"
+#include "sprite/codec.h"
+#include "sprite/sprite_data.h"
+
+namespace vcv {
+
+int decode_stored_block(const RomImage& image, int bank, int offset, BlockReading reading,
+                        std::vector<uint8_t>* decoded, int* packed_size) {
+  const bool loading = reading == BlockReading::kAsLoading;
+  const int read_size = loading ? kPackedReadSize : kStoredBlockReadSize;
+  const int limit = loading ? kGraphicsDecodeLimit : kRepackDecodeLimit;
+  std::vector<uint8_t> bytes(static_cast<size_t>(read_size), 0xFF);
+  image.read_block(bank, offset, read_size, bytes.data());
+  decoded->assign(kPackedBufferSize, 0);
+  const int size = unpack_block(bytes.data(), bytes.size(), 0, decoded->data(), limit, packed_size);
+  decoded->resize(size < 0 ? 0 : static_cast<size_t>(size));
+  return size;
+}
+
+}  // namespace vcv

@@ -1,0 +1,21 @@
+// Decoding a packed graphics block where it is stored in the ROM image. Loading reads
+// kPackedReadSize bytes of it and decodes up to kGraphicsDecodeLimit; repacking reads more bytes
+// and decodes with a lower limit. Bytes past the end of the image read as 0xFF either way.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace vcv {
+
+class RomImage;
+
+enum class BlockReading { kAsLoading, kAsRepacking };
+
+// Decodes the block at bank:offset into *decoded, resized to what it decodes to, and returns that
+// size; -1, with *decoded emptied, when it does not decode. *packed_size, when given, receives
+// the packed bytes the block took.
+int decode_stored_block(const RomImage& image, int bank, int offset, BlockReading reading,
+                        std::vector<uint8_t>* decoded, int* packed_size = nullptr);
+
+}  // namespace vcv
