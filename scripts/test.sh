@@ -3,13 +3,13 @@
 # unit tests under Address- and UndefinedBehaviorSanitizer, the fuzzers, the unit tests and
 # window tests of the Windows x86_64 build under Wine (which also take the user guide's
 # pictures), a build of the Windows i686 target, and the release zips with their checks. Ends
-# with one "N passed, N failed" line. FUZZ_SECONDS (default 30) sets the time per fuzz target.
+# with one "N passed, N failed" line. FUZZ_SECONDS (default 20) sets the time per fuzz target.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh" || { echo "setup failed"; exit 1; }
 
-fuzz_seconds=${FUZZ_SECONDS:-30}
+fuzz_seconds=${FUZZ_SECONDS:-20}
 passed=0
 failed=0
 failures=()
