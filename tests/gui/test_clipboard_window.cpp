@@ -3,8 +3,6 @@
 // through Wine's tie to the X clipboard, driven with xclip, a PNG from an X program pastes and a
 // copy reaches X programs as an indexed PNG.
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,10 +10,10 @@
 #include "gui_fixture.h"
 #include "image/picture_read.h"
 #include "image/png_build.h"
-#include "platform/file_io.h"
 #include "res/resource.h"
 #include "sprite/frames.h"
 #include "sprite/tiles.h"
+#include "x_clipboard.h"
 
 namespace vcv {
 namespace {
@@ -39,37 +37,6 @@ std::vector<uint8_t> clipboard_dib(HWND owner, UINT format = CF_DIB) {
   }
   CloseClipboard();
   return bytes;
-}
-
-UINT png_format() { return RegisterClipboardFormatW(L"PNG"); }
-
-// Waits until `done` holds, handling this thread's messages meanwhile; false after 20 s.
-template <typename F>
-bool wait_until(F done) {
-  for (int i = 0; i < 400 && !done(); ++i) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(50);
-  }
-  return done();
-}
-
-// Starts `command` with the Unix shell: Wine starts a Unix program as it is, and xclip then
-// reaches the X display Wine's clipboard is tied to. A Unix program gives Wine no exit code to
-// wait for, so callers wait for what the command leaves behind. Files go through /tmp, which
-// this program sees as Z:\tmp (Wine's drive for the root of the Unix file system).
-bool start_unix_shell(const std::string& command) {
-  std::wstring line = L"/bin/sh -c \"" + std::wstring(command.begin(), command.end()) + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(L"/bin/sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
 }
 
 TEST_F(PanelWindow, CopySpriteThenPasteSpriteKeepsTheTilesForAllFourFlips) {
@@ -177,19 +144,8 @@ TEST_F(PanelWindow, ATrueColourPngFromAnXProgramPastesIntoTheSelectedBlock) {
     const uint32_t c = palette_colour_to_display(set.palette[expected[i]]);
     pixels[i] = expected[i] == 0 ? 0 : 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16);
   }
-  const std::string in = "/tmp/vantor-gui-xclip-" + std::to_string(GetCurrentProcessId()) + ".png";
-  std::string error;
-  ASSERT_TRUE(write_file_atomically("Z:" + in, build_rgb_png(pixels.data(), 16, 16, true), &error))
-      << error;
-  ASSERT_TRUE(OpenClipboard(app.main_window));
-  EmptyClipboard();  // so that a "PNG" can only come from X
-  CloseClipboard();
-  // xclip stays behind to serve the selection: it must not hold this program's output open.
-  ASSERT_TRUE(start_unix_shell("xclip -selection clipboard -t image/png -i " + in +
-                               " < /dev/null > /dev/null 2>&1"));
-  EXPECT_TRUE(wait_until([] { return IsClipboardFormatAvailable(png_format()) != 0; }));
+  ASSERT_TRUE(offer_png_from_x(app.main_window, build_rgb_png(pixels.data(), 16, 16, true)));
   choose_menu(IDM_PASTE_SPRITE);
-  DeleteFileA(("Z:" + in).c_str());
   EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
   std::vector<uint8_t> now(256);
   render_block(set, image, block, now.data());
@@ -204,16 +160,8 @@ TEST_F(PanelWindow, CopyImgReachesXProgramsAsAnIndexedPngOfTheFrame) {
   choose_menu(IDM_COPY_IMG);
   ASSERT_FALSE(clipboard_dib(app.main_window).empty());
   const std::vector<uint8_t> put = clipboard_dib(app.main_window, png_format());
-  const std::string out = "/tmp/vantor-gui-xclip-" + std::to_string(GetCurrentProcessId());
-  ASSERT_TRUE(start_unix_shell("xclip -selection clipboard -t image/png -o > " + out +
-                               ".part 2> /dev/null && mv " + out + ".part " + out + ".png"));
-  ASSERT_TRUE(wait_until([&] { return GetFileAttributesA(("Z:" + out + ".png").c_str()) !=
-                                      INVALID_FILE_ATTRIBUTES; }))
-      << "xclip read no image/png";
-  std::ifstream file("Z:" + out + ".png", std::ios::binary);
-  const std::vector<uint8_t> got{std::istreambuf_iterator<char>(file), {}};
-  file.close();
-  DeleteFileA(("Z:" + out + ".png").c_str());
+  std::vector<uint8_t> got;
+  ASSERT_TRUE(read_png_from_x(&got)) << "xclip read no image/png";
   EXPECT_TRUE(got == put && !put.empty());
   Picture png;
   std::string error;

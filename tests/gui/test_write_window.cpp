@@ -1,19 +1,27 @@
 // The Write commands from the window's menu on a copy of the demo ROM: the file is replaced as a
 // whole and the ROM as it was is kept beside it; a ROM another program (the command-line tool)
 // changed meanwhile is not overwritten, and the window offers to open it again; a ROM opened
-// read-only is never written.
+// read-only is never written; a block edited in true colour by an X program is written with
+// exactly the indices drawn.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
 #include "demo/demo_rom.h"
 #include "gui_fixture.h"
+#include "image/picture_read.h"
+#include "image/png_build.h"
 #include "platform/text_encoding.h"
 #include "res/resource.h"
+#include "sprite/frames.h"
+#include "sprite/tiles.h"
+#include "x_clipboard.h"
 
 namespace vcv {
 namespace {
@@ -139,6 +147,74 @@ TEST_F(WriteWindow, ARomOpenedReadOnlyIsNeverWritten) {
       << ui.messages[0];
   EXPECT_EQ(file_bytes(rom_), original_);
   EXPECT_FALSE(fs::exists(folder_ / L"game.sfc.bak"));
+}
+
+// The round trip with a Linux paint program: Copy Sprite, the block read by an X program,
+// changed there and offered back in true colour, Paste Sprite, Write Image Changes. The ROM,
+// opened again, holds exactly the indices drawn in its recompressed graphics.
+TEST_F(WriteWindow, ABlockChangedInTrueColourByAnXProgramIsWrittenWithItsIndices) {
+  open_copy();
+  select_entry(demo::DemoRomFacts::kEntrySize1);
+  // A block whose quadrants name four different tiles, so that every pixel has one place.
+  const auto four_tiles = [&] {
+    const ViewState& view = app.document.view();
+    const uint16_t* quadrant = app.document.working_set().frames[view.image_no].tile[view.block_no];
+    std::set<int> tiles;
+    for (int q = 0; q < 4; ++q) tiles.insert(quadrant[q] & kTileNumberMask);
+    return tiles.size() == 4 && tiles.count(0) == 0;
+  };
+  for (int tries = 0; tries < 4 && !four_tiles(); ++tries) click_button(IDC_BLOCK_BUTTON);
+  ASSERT_TRUE(four_tiles());
+  const int image = app.document.view().image_no, block = app.document.view().block_no;
+
+  choose_menu(IDM_COPY_SPRITE);
+  std::vector<uint8_t> copied_png;
+  ASSERT_TRUE(read_png_from_x(&copied_png)) << "xclip read no image/png";
+  Picture copied;
+  std::string error;
+  ASSERT_TRUE(read_png_picture(copied_png.data(), copied_png.size(), &copied, &error)) << error;
+  const std::vector<uint8_t> before(copied.indices.begin(), copied.indices.end());
+  ASSERT_EQ(before.size(), 256u);
+
+  // The X program's edit: a diagonal band in colours that only one palette entry has, saved as
+  // RGBA with index 0 transparent.
+  const uint16_t* palette = app.document.working_set().palette;
+  std::vector<int> unique;
+  for (int i = 1; i < 16; ++i) {
+    if (std::count(palette, palette + 16, palette[i]) == 1) unique.push_back(i);
+  }
+  ASSERT_GE(unique.size(), 2u);
+  std::vector<uint8_t> drawn = before;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      if ((x + y) % 5 != 0) continue;
+      drawn[y * 16 + x] = static_cast<uint8_t>(unique[(x + y) / 5 % unique.size()]);
+    }
+  }
+  ASSERT_NE(drawn, before);
+  std::vector<uint32_t> rgba(256);
+  for (int i = 0; i < 256; ++i) {
+    const uint32_t c = palette_colour_to_display(palette[drawn[i]]);  // 0x00BBGGRR
+    rgba[i] = drawn[i] == 0 ? 0 : 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16);
+  }
+  ASSERT_TRUE(offer_png_from_x(app.main_window, build_rgb_png(rgba.data(), 16, 16, true)));
+
+  choose_menu(IDM_PASTE_SPRITE);
+  ASSERT_TRUE(ui.messages.empty()) << ui.messages.front();
+  ui.confirm_answers = {true};  // "Write Confirm", or the repack when the block grew
+  choose_menu(IDM_WRITE_IMAGE);
+  ASSERT_EQ(ui.confirm_titles.size(), 1u);
+  EXPECT_NE(file_bytes(rom_), original_);
+  EXPECT_EQ(file_bytes(folder_ / L"game.sfc.bak"), original_);
+
+  ui.rom_answers.push_back(rom_.u8string());
+  choose_menu(IDM_OPEN);
+  select_entry(demo::DemoRomFacts::kEntrySize1);
+  ASSERT_EQ(app.document.view().image_no, image);
+  ASSERT_EQ(app.document.view().block_no, block);
+  std::vector<uint8_t> in_rom(256);
+  render_block(app.document.working_set(), image, block, in_rom.data());
+  EXPECT_EQ(in_rom, drawn);
 }
 
 }  // namespace
