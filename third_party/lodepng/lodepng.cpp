@@ -1,3 +1,4 @@
+/* Altered from the original: the wording of some comments and error texts (README.md beside this file). */
 /*
 LodePNG version 20220618
 
@@ -1034,7 +1035,7 @@ static unsigned HuffmanTree_makeFromFrequencies(HuffmanTree* tree, const unsigne
 }
 #endif /*LODEPNG_COMPILE_ENCODER*/
 
-/*get the literal and length code tree of a deflated block with fixed tree, as per the deflate specification*/
+/*get the literal and length code tree of a deflated block with fixed tree, as per RFC 1951*/
 static unsigned generateFixedLitLenTree(HuffmanTree* tree) {
   unsigned i, error = 0;
   unsigned* bitlen = (unsigned*)lodepng_malloc(NUM_DEFLATE_CODE_SYMBOLS * sizeof(unsigned));
@@ -1052,7 +1053,7 @@ static unsigned generateFixedLitLenTree(HuffmanTree* tree) {
   return error;
 }
 
-/*get the distance code tree of a deflated block with fixed tree, as specified in the deflate specification*/
+/*get the distance code tree of a deflated block with fixed tree, as specified in RFC 1951*/
 static unsigned generateFixedDistanceTree(HuffmanTree* tree) {
   unsigned i, error = 0;
   unsigned* bitlen = (unsigned*)lodepng_malloc(NUM_DISTANCE_SYMBOLS * sizeof(unsigned));
@@ -1093,7 +1094,7 @@ static unsigned huffmanDecodeSymbol(LodePNGBitReader* reader, const HuffmanTree*
 /* / Inflator (Decompressor)                                                / */
 /* ////////////////////////////////////////////////////////////////////////// */
 
-/*get the tree of a deflated block with fixed tree, as specified in the deflate specification
+/*get the tree of a deflated block with fixed tree, as specified in RFC 1951
 Returns error code.*/
 static unsigned getTreeInflateFixed(HuffmanTree* tree_ll, HuffmanTree* tree_d) {
   unsigned error = generateFixedLitLenTree(tree_ll);
@@ -2190,7 +2191,7 @@ static unsigned lodepng_zlib_decompressv(ucvector* out,
     return 25;
   }
   if(FDICT != 0) {
-    /*error: the specification of PNG says about the zlib stream:
+    /*error: the PNG standard says about the zlib stream:
       "The additional flags shall not specify a preset dictionary."*/
     return 26;
   }
@@ -3598,7 +3599,7 @@ unsigned lodepng_convert(unsigned char* out, const unsigned char* in,
 their bitdepth. In case of single channel (gray or palette), only the r channel is used. Slow
 function, do not use to process all pixels of an image. Alpha channel not supported on purpose:
 this is for bKGD, supporting alpha may prevent it from finding a color in the palette, from the
-specification it looks like bKGD should ignore the alpha values of the palette since it can use
+standard it looks like bKGD should ignore the alpha values of the palette since it can use
 any palette index but doesn't have an alpha channel. Idem with ignoring color key. */
 unsigned lodepng_convert_rgb(
     unsigned* r_out, unsigned* g_out, unsigned* b_out,
@@ -4078,11 +4079,11 @@ unsigned lodepng_inspect(unsigned* w, unsigned* h, LodePNGState* state,
   /*error: invalid colortype or bitdepth combination*/
   state->error = checkColorValidity(info->color.colortype, info->color.bitdepth);
   if(state->error) return state->error;
-  /*error: only compression method 0 is allowed in the specification*/
+  /*error: only compression method 0 is allowed by the PNG standard*/
   if(info->compression_method != 0) CERROR_RETURN_ERROR(state->error, 32);
-  /*error: only filter method 0 is allowed in the specification*/
+  /*error: only filter method 0 is allowed by the PNG standard*/
   if(info->filter_method != 0) CERROR_RETURN_ERROR(state->error, 33);
-  /*error: only interlace methods 0 and 1 exist in the specification*/
+  /*error: only interlace methods 0 and 1 exist in the PNG standard*/
   if(info->interlace_method > 1) CERROR_RETURN_ERROR(state->error, 34);
 
   if(!state->decoder.ignore_crc) {
@@ -5913,7 +5914,7 @@ static unsigned isGrayICCProfile(const unsigned char* profile, unsigned size) {
   It is a gray profile if bytes 16-19 are "GRAY", rgb profile if bytes 16-19
   are "RGB ". We do not perform any full parsing of the ICC profile here, other
   than check those 4 bytes to grayscale profile. Other than that, validity of
-  the profile is not checked. This is needed only because the PNG specification
+  the profile is not checked. This is needed only because the PNG standard
   requires using a non-gray color model if there is an ICC profile with "RGB "
   (sadly limiting compression opportunities if the input data is grayscale RGB
   data), and requires using a gray color model if it is "GRAY".
@@ -5979,13 +5980,13 @@ unsigned lodepng_encode(unsigned char** out, size_t* outsize,
 #ifdef LODEPNG_COMPILE_ANCILLARY_CHUNKS
     if(info_png->iccp_defined &&
         isGrayICCProfile(info_png->iccp_profile, info_png->iccp_profile_size)) {
-      /*the PNG specification does not allow to use palette with a GRAY ICC profile, even
+      /*the PNG standard does not allow to use palette with a GRAY ICC profile, even
       if the palette has only gray colors, so disallow it.*/
       stats.allow_palette = 0;
     }
     if(info_png->iccp_defined &&
         isRGBICCProfile(info_png->iccp_profile, info_png->iccp_profile_size)) {
-      /*the PNG specification does not allow to use grayscale color with RGB ICC profile, so disallow gray.*/
+      /*the PNG standard does not allow to use grayscale color with RGB ICC profile, so disallow gray.*/
       stats.allow_greyscale = 0;
     }
 #endif /* LODEPNG_COMPILE_ANCILLARY_CHUNKS */
@@ -6046,7 +6047,7 @@ unsigned lodepng_encode(unsigned char** out, size_t* outsize,
         info.colortype. Palette is not used here. This conversion is not allowed if
         info_png->sbit_r < auto_color.bitdepth, because specifically for alpha, non-presence of
         an sbit value heavily implies that alpha's bit depth is equal to the PNG bit depth (rather
-        than the bit depths set in the r, g and b sbit values, by how the PNG specification describes
+        than the bit depths set in the r, g and b sbit values, by how the PNG standard describes
         handling tRNS chunk case with sBIT), so be conservative here about ignoring user input.*/
       if(info.color.colortype != LCT_PALETTE && auto_color.colortype != LCT_PALETTE &&
          equal && info_png->sbit_r == auto_color.bitdepth) {
@@ -6058,7 +6059,7 @@ unsigned lodepng_encode(unsigned char** out, size_t* outsize,
       if(info.color.colortype != LCT_GREY && info.color.colortype != LCT_GREY_ALPHA &&
          (auto_color.colortype == LCT_GREY || auto_color.colortype == LCT_GREY_ALPHA)) {
         /*user speficially forced a PLTE palette, so cannot convert to grayscale types because
-        the PNG specification only allows writing a suggested palette in PLTE for truecolor types*/
+        the PNG standard only allows writing a suggested palette in PLTE for truecolor types*/
         allow_convert = 0;
       }
     }
@@ -6431,9 +6432,9 @@ const char* lodepng_error_text(unsigned code) {
     case 97: return "invalid cHRM chunk size";
     case 98: return "invalid sRGB chunk size";
     case 99: return "invalid sRGB rendering intent";
-    case 100: return "invalid ICC profile color type, the PNG specification only allows RGB or GRAY";
-    case 101: return "PNG specification does not allow RGB ICC profile on gray color types and vice versa";
-    case 102: return "not allowed to set grayscale ICC profile with colored pixels by PNG specification";
+    case 100: return "invalid ICC profile color type, the PNG standard only allows RGB or GRAY";
+    case 101: return "PNG standard does not allow RGB ICC profile on gray color types and vice versa";
+    case 102: return "not allowed to set grayscale ICC profile with colored pixels by PNG standard";
     case 103: return "invalid palette index in bKGD chunk. Maybe it came before PLTE chunk?";
     case 104: return "invalid bKGD color while encoding (e.g. palette index out of range)";
     case 105: return "integer overflow of bitsize";

@@ -1,3 +1,4 @@
+/* Altered from the original: the wording of some comments and error texts (README.md beside this file). */
 /*
 LodePNG version 20220618
 
@@ -517,7 +518,7 @@ typedef struct LodePNGInfo {
   the actual text represents, e.g. Title, Author, Description, or anything else.
 
   All the string fields below including strings, keys, names and language tags are null terminated.
-  The PNG specification uses null characters for the keys, names and tags, and forbids null
+  The PNG standard uses null characters for the keys, names and tags, and forbids null
   characters to appear in the main text which is why we can use null termination everywhere here.
 
   A keyword is minimum 1 character and maximum 79 characters long (plus the
@@ -564,7 +565,7 @@ typedef struct LodePNGInfo {
   profile values. It merely passes on the information. If you wish to use color profiles and convert colors, please
   use these values with a color management library.
 
-  See the PNG, ICC and sRGB specifications for more information about the meaning of these values.
+  See the PNG, ICC and sRGB standards for more information about the meaning of these values.
   */
 
   /* gAMA chunk: optional, overridden by sRGB or iCCP if those are present. */
@@ -601,7 +602,7 @@ typedef struct LodePNGInfo {
   profile as closely as possible, if you wish to do this you should provide the correct values for gAMA and cHRM and
   enable their '_defined' flags since LodePNG will not automatically compute them from the ICC profile.
 
-  For encoding, the ICC profile is required by the PNG specification to be an "RGB" profile for non-gray
+  For encoding, the ICC profile is required by the PNG standard to be an "RGB" profile for non-gray
   PNG color types and a "GRAY" profile for gray PNG color types. If you disable auto_convert, you must ensure
   the ICC profile type matches your requested color type, else the encoder gives an error. If auto_convert is
   enabled (the default), and the ICC profile is not a good match for the pixel data, this will result in an encoder
@@ -1022,7 +1023,7 @@ unsigned lodepng_inflate(unsigned char** out, size_t* outsize,
 
 /*
 Decompresses Zlib data. Reallocates the out buffer and appends the data. The
-data must be according to the zlib specification.
+data must be according to the zlib format (RFC 1950).
 Either, *out must be NULL and *outsize must be 0, or, *out must be a valid
 buffer and *outsize its size in bytes. out must be freed by user after usage.
 */
@@ -1035,7 +1036,7 @@ unsigned lodepng_zlib_decompress(unsigned char** out, size_t* outsize,
 /*
 Compresses data with Zlib. Reallocates the out buffer and appends the data.
 Zlib adds a small header and trailer around the deflate data.
-The data is output in the format of the zlib specification.
+The data is output in the zlib format (RFC 1950).
 Either, *out must be NULL and *outsize must be 0, or, *out must be a valid
 buffer and *outsize its size in bytes. out must be freed by user after usage.
 */
@@ -1224,15 +1225,15 @@ PNG is a file format to store raster images losslessly with good compression,
 supporting different color types and alpha channel.
 
 LodePNG is a PNG codec according to the Portable Network Graphics (PNG)
-Specification (Second Edition) - W3C Recommendation 10 November 2003.
+standard (Second Edition) - W3C Recommendation 10 November 2003.
 
-The specifications used are:
+The standards used are:
 
-*) Portable Network Graphics (PNG) Specification (Second Edition):
+*) Portable Network Graphics (PNG), Second Edition:
      http://www.w3.org/TR/2003/REC-PNG-20031110
 *) RFC 1950 ZLIB Compressed Data Format version 3.3:
      http://www.gzip.org/zlib/rfc-zlib.html
-*) RFC 1951 DEFLATE Compressed Data Format Specification ver 1.3:
+*) RFC 1951 DEFLATE Compressed Data Format ver 1.3:
      http://www.gzip.org/zlib/rfc-deflate.html
 
 The most recent version of LodePNG can currently be found at
@@ -1505,7 +1506,7 @@ in the PNG image is done, the raw pixel data will have that color type and thus
 a certain amount of bits per pixel. If you want the output raw image after
 decoding to have another color type, a conversion is done by LodePNG.
 
-The PNG specification gives the following color types:
+The PNG standard gives the following color types:
 
 0: grayscale, bit depths 1, 2, 4, 8, 16
 2: RGB, bit depths 8 and 16
