@@ -25,11 +25,7 @@ VCV_FUZZ_TARGET(fuzz_dib_read) {
   vcv::Picture picture;
   std::string error;
   const bool read = vcv::read_dib_picture(input.bytes.get(), size, &picture, &error);
-  if (read) {
-    vcv::fuzz::check_picture(picture);
-  } else {
-    VCV_FUZZ_CHECK(!error.empty() && error.find('\n') == std::string::npos);
-  }
+  vcv::fuzz::check_read(read, picture, error);
   if (eight_bit != vcv::kDibOk) return 0;
   vcv::DibHeader header;
   VCV_FUZZ_CHECK(vcv::read_dib_header(input.bytes.get(), size, &header) == vcv::kDibHeaderOk);

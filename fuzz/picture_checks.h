@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "fuzz_target.h"
 #include "image/palette_mapping.h"
@@ -66,6 +67,17 @@ inline void check_picture(const Picture& picture) {
     }
   }
   if (pixels <= kMappedPixelLimit) check_mapping(picture);
+}
+
+// A reader's outcome: an accepted picture is sound; a refusal gives a one-line reason and leaves
+// the picture empty.
+inline void check_read(bool read, const Picture& picture, const std::string& error) {
+  if (read) {
+    check_picture(picture);
+    return;
+  }
+  VCV_FUZZ_CHECK(!error.empty() && error.find('\n') == std::string::npos);
+  VCV_FUZZ_CHECK(picture.width == 0 && picture.indices.empty() && picture.rgba.empty());
 }
 
 }  // namespace vcv::fuzz
