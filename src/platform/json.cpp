@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "platform/text_encoding.h"
+
 namespace vcv {
 
 // ---- values ----
@@ -276,24 +278,6 @@ class Reader {
     }
   }
 
-  static void append_utf8(std::string* out, uint32_t code) {
-    if (code < 0x80) {
-      *out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      *out += static_cast<char>(0xC0 | (code >> 6));
-      *out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      *out += static_cast<char>(0xE0 | (code >> 12));
-      *out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      *out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      *out += static_cast<char>(0xF0 | (code >> 18));
-      *out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      *out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      *out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
-
   bool read_hex4(uint32_t* code) {
     if (size_ - at_ < 4) return false;
     uint32_t v = 0;
@@ -339,28 +323,14 @@ class Reader {
       }
       code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
     }
-    append_utf8(out, code);
+    append_utf8(code, out);
     return true;
   }
 
-  // Length of the valid UTF-8 sequence at at_ (2 to 4), or 0.
+  // Length of the well-formed UTF-8 sequence at at_ (1 to 4), or 0.
   size_t utf8_sequence() const {
-    const unsigned char lead = static_cast<unsigned char>(text_[at_]);
-    size_t length;
-    uint32_t code;
-    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; code = lead & 0x1F; }
-    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; code = lead & 0x0F; }
-    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; code = lead & 0x07; }
-    else return 0;
-    if (size_ - at_ < length) return 0;
-    for (size_t i = 1; i < length; ++i) {
-      const unsigned char c = static_cast<unsigned char>(text_[at_ + i]);
-      if ((c & 0xC0) != 0x80) return 0;
-      code = (code << 6) | (c & 0x3F);
-    }
-    const uint32_t smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-    return length;
+    char32_t code = 0;
+    return utf8_sequence_length(text_ + at_, size_ - at_, &code);
   }
 
   bool read_string(std::string* out, const std::string& pointer) {

@@ -10,36 +10,46 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 std::vector<char32_t> decode_utf8(const std::string& text) {
   std::vector<char32_t> codes;
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = s + text.size();
-  while (s < end) {
-    const unsigned c = *s++;
+  for (size_t at = 0; at < text.size();) {
     char32_t code = kReplacement;
-    int extra = 0;
-    if (c < 0x80) {
-      code = c;
-    } else if ((c & 0xE0) == 0xC0) {
-      code = c & 0x1F;
-      extra = 1;
-    } else if ((c & 0xF0) == 0xE0) {
-      code = c & 0x0F;
-      extra = 2;
-    } else if ((c & 0xF8) == 0xF0) {
-      code = c & 0x07;
-      extra = 3;
-    }
-    for (int i = 0; i < extra; ++i) {
-      if (s >= end || (*s & 0xC0) != 0x80) {
-        code = kReplacement;
-        break;
-      }
-      code = (code << 6) | (*s & 0x3F);
-      ++s;
-    }
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = kReplacement;
-    codes.push_back(code);
+    const size_t length = utf8_sequence_length(text.data() + at, text.size() - at, &code);
+    codes.push_back(length == 0 ? kReplacement : code);
+    at += length == 0 ? 1 : length;
   }
   return codes;
+}
+
+}  // namespace
+
+size_t utf8_sequence_length(const char* text, size_t size, char32_t* code) {
+  if (size == 0) return 0;
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  const unsigned lead = s[0];
+  size_t length = 1;
+  char32_t value = lead;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    value = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    value = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    value = lead & 0x07;
+  } else if (lead >= 0x80) {
+    return 0;  // a continuation byte, or a lead byte only overlong or too large codes have
+  }
+  if (size < length) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    if ((s[i] & 0xC0) != 0x80) return 0;
+    value = (value << 6) | (s[i] & 0x3F);
+  }
+  constexpr char32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    return 0;
+  }
+  *code = value;
+  return length;
 }
 
 void append_utf8(char32_t code, std::string* out) {
@@ -59,6 +69,8 @@ void append_utf8(char32_t code, std::string* out) {
     out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
   }
 }
+
+namespace {
 
 template <typename Unit>
 std::basic_string<Unit> encode_utf16(const std::vector<char32_t>& codes) {

@@ -4,9 +4,18 @@
 // opening some other file.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace vcv {
+
+// The length (1 to 4) of the well-formed UTF-8 sequence at the start of `text` (`size` bytes),
+// with its code point in `code`; 0 when it is not one: a stray continuation byte, a cut or
+// overlong sequence, a surrogate, or a code above U+10FFFF.
+size_t utf8_sequence_length(const char* text, size_t size, char32_t* code);
+
+// Appends the UTF-8 form of a code point (at most U+10FFFF, not a surrogate).
+void append_utf8(char32_t code, std::string* out);
 
 std::u16string utf8_to_utf16(const std::string& text);
 std::string utf16_to_utf8(const std::u16string& text);
