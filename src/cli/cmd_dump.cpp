@@ -1,6 +1,7 @@
 // vantorchar dump: a ROM's sprite data as files, the way the ROM's tables organise it
 // (assets/asset_dump.h), for keeping under version control and editing with other tools.
 #include <atomic>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -60,16 +61,26 @@ bool write_dump_files(const std::filesystem::path& folder, const std::vector<Ass
   std::atomic<size_t> next{0};
   std::atomic<int> done{0};
   std::vector<std::string> errors(files.size());
+  // Nothing may leave a writer thread: an exception there would end the program.
   auto work = [&](bool report) {
     for (size_t i = next++; i < files.size(); i = next++) {
-      write_dump_file(folder / std::filesystem::u8path(files[i].name), files[i].bytes, &errors[i]);
+      try {
+        write_dump_file(folder / std::filesystem::u8path(files[i].name), files[i].bytes,
+                        &errors[i]);
+      } catch (const std::exception& e) {
+        errors[i] = files[i].name + ": " + e.what();
+      }
       ++done;
       const int total = static_cast<int>(files.size());
       if (report) progress.update(total + done, 2 * total);
     }
   };
   std::vector<std::thread> threads;
-  for (unsigned t = 1; t < kWriterThreads; ++t) threads.emplace_back(work, false);
+  try {
+    for (unsigned t = 1; t < kWriterThreads; ++t) threads.emplace_back(work, false);
+  } catch (const std::system_error&) {
+    // Fewer threads than planned (the system refused one): those started and this one finish.
+  }
   work(true);
   for (std::thread& thread : threads) thread.join();
   for (const std::string& e : errors) {

@@ -1,8 +1,24 @@
 #include "platform/file_system.h"
 
+#include <atomic>
 #include <utility>
 
 namespace vcv {
+
+FileError with_temp_name(const std::string& beside, unsigned long process_id,
+                         std::string* temp_path,
+                         const std::function<FileError(const std::string&)>& make) {
+  static std::atomic<unsigned> counter{0};
+  FileError error;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *temp_path = beside + "." + std::to_string(process_id) + "-" +
+                 std::to_string(counter.fetch_add(1)) + ".tmp";
+    error = make(*temp_path);
+    if (error.kind != FileErrorKind::kExists) break;
+  }
+  if (error.failed()) temp_path->clear();
+  return error;
+}
 
 FileError write_all(FileSystem& fs, FileHandle handle, const uint8_t* data, size_t size) {
   while (size > 0) {

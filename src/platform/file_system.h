@@ -105,6 +105,13 @@ class FileSystem {
 // The platform's real file system.
 FileSystem& native_file_system();
 
+// For the native file systems: tries `make` with fresh names beside `beside` (its name, the
+// process id, a counter shared by the whole process and safe across threads) until one is not
+// taken yet. `temp_path` holds the name made, or is empty on failure.
+FileError with_temp_name(const std::string& beside, unsigned long process_id,
+                         std::string* temp_path,
+                         const std::function<FileError(const std::string&)>& make);
+
 // Whole transfers over the single calls: write_all goes on after short writes; read_all reads
 // up to `limit` bytes or the end of the file.
 FileError write_all(FileSystem& fs, FileHandle handle, const uint8_t* data, size_t size);

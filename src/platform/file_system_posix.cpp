@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -61,23 +60,6 @@ FileError open_fd(const std::string& path, int flags, FileHandle* handle) {
   return {};
 }
 
-std::atomic<unsigned> temp_counter{0};  // shared by every kind of temporary name
-
-// Tries `make` with fresh names beside `beside` (its name, the process id, a counter) until one
-// is not taken yet.
-template <typename Make>
-FileError with_temp_name(const std::string& beside, std::string* temp_path, Make make) {
-  FileError error;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    *temp_path = beside + "." + std::to_string(::getpid()) + "-" +
-                 std::to_string(temp_counter.fetch_add(1)) + ".tmp";
-    error = make(*temp_path);
-    if (error.kind != FileErrorKind::kExists) break;
-  }
-  if (error.failed()) temp_path->clear();
-  return error;
-}
-
 class PosixFileSystem : public FileSystem {
  public:
   std::string final_path(const std::string& path) override {
@@ -100,13 +82,13 @@ class PosixFileSystem : public FileSystem {
 
   FileError create_temp(const std::string& beside, FileHandle* handle,
                         std::string* temp_path) override {
-    return with_temp_name(beside, temp_path, [&](const std::string& name) {
+    return with_temp_name(beside, ::getpid(), temp_path, [&](const std::string& name) {
       return open_fd(name, O_RDWR | O_CREAT | O_EXCL, handle);
     });
   }
 
   FileError link_temp(const std::string& existing, std::string* temp_path) override {
-    return with_temp_name(existing, temp_path, [&](const std::string& name) {
+    return with_temp_name(existing, ::getpid(), temp_path, [&](const std::string& name) {
       return ::link(existing.c_str(), name.c_str()) == 0 ? FileError{} : last_error();
     });
   }

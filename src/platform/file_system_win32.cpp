@@ -145,23 +145,6 @@ FileError open_handle(const std::string& path, Dword access, Dword share, Dword 
 constexpr Dword kWriterShare = kShareRead | kShareDelete;
 constexpr Dword kReaderShare = kShareRead | kShareWrite | kShareDelete;
 
-unsigned temp_counter = 0;  // shared by every kind of temporary name
-
-// Tries `make` with fresh names beside `beside` (its name, the process id, a counter) until one
-// is not taken yet.
-template <typename Make>
-FileError with_temp_name(const std::string& beside, std::string* temp_path, Make make) {
-  FileError error;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    *temp_path = beside + "." + std::to_string(GetCurrentProcessId()) + "-" +
-                 std::to_string(temp_counter++) + ".tmp";
-    error = make(*temp_path);
-    if (error.kind != FileErrorKind::kExists) break;
-  }
-  if (error.failed()) temp_path->clear();
-  return error;
-}
-
 class Win32FileSystem : public FileSystem {
  public:
   std::string final_path(const std::string& path) override { return path; }
@@ -176,17 +159,19 @@ class Win32FileSystem : public FileSystem {
 
   FileError create_temp(const std::string& beside, FileHandle* handle,
                         std::string* temp_path) override {
-    return with_temp_name(beside, temp_path, [&](const std::string& name) {
+    const auto create = [&](const std::string& name) {
       return open_handle(name, kGenericRead | kGenericWrite, kWriterShare, kCreateNew,
                          kAttributeNormal, handle);
-    });
+    };
+    return with_temp_name(beside, GetCurrentProcessId(), temp_path, create);
   }
 
   FileError link_temp(const std::string& existing, std::string* temp_path) override {
-    return with_temp_name(existing, temp_path, [&](const std::string& name) {
+    const auto link = [&](const std::string& name) {
       return CreateHardLinkW(wide(name).c_str(), wide(existing).c_str(), nullptr) ? FileError{}
                                                                                  : last_error();
-    });
+    };
+    return with_temp_name(existing, GetCurrentProcessId(), temp_path, link);
   }
 
   FileError write(FileHandle handle, const uint8_t* data, size_t size, size_t* written) override {
