@@ -16,8 +16,6 @@
 namespace vcv {
 namespace {
 
-constexpr int kDroppedPathCapacity = 512;
-
 Application* application_of(HWND panel) {
   return reinterpret_cast<Application*>(GetWindowLongPtrW(panel, GWLP_USERDATA));
 }
@@ -79,9 +77,13 @@ void on_paint(Application& app, HWND panel) {
 }
 
 void on_dropped_files(Application& app, HDROP drop) {
-  DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);  // the number of files; only the first is opened
-  wchar_t name[kDroppedPathCapacity] = {};
-  if (DragQueryFileW(drop, 0, name, kDroppedPathCapacity) > 0) open_rom(app, wide_to_utf8(name));
+  // Only the first file is opened, with its whole name however long.
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  std::wstring name(length + 1, L'\0');
+  if (length > 0 && DragQueryFileW(drop, 0, name.data(), length + 1) == length) {
+    name.resize(length);
+    open_rom(app, wide_to_utf8(name));
+  }
   DragFinish(drop);
 }
 

@@ -130,9 +130,8 @@ TEST_F(PanelWindow, OpeningARomShowsItsFirstEntry) {
   EXPECT_EQ(text(IDC_TILE_INFO_TEXT).rfind("X=", 0), 0u);
 }
 
-TEST_F(PanelWindow, DroppingFilesOpensTheFirst) {
-  const std::wstring first = utf8_to_wide(demo_rom_path());
-  const std::wstring list = first + L'\0' + L"C:\\missing\\b.sfc" + L'\0' + L"C:\\c.sfc" + L'\0';
+// Drops the NUL-separated names of `list` (ending with an empty name) on the panel.
+void drop_files(HWND panel, const std::wstring& list) {
   HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
   auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
   drop->pFiles = sizeof(DROPFILES);
@@ -141,9 +140,19 @@ TEST_F(PanelWindow, DroppingFilesOpensTheFirst) {
               (list.size() + 1) * sizeof(wchar_t));
   GlobalUnlock(memory);
   SendMessageW(panel, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+TEST_F(PanelWindow, DroppingFilesOpensTheFirst) {
+  const std::wstring first = utf8_to_wide(demo_rom_path());
+  drop_files(panel, first + L'\0' + L"C:\\missing\\b.sfc" + L'\0' + L"C:\\c.sfc" + L'\0');
   EXPECT_TRUE(app.document.is_open());
   EXPECT_EQ(app.document.rom_path(), demo_rom_path());
   EXPECT_EQ(text(IDC_ENTRY_LABEL), "No.000");
+  // A long name reaches the open whole: the refusal names all of it.
+  const std::string long_name = "C:\\" + std::string(600, 'b') + ".sfc";
+  drop_files(panel, utf8_to_wide(long_name) + L'\0');
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_NE(ui.messages.back().find(long_name), std::string::npos) << ui.messages.back();
 }
 
 TEST_F(PanelWindow, BrowsingAnEntrysAnimations) {
