@@ -211,7 +211,14 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
     std::fprintf(streams.out, "%s\n", to_unix_lines(notice->text).c_str());
   }
   warn_about_high_indices(indices.indices, streams);
-  document.paste_sheet(indices.indices.data(), indices.width, indices.height);
+  const CommandResult pasted =
+      document.paste_sheet(indices.indices.data(), indices.width, indices.height);
+  if (pasted.failed()) {
+    const auto message = message_for(pasted);
+    return fail(streams, "import",
+                (message ? message->text : std::string("the picture was not taken")) +
+                    "; nothing was written");
+  }
   CliUi ui(answers, streams);
   const CommandResult result = document.write_image_changes(ui, method);
   return report(result, ui, rest[1], entry, rest[0], streams);
