@@ -18,6 +18,7 @@
 #include "sprite/codec.h"
 #include "sprite/region_map.h"
 #include "sprite/rom_layout.h"
+#include "sprite/tile_sheet.h"
 #include "sprite/tiles.h"
 
 namespace vcv {

@@ -5,6 +5,7 @@
 #include "image/png_build.h"
 #include "platform/sha256.h"
 #include "rom/rom_image.h"
+#include "sprite/tile_sheet.h"
 #include "sprite/tiles.h"
 #include "vantor_version.h"
 

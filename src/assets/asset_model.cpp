@@ -5,13 +5,13 @@
 
 #include "rom/rom_image.h"
 #include "sprite/codec.h"
+#include "sprite/tile_sheet.h"
 #include "sprite/tiles.h"
 
 namespace vcv {
 
 namespace {
 
-constexpr int kSheetRowBytes = kSheetColumns * kTileBytes;  // one row of 16 tiles
 
 int32_t long_pointer(const RomImage& rom, int table, int index) {
   const int at = table + kLongPointerSize * index;
@@ -155,10 +155,6 @@ RomAssets read_rom_assets(const RomImage& rom, const SpriteDirectory& directory,
   read_positions(rom, directory, entries_by_field(users, kFieldPositionType), &assets);
   read_animations(rom, entries_by_field(users, kFieldAnimationType), &assets);
   return assets;
-}
-
-int sheet_height_for(int tile_data_size) {
-  return 8 * ((std::max(tile_data_size, 0) + kSheetRowBytes - 1) / kSheetRowBytes);
 }
 
 std::vector<uint8_t> draw_graphics_sheet(const std::vector<uint8_t>& tiles) {

@@ -71,9 +71,8 @@ RomAssets read_rom_assets(const RomImage& rom, const SpriteDirectory& directory,
 int palette_offset(int palette_type);
 int weapon_palette_offset(int weapon);
 
-// The sheet of a graphics number: tiles 16 to a row, 8 pixel rows per row of tiles, every tile
-// of the tile data (a partial last tile drawn from its bytes, the rest as 0).
-int sheet_height_for(int tile_data_size);
+// The sheet of a graphics number (sheet_height_for its size): tiles 16 to a row, every tile of
+// the tile data (a partial last tile drawn from its bytes, the rest as 0).
 std::vector<uint8_t> draw_graphics_sheet(const std::vector<uint8_t>& tiles);
 // The tile data back from a sheet of that height (width kSheetWidth), `size` bytes.
 std::vector<uint8_t> encode_graphics_sheet(const std::vector<uint8_t>& sheet, int size);

@@ -1,6 +1,10 @@
 #include "cli/cli_support.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "sprite/tile_sheet.h"
+#include "sprite/tiles.h"
 
 namespace vcv::cli {
 
@@ -48,9 +52,7 @@ bool open_document(const std::string& command, const std::string& path, Document
 
 bool load_document_entry(const std::string& command, int entry, Document* document,
                          Streams streams) {
-  document->view().current_entry = entry;
-  document->working_set().loaded_entry = -1;  // the view's weapon palette may have changed
-  document->refresh();
+  document->reload_entry(entry);
   const SpriteWorkingSet& set = document->working_set();
   if (set.loaded_entry == entry) return true;
   char text[160];
@@ -97,6 +99,16 @@ std::string hex_list(const std::vector<int>& numbers) {
 int fail(Streams streams, const std::string& command, const std::string& text) {
   std::fprintf(streams.err, "vantorchar %s: %s\n", command.c_str(), one_line(text).c_str());
   return kExitFailure;
+}
+
+// The sheet rows that hold tiles: 8 pixel rows per 16 tiles of tile data, at most the sheet.
+IndexedImage sheet_picture(const SpriteWorkingSet& set) {
+  IndexedImage image;
+  image.width = kSheetWidth;
+  image.height = std::min(sheet_height_for(set.decoded_size), kSheetHeight);
+  image.pixels.assign(set.sheet, set.sheet + static_cast<size_t>(image.width) * image.height);
+  palette_to_display(set.palette, image.palette, 0, 16);
+  return image;
 }
 
 }  // namespace vcv::cli

@@ -22,7 +22,6 @@ constexpr const char* kExportUsage =
 constexpr int kDefaultDelayMs = 150;
 constexpr int kMsPerGifTick = 10;  // GIF delays count hundredths of a second
 constexpr int kCropMargin = 4;     // transparent pixels kept around the drawn ones
-constexpr int kSheetRowBytes = kSheetColumns * kTileBytes;  // one row of 16 tiles of tile data
 
 int usage(Streams streams, const std::string& why) {
   std::fprintf(streams.err, "vantorchar export: %s; usage: %s\n", why.c_str(), kExportUsage);
@@ -140,17 +139,6 @@ int export_animation(Document& document, int entry, const AnimationRequest& requ
 
 }  // namespace
 
-// The sheet rows that hold tiles: 8 pixel rows per 16 tiles of tile data, at most the sheet.
-IndexedImage sheet_picture(const SpriteWorkingSet& set) {
-  IndexedImage image;
-  const int tile_rows = (std::max(set.decoded_size, 0) + kSheetRowBytes - 1) / kSheetRowBytes;
-  image.width = kSheetWidth;
-  image.height = std::min(8 * tile_rows, kSheetHeight);
-  image.pixels.assign(set.sheet, set.sheet + static_cast<size_t>(image.width) * image.height);
-  palette_to_display(set.palette, image.palette, 0, 16);
-  return image;
-}
-
 int cmd_export(const std::vector<std::string>& args, Streams streams) {
   ArgReader reader(args);
   int entry = -1;
@@ -189,11 +177,8 @@ int cmd_export(const std::vector<std::string>& args, Streams streams) {
 
   Document document;
   if (!open_document("export", rest[0], &document, streams)) return kExitFailure;
-  if (animated) {
-    if (!load_document_entry("export", entry, &document, streams)) return kExitFailure;
-    return export_animation(document, entry, animation, out, streams);
-  }
   if (!load_document_entry("export", entry, &document, streams)) return kExitFailure;
+  if (animated) return export_animation(document, entry, animation, out, streams);
   const SpriteWorkingSet& set = document.working_set();
   if (!sheet) {
     const int frames = directory_frame_count(document.directory(), set.position_type);

@@ -56,10 +56,8 @@ int cmd_info(const std::vector<std::string>& args, Streams streams) {
   Document document;
   if (!open_document("info", rest[0], &document, streams)) return kExitFailure;
 
-  options.current_entry = entry;
   document.view() = options;
-  document.working_set().loaded_entry = -1;
-  document.refresh();
+  document.reload_entry(entry);
   const PanelUpdate shown = document.take_panel_update();
   const ViewState& view = document.view();
   std::fputs(to_unix_lines(shown.texts->info_text).c_str(), streams.out);

@@ -11,16 +11,16 @@ namespace {
 
 constexpr char kProgramTitle[] = "VantorCharViewer";
 
+// The file's name: what follows the last folder separator (Windows takes '/' as one too).
+std::string file_name_of(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace
 
 std::string rom_window_title(const std::string& path) {
-#ifdef _WIN32
-  const size_t slash = path.find_last_of('\\');
-#else
-  const size_t slash = path.find_last_of("\\/");
-#endif
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return std::string(kProgramTitle) + " - " + name + " ";
+  return std::string(kProgramTitle) + " - " + file_name_of(path) + " ";
 }
 
 Document::Document() : set_(std::make_unique<SpriteWorkingSet>()), title_(kProgramTitle) {}
@@ -65,6 +65,12 @@ bool Document::refresh() {
   pending_.texts = std::move(texts);
   pending_.repaint = true;
   return true;
+}
+
+void Document::reload_entry(int entry) {
+  view_.current_entry = entry;
+  set_->loaded_entry = -1;
+  refresh();
 }
 
 void Document::refresh_if(bool needed) {
@@ -164,10 +170,7 @@ CommandResult Document::note_write(const CommandResult& result) {
 }
 
 std::string backup_note(const std::string& backup_path) {
-  const size_t slash = backup_path.find_last_of("\\/");
-  const std::string name =
-      slash == std::string::npos ? backup_path : backup_path.substr(slash + 1);
-  return "written; the ROM before is kept as " + name;
+  return "written; the ROM before is kept as " + file_name_of(backup_path);
 }
 
 }  // namespace vcv

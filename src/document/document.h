@@ -67,6 +67,9 @@ class Document {
   void apply_tile_info(const std::string& text);
   // The refresh; false (nothing done) without a ROM.
   bool refresh();
+  // Shows `entry` loaded afresh from the ROM (the view's weapon palette may have changed), for
+  // the command-line tool; whether it loaded is the working set's loaded_entry.
+  void reload_entry(int entry);
   // What the panel must show since the last call.
   PanelUpdate take_panel_update();
   std::vector<Rect> paint(PanelPainter& painter, const ViewAreas& areas, bool boundaries,

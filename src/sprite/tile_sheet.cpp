@@ -7,6 +7,10 @@
 
 namespace vcv {
 
+int sheet_height_for(int tile_data_size) {
+  return 8 * ((std::max(tile_data_size, 0) + kSheetRowBytes - 1) / kSheetRowBytes);
+}
+
 void draw_tile_sheet(SpriteWorkingSet& set) {
   std::memset(set.sheet, 0, sizeof set.sheet);
   const int tiles = std::min(std::max(set.decoded_size, 0) / kTileBytes, kSheetTileCapacity);
