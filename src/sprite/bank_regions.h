@@ -22,4 +22,8 @@ const BankRegion* find_bank_region(int bank);
 // True when bank:offset lies inside `region`.
 bool region_contains(const BankRegion& region, int bank, int offset);
 
+// The most bytes of blocks a repack may place back to back from `first`: the region less the
+// one byte it always leaves free at its end.
+inline int repack_capacity(const BankRegion& region) { return region.end - region.first - 1; }
+
 }  // namespace vcv

@@ -56,6 +56,14 @@ RegionMap map_region(const RomImage& image, const BankRegion& region, bool reenc
         std::snprintf(text, sizeof text, "graphics %02X does not decode", numbers.front());
         map.not_repackable_reason = text;
       }
+      // Loading reads kPackedReadSize bytes of a block: a longer one would not load again.
+      if (entry.reencoded_size > kPackedReadSize && map.repackable) {
+        map.repackable = false;
+        char text[80];
+        std::snprintf(text, sizeof text, "graphics %02X re-encoded is longer than loading reads",
+                      numbers.front());
+        map.not_repackable_reason = text;
+      }
       reencoded_total += std::max(entry.reencoded_size, 0);
     } else if (entry.packed_size < 0 && map.repackable) {
       map.repackable = false;
@@ -67,7 +75,17 @@ RegionMap map_region(const RomImage& image, const BankRegion& region, bool reenc
     map.blocks.push_back(std::move(entry));
   }
   map.free_now = region.end - std::min(last_end, region.end);
-  if (reencode) map.free_after_repack = region.end - region.first - reencoded_total;
+  if (reencode) {
+    map.free_after_repack = region.end - region.first - reencoded_total;
+    if (reencoded_total > repack_capacity(region) && map.repackable) {
+      map.repackable = false;
+      char text[96];
+      std::snprintf(text, sizeof text,
+                    "its blocks re-encoded take %d bytes, and at most %d fit", reencoded_total,
+                    repack_capacity(region));
+      map.not_repackable_reason = text;
+    }
+  }
   return map;
 }
 

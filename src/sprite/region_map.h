@@ -27,9 +27,11 @@ struct RegionMap {
   // end minus the end of the last block (a block that does not decode counts as one byte);
   // the whole region when it holds no block.
   int free_now = 0;
-  // end - first minus every block re-encoded; valid only when `repackable`.
+  // end - first minus every block re-encoded; valid only when `repackable`, and then at least 1
+  // (a repack leaves the region's last byte free).
   int free_after_repack = 0;
-  // Every block decodes and none is plain graphics (numbers 0..6), so repacking can run.
+  // Every block decodes, none is plain graphics (numbers 0..6) and, when re-encoded, every block
+  // still loads and all fit: repacking can run.
   bool repackable = true;
   std::string not_repackable_reason;  // "graphics 27 does not decode", "plain graphics 03"
 };

@@ -10,6 +10,7 @@
 #include "edit/edit_commands.h"
 #include "edit/write_image.h"
 #include "edit/command_messages.h"
+#include "sprite/region_map.h"
 #include "view/refresh.h"
 #include "write_test_support.h"
 
@@ -324,6 +325,26 @@ TEST_F(RepackTest, BlocksEndingExactlyAtTheRegionEndFailWithCode2) {
       EXPECT_EQ(decode_graphics(now, kC), picture_c);
       EXPECT_EQ(pointer_offset(now, kC) + packed_size_at(now, kBankD4, pointer_offset(now, kC)),
                 0xFFFF);
+    }
+    // The bank-region map agrees: with the blocks already back to back and B the last, a region
+    // they fill to its end cannot be repacked, and one byte short leaves that byte free.
+    SyntheticRom packed = rom;
+    int at = 0xFB00;
+    at += packed.place_packed(kA, kBankD4, at, picture_a);
+    at += packed.place_packed(kC, kBankD4, at, picture_c);
+    packed.place_packed(kB, kBankD4, at, data);
+    packed.set_pointer(kBShared, kBankD4, at);
+    RegionMap map;
+    for (const RegionMap& m : map_bank_regions(RomImage(packed.bytes, kMappingHiRom, 0), true)) {
+      if (m.region.bank == kBankD4) map = m;
+    }
+    ASSERT_EQ(map.blocks.size(), 3u);
+    EXPECT_EQ(map.repackable, size != room);
+    if (size == room) {
+      EXPECT_EQ(map.not_repackable_reason, "its blocks re-encoded take 1280 bytes, and at most "
+                                           "1279 fit");
+    } else {
+      EXPECT_EQ(map.free_after_repack, 1);
     }
   }
 }
