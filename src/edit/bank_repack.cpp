@@ -78,7 +78,7 @@ int place_blocks(const RomImage& image, const BankRegion& region, int own_offset
     }
     *needed += size;
     const int start = placement->next;
-    if (!fits || start + size >= region.end) {
+    if (!fits || start - region.first + size > repack_capacity(region)) {
       fits = false;
       continue;
     }
@@ -90,18 +90,25 @@ int place_blocks(const RomImage& image, const BankRegion& region, int own_offset
   return fits ? 0 : kRepackDoesNotFit;
 }
 
-// Puts the placed region and the moved pointers into `image`.
-void apply_placement(RomImage& image, const BankRegion& region, const PointerTable& table,
+// Puts the placed region and the moved pointers into `image`; false when a write falls outside
+// the image (a region or table past the end of a short file).
+bool apply_placement(RomImage& image, const BankRegion& region, const PointerTable& table,
                      const Placement& placement) {
-  image.write_block(region.bank, region.first, static_cast<int>(placement.region_bytes.size()),
-                    placement.region_bytes.data());
+  if (!image.write_block(region.bank, region.first,
+                         static_cast<int>(placement.region_bytes.size()),
+                         placement.region_bytes.data())) {
+    return false;
+  }
   for (size_t k = 0; k < placement.old_offset.size(); ++k) {
     for (int n = 0; n < kGraphicsPointerCount; ++n) {
       if (table.bank[n] != region.bank || table.offset[n] != placement.old_offset[k]) continue;
-      image.write_word(kTableBank, kGraphicsPointerTable + kLongPointerSize * n,
-                       placement.new_offset[k]);
+      if (!image.write_word(kTableBank, kGraphicsPointerTable + kLongPointerSize * n,
+                            placement.new_offset[k])) {
+        return false;
+      }
     }
   }
+  return true;
 }
 
 // Every block decodes from its new place, through its pointer and as loading reads it, to what
@@ -183,8 +190,10 @@ int repack_bank_images(RomImage& image, int graphics_number, int new_size,
   if (placed < 0) return placed;
 
   RomImage repacked = image;
-  apply_placement(repacked, *region, table, placement);
-  if (!placement_reads_back(repacked, *region, table, placement)) return kRepackVerifyFailed;
+  if (!apply_placement(repacked, *region, table, placement) ||
+      !placement_reads_back(repacked, *region, table, placement)) {
+    return kRepackVerifyFailed;
+  }
   image = std::move(repacked);
   return region->end - placement.next;
 }
