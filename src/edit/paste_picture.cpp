@@ -24,7 +24,12 @@ const ClipboardBlock* find_block(const ClipboardContents& contents, ClipboardFor
 
 // The top-left `width` x `height` pixels of a picture (no larger than it), colour table kept.
 Picture top_left(const Picture& picture, int width, int height) {
-  Picture part = picture;
+  Picture part;  // the colour table and kind, not the whole picture's pixels
+  part.kind = picture.kind;
+  part.colour_count = picture.colour_count;
+  std::memcpy(part.colours, picture.colours, sizeof part.colours);
+  std::memcpy(part.colour_alpha, picture.colour_alpha, sizeof part.colour_alpha);
+  part.has_alpha = picture.has_alpha;
   part.width = width;
   part.height = height;
   const bool indexed = picture.kind == PictureKind::kIndexed;
