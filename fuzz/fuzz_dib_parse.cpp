@@ -2,22 +2,18 @@
 // buffer, and a bitmap it accepts must fit the capacity it was given.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <vector>
 
 #include "fuzz_target.h"
-
 #include "image/dib_parse.h"
+#include "picture_checks.h"
 
 VCV_FUZZ_TARGET(fuzz_dib_parse) {
-  // An exact-size copy, so that any read past the block is caught.
-  std::unique_ptr<uint8_t[]> block(new uint8_t[size == 0 ? 1 : size]);
-  if (size > 0) std::memcpy(block.get(), data, size);
+  const vcv::fuzz::ExactCopy block(data, size);
   const size_t capacity = 4096;
   std::vector<uint8_t> pixels(capacity);
   vcv::DibInfo info;
-  if (vcv::parse_dib(block.get(), size, pixels.data(), capacity, &info) == vcv::kDibOk) {
+  if (vcv::parse_dib(block.bytes.get(), size, pixels.data(), capacity, &info) == vcv::kDibOk) {
     if (info.width <= 0 || info.height <= 0 ||
         static_cast<size_t>(info.width) * static_cast<size_t>(info.height) > capacity) {
       vcv::fuzz::fail("an accepted bitmap does not fit the capacity");
