@@ -43,6 +43,7 @@ folder=$(dirname "$rom")
 
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
+trap wine_stop EXIT
 if [ -n "${DISPLAY:-}" ]; then
   echo "run: starting VantorCharViewer.exe on $(basename "$rom") under Wine on display" \
     "$DISPLAY (close the window to end)"

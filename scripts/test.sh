@@ -128,6 +128,7 @@ if configure_and_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw
     -DCMAKE_BUILD_TYPE=Release; then
   # shellcheck source=wine-env.sh
   source "$root/scripts/wine-env.sh"
+  trap wine_stop EXIT
   echo "== Wine prefix and display"
   if ! wine_start "$root/build/wine"; then
     note_fail 1 "Wine prefix"

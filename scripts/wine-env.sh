@@ -1,5 +1,6 @@
 # Sourced by the scripts: a private X display and a private Wine prefix for running the Windows
-# builds. Call wine_start; wine_stop runs on exit.
+# builds. Call wine_start, and wine_stop when done: put it into your own EXIT trap (this file sets
+# none, so that it never replaces a trap of the caller's).
 # shellcheck shell=bash
 
 wine_state_dir=""
@@ -29,7 +30,6 @@ wine_start() {
     done
     export DISPLAY=":$(cat "$wine_state_dir/dpy")"
   fi
-  trap wine_stop EXIT
   # Marlett draws the caption buttons: a prefix without it was made before the fonts existed.
   if [ ! -f "$WINEPREFIX/.vantor-ready" ] ||
       [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then

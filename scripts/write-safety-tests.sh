@@ -66,27 +66,39 @@ check "two imports at once: each writes or is refused ($refused refused), nothin
 
 # ---- killed in the middle ----
 cp "$work/demo.sfc" "$work/whole.sfc"
+started=$(date +%s%N)
 "$tool" import "$work/whole.sfc" --entry 0x00C "$work/new-0x00C.bmp" --repack --yes --no-backup \
   >/dev/null 2>&1
+# The kills are spread over 1.2 times what a whole import takes here, so that early ones find
+# the old image, late ones the new, and the rest land while it is being written.
+span_ms=$(( ($(date +%s%N) - started) / 1000000 * 12 / 10 + 1 ))
 kills=30
 mixed=0
 old=0
+new=0
 for kill_round in $(seq 1 "$kills"); do
   cp "$work/demo.sfc" "$work/killed.sfc"
   "$tool" import "$work/killed.sfc" --entry 0x00C "$work/new-0x00C.bmp" --repack --yes \
     >/dev/null 2>&1 &
   victim=$!
-  sleep "$(printf "0.%03d" $(( (kill_round * 97) % 160 )))"
+  delay_ms=$(( (kill_round * 17 % kills) * span_ms / kills ))
+  sleep "$(printf "%d.%03d" $((delay_ms / 1000)) $((delay_ms % 1000)))"
   kill -9 "$victim" 2>/dev/null
   wait "$victim" 2>/dev/null
   if same "$work/killed.sfc" "$work/demo.sfc"; then
     old=$((old + 1))
-  elif ! same "$work/killed.sfc" "$work/whole.sfc"; then
+  elif same "$work/killed.sfc" "$work/whole.sfc"; then
+    new=$((new + 1))
+  else
     echo "kill $kill_round: the ROM is neither the old nor the new image"
     mixed=$((mixed + 1))
   fi
 done
-check "an import killed at $kills moments leaves the old ($old) or the new image" test "$mixed" -eq 0
+check "an import killed at $kills moments within ${span_ms} ms leaves the old ($old) or the new ($new) image" \
+  test "$mixed" -eq 0
+# Both outcomes seen: the kills did span the write, not all fall before or after it.
+check "the kills came both before and after the new image was in place" \
+  test "$old" -gt 0 -a "$new" -gt 0
 
 # ---- a full disk ----
 if [ "$(id -u)" -eq 0 ] && mkdir -p "$work/small" && mount -t tmpfs -o size=6m tmpfs "$work/small"; then
