@@ -54,7 +54,7 @@ struct Placement {
 int place_blocks(const RomImage& image, const BankRegion& region, int own_offset, int new_size,
                  const uint8_t* new_data, const std::vector<uint8_t>& own_decoded,
                  MatchSearch search, PackMethod method, Placement* placement, int* needed) {
-  std::vector<uint8_t> block(kPackedBufferSize), scratch(kPackedBufferSize);
+  std::vector<uint8_t> block(kPackedBufferSize);
   MatchWorkspace workspace;  // one index memory for every block of the region
   placement->next = region.first;
   bool fits = true;
@@ -62,15 +62,16 @@ int place_blocks(const RomImage& image, const BankRegion& region, int own_offset
   for (int offset : placement->old_offset) {
     const uint8_t* data = new_data;
     int size = new_size;
-    std::vector<uint8_t> original = own_decoded;
-    if (offset != own_offset) {
-      if (decode_stored_block(image, region.bank, offset, BlockReading::kAsRepacking,
-                              &original) < 0) {
-        return kRepackUndecodable;
-      }
-      size = repack_stored_block(image, region.bank, offset, block.data(), scratch.data(), search,
-                                 &workspace, method);
-      if (size < 0) return kRepackUndecodable;
+    std::vector<uint8_t> original;
+    if (offset == own_offset) {
+      original = own_decoded;
+    } else {
+      const int decoded = decode_stored_block(image, region.bank, offset,
+                                              BlockReading::kAsRepacking, &original);
+      if (decoded < 0) return kRepackUndecodable;
+      size = pack_block_with(method, original.data(), decoded, block.data(), kPackedBufferSize,
+                             search, &workspace);
+      if (size < 0) return kRepackUndecodable;  // refused by the encoder
       // Loading reads a block through kPackedReadSize bytes. A block that another encoder stored
       // more densely than ours can come out longer than that, and would never load again.
       if (size > kPackedReadSize) return kRepackUndecodable;
@@ -138,19 +139,13 @@ int repack_stored_block(const RomImage& image, int bank, int offset, uint8_t* bl
                         uint8_t* scratch, MatchSearch search, MatchWorkspace* workspace,
                         PackMethod method) {
   if (block == nullptr) return -1;
-  std::vector<uint8_t> own_scratch;
-  if (scratch == nullptr) {
-    own_scratch.resize(kPackedBufferSize);
-    scratch = own_scratch.data();
-  }
-  // Bytes past the end of the file read as 0xFF, whatever the buffer held before.
-  std::memset(block, 0xFF, kStoredBlockReadSize);
-  image.read_block(bank, offset, kStoredBlockReadSize, block);
-  const int decoded =
-      unpack_block(block, kStoredBlockReadSize, 0, scratch, kRepackDecodeLimit, nullptr);
-  if (decoded < 0) return -1;
+  std::vector<uint8_t> decoded;
+  const int size =
+      decode_stored_block(image, bank, offset, BlockReading::kAsRepacking, &decoded);
+  if (size < 0) return -1;
+  if (scratch != nullptr) std::memcpy(scratch, decoded.data(), decoded.size());
   const int packed =
-      pack_block_with(method, scratch, decoded, block, kPackedBufferSize, search, workspace);
+      pack_block_with(method, decoded.data(), size, block, kPackedBufferSize, search, workspace);
   return packed == kPackRefused ? -1 : packed;
 }
 

@@ -57,11 +57,11 @@ int repack_bank_images(RomImage& image, int graphics_number, int new_size,
                        const uint8_t* new_data, MatchSearch search = MatchSearch::kFast,
                        PackMethod method = PackMethod::kGame, RepackSizes* sizes = nullptr);
 
-// Reads 0xA000 bytes at bank:offset of `image` into `block` (65536 bytes), decodes them with a
-// limit of 0xFF00 into `scratch` (65536 bytes; a buffer of its own when null) and encodes the
-// result back into `block` with pack_block_best, or the encoder `method` names (with
-// `workspace`, when given, for the match search). Returns the new packed size, or -1 when
-// decoding (or re-encoding) failed.
+// Decodes the block at bank:offset of `image` as repacking reads it (0xA000 bytes, a limit of
+// 0xFF00; see decode_stored_block), copies the result into `scratch` (65536 bytes) when it is
+// not null, and encodes it into `block` (65536 bytes) with pack_block_best, or the encoder
+// `method` names (with `workspace`, when given, for the match search). Returns the new packed
+// size, or -1 when decoding (or re-encoding) failed.
 int repack_stored_block(const RomImage& image, int bank, int offset, uint8_t* block,
                         uint8_t* scratch, MatchSearch search = MatchSearch::kFast,
                         MatchWorkspace* workspace = nullptr,
