@@ -17,6 +17,7 @@
 #include "platform/ui.h"
 #include "rom/rom_file.h"
 #include "sprite/rom_layout.h"
+#include "sprite/stored_block.h"
 #include "view/panel_context.h"
 
 namespace vcv {
@@ -71,11 +72,8 @@ CommandResult pack_and_verify(const SpriteWorkingSet& set, PackMethod method,
 
 // The block at the file position of `image` decodes, as loading reads it, to the tile data.
 bool written_block_decodes(const RomImage& image, long long position, const SpriteWorkingSet& set) {
-  std::vector<uint8_t> packed(kPackedReadSize, 0xFF);
-  image.read_at(position, kPackedReadSize, packed.data());
-  std::vector<uint8_t> decoded(kGraphicsDecodeLimit);
-  const int size = unpack_block(packed.data(), packed.size(), 0, decoded.data(),
-                                kGraphicsDecodeLimit, nullptr);
+  std::vector<uint8_t> decoded;
+  const int size = decode_stored_block_at(image, position, BlockReading::kAsLoading, &decoded);
   return size == set.decoded_size &&
          std::memcmp(decoded.data(), set.tile_data, static_cast<size_t>(size)) == 0;
 }

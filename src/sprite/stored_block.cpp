@@ -8,11 +8,17 @@ namespace vcv {
 
 int decode_stored_block(const RomImage& image, int bank, int offset, BlockReading reading,
                         std::vector<uint8_t>* decoded, int* packed_size) {
+  return decode_stored_block_at(image, image.file_offset(bank, offset), reading, decoded,
+                                packed_size);
+}
+
+int decode_stored_block_at(const RomImage& image, long long position, BlockReading reading,
+                           std::vector<uint8_t>* decoded, int* packed_size) {
   const bool loading = reading == BlockReading::kAsLoading;
   const int read_size = loading ? kPackedReadSize : kStoredBlockReadSize;
   const int limit = loading ? kGraphicsDecodeLimit : kRepackDecodeLimit;
   std::vector<uint8_t> bytes(static_cast<size_t>(read_size), 0xFF);
-  image.read_block(bank, offset, read_size, bytes.data());
+  image.read_at(position, read_size, bytes.data());
   decoded->assign(kPackedBufferSize, 0);
   const int size = unpack_block(bytes.data(), bytes.size(), 0, decoded->data(), limit, packed_size);
   decoded->resize(size < 0 ? 0 : static_cast<size_t>(size));

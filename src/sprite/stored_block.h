@@ -17,5 +17,8 @@ enum class BlockReading { kAsLoading, kAsRepacking };
 // the packed bytes the block took.
 int decode_stored_block(const RomImage& image, int bank, int offset, BlockReading reading,
                         std::vector<uint8_t>* decoded, int* packed_size = nullptr);
+// The same for the block at a file position of the image.
+int decode_stored_block_at(const RomImage& image, long long position, BlockReading reading,
+                           std::vector<uint8_t>* decoded, int* packed_size = nullptr);
 
 }  // namespace vcv
