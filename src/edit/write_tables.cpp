@@ -84,6 +84,10 @@ CommandResult write_tile_info(PanelContext& panel, RomFile& rom, Ui& ui) {
     return CommandResult(set.failed_entry >= 0 ? CommandStatus::kNoPositionData
                                                : CommandStatus::kNothingLoaded);
   }
+  if (rom.read_only()) return CommandResult(CommandStatus::kReadOnly);
+  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestionLine)) {
+    return CommandResult(CommandStatus::kCancelled);
+  }
   if (set.position_type < 0 || set.position_type >= kPositionTypeCount) {
     return CommandResult(CommandStatus::kNothingLoaded);
   }
@@ -91,12 +95,7 @@ CommandResult write_tile_info(PanelContext& panel, RomFile& rom, Ui& ui) {
   // back, and the rest of the block in the ROM stays as it is.
   const int size = std::clamp(panel.directory.position_data_size[set.position_type], 0,
                               kPositionDataCapacity);
-  // Nothing to write: no question is asked whose answer would change nothing.
-  if (size == 0) return CommandResult(CommandStatus::kNothingLoaded);
-  if (rom.read_only()) return CommandResult(CommandStatus::kReadOnly);
-  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestionLine)) {
-    return CommandResult(CommandStatus::kCancelled);
-  }
+  if (size == 0) return CommandResult(CommandStatus::kDone);
   const std::vector<TableWrite> writes = {
       {set.position_bank, set.position_offset,
        std::vector<uint8_t>(set.position_data, set.position_data + size)},
