@@ -1,6 +1,7 @@
 // vantorchar apply: the files of a dump (edited or not) back into the ROM. Every difference
 // between the files and the ROM is made in one copy of the image, checked, and written as one
-// replacement of the ROM file; without --yes (or with --dry-run) only the plan is printed.
+// replacement of the ROM file; the folder is then dumped again from the ROM as written. Without
+// --yes (or with --dry-run) only the plan is printed.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "edit/command_messages.h"
 #include "edit/rom_write.h"
 #include "platform/file_io.h"
+#include "sprite/directory.h"
 
 namespace vcv::cli {
 
@@ -84,13 +86,21 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
   }
   std::fprintf(streams.out, "wrote %zu change%s to %s\n", plan.changes.size(),
                plan.changes.size() == 1 ? "" : "s", rest[0].c_str());
-  // The folder now describes the ROM as written: its manifest names the new bytes, so that the
-  // next edit applies without --force.
-  const std::string manifest = (folder / kManifestFile).u8string();
-  const std::string text = write_json(manifest_json(document.image()));
-  if (!write_file_atomically(manifest, std::vector<uint8_t>(text.begin(), text.end()), &error)) {
-    std::fprintf(streams.err, "vantorchar apply: warning: %s was not updated: %s\n",
-                 manifest.c_str(), error.c_str());
+  // The folder is dumped again from the ROM as written, so that it describes that ROM: its
+  // manifest names the new bytes, pictures are drawn with the new palettes (else the next apply
+  // would find their colours outside them, or map swapped colours to other indices), and the
+  // numbers that share an edited block show the edit too. Only files that differ are written.
+  SpriteDirectory directory;
+  build_sprite_directory(document.image(), directory);
+  Progress progress(streams.err, "apply");
+  const std::vector<AssetFile> files =
+      dump_rom_assets(document.image(), directory,
+                      [&](int done, int total) { progress.update(done, 2 * total); });
+  if (!write_dump_files(folder, files, progress, &error)) {
+    std::fprintf(streams.err,
+                 "vantorchar apply: warning: %s was not brought in line with the ROM: %s; dump "
+                 "it again before the next apply\n",
+                 rest[1].c_str(), error.c_str());
   }
   if (!result.backup_path.empty()) {
     std::fprintf(streams.out, "the ROM as it was before is kept in %s\n",
