@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "assets/asset_dump.h"
 #include "assets/asset_json.h"
@@ -143,7 +144,10 @@ bool read_graphics_picture(const DumpFiles& files, const GraphicsAsset& g,
       }
     }
   }
-  *tiles = encode_graphics_sheet(mapping.indices, size);
+  if (!encode_graphics_sheet(mapping.indices, size, tiles, &why)) {
+    *error = name + ": " + why;
+    return false;
+  }
   return true;
 }
 
@@ -176,6 +180,93 @@ bool read_target(const DumpFiles& files, const RomAssets& original, RomAssets* t
   }
   for (GraphicsAsset& g : target->graphics) {
     if (g.decoded && !read_graphics_picture(files, g, &g.tiles, error)) return false;
+  }
+  return true;
+}
+
+// ---- numbers that name one block ----
+
+// What one number gives a block that several name: the block's first bytes, as the ROM holds
+// them and as the files say.
+struct Sharer {
+  int number;
+  std::string file;
+  const std::vector<uint8_t>* before;
+  std::vector<uint8_t>* after;
+};
+
+// Which number's bytes are written for a shared block, and which numbers change with it.
+struct SharedBlocks {
+  std::map<int, std::string> notes;  // by the number written: the numbers that change with it
+  std::set<int> followers;           // numbers whose block another number writes
+};
+
+// The numbers of one block read back the same bytes, so an edit made through one of them is an
+// edit of all: the edits the files make become the block's new content and every sharer's
+// target, and the sharer that covers them is the one written. Two edits that disagree are
+// refused, as neither can be what the block holds.
+bool settle_block(const std::vector<Sharer>& sharers, const std::string& kind, int32_t address,
+                  SharedBlocks* shared, std::string* error) {
+  std::vector<uint8_t> block;
+  for (const Sharer& s : sharers) {
+    if (s.before->size() > block.size()) block = *s.before;
+  }
+  const Sharer* writer = nullptr;
+  for (const Sharer& s : sharers) {
+    if (*s.after == *s.before) continue;
+    const size_t common = std::min(writer == nullptr ? 0 : writer->after->size(), s.after->size());
+    if (!std::equal(s.after->begin(), s.after->begin() + static_cast<std::ptrdiff_t>(common),
+                    block.begin())) {
+      *error = writer->file + " and " + s.file + " name one block (at " + address_text(address) +
+               ") but were edited differently; edit them alike, or only one of them";
+      return false;
+    }
+    std::copy(s.after->begin(), s.after->end(), block.begin());
+    if (writer == nullptr || s.after->size() > writer->after->size()) writer = &s;
+  }
+  if (writer == nullptr) return true;
+  std::vector<int> others;
+  for (const Sharer& s : sharers) {
+    std::copy(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(s.after->size()),
+              s.after->begin());
+    if (&s == writer) continue;
+    others.push_back(s.number);
+    shared->followers.insert(s.number);
+  }
+  std::string note;
+  for (int n : others) note += (note.empty() ? " (" + kind + " " : ", ") + hex(n, 3);
+  note += others.size() == 1 ? " shares the block and changes with it)"
+                             : " share the block and change with it)";
+  shared->notes[writer->number] = note;
+  return true;
+}
+
+// Settles every block that several graphics numbers, or several position types, name.
+bool settle_shared_blocks(const RomAssets& original, RomAssets* target, SharedBlocks* graphics,
+                          SharedBlocks* positions, std::string* error) {
+  std::map<std::pair<int32_t, bool>, std::vector<Sharer>> pictures;
+  for (GraphicsAsset& g : target->graphics) {
+    if (!g.decoded) continue;
+    pictures[{g.address, g.plain}].push_back(Sharer{
+        g.number, graphics_file_name(g.number), &original.find_graphics(g.number)->tiles,
+        &g.tiles});
+  }
+  for (const auto& [block, sharers] : pictures) {
+    if (sharers.size() > 1 &&
+        !settle_block(sharers, "graphics", block.first, graphics, error)) {
+      return false;
+    }
+  }
+  std::map<int32_t, std::vector<Sharer>> records;
+  for (PositionAsset& p : target->positions) {
+    records[p.address].push_back(Sharer{p.type, position_file_name(p.type),
+                                        &original.find_position(p.type)->records, &p.records});
+  }
+  for (const auto& [address, sharers] : records) {
+    if (sharers.size() > 1 &&
+        !settle_block(sharers, "position type", address, positions, error)) {
+      return false;
+    }
   }
   return true;
 }
@@ -229,9 +320,12 @@ class CopyWriter {
     return true;
   }
 
-  bool positions(const RomAssets& original, const RomAssets& target, std::string* error) {
+  bool positions(const RomAssets& original, const RomAssets& target,
+                 const SharedBlocks& shared, std::string* error) {
     for (const PositionAsset& after : target.positions) {
+      if (shared.followers.count(after.type) != 0) continue;
       const PositionAsset& before = *original.find_position(after.type);
+      const auto note = shared.notes.find(after.type);
       const int record = kRecordSize[after.size_index];
       const long long start =
           plan_->changed.file_offset((after.address >> 16) & 0xFF, after.address & 0xFFFF);
@@ -247,39 +341,23 @@ class CopyWriter {
         }
         change("position type " + hex(after.type, 3) + " frame " + hex(f, 2) + " at " +
                address_text(after.address) + "+" + hex(static_cast<int>(at), 4) + ": " +
-               std::to_string(record) + " bytes, in place");
+               std::to_string(record) + " bytes, in place" +
+               (note == shared.notes.end() ? std::string() : note->second));
       }
     }
     return true;
   }
 
-  bool graphics(const RomAssets& original, const RomAssets& target, std::string* error) {
-    // Graphics numbers that name one block must not be given two different pictures.
-    std::map<int32_t, std::vector<const GraphicsAsset*>> by_block;
+  bool graphics(const RomAssets& original, const RomAssets& target,
+                const SharedBlocks& shared, std::string* error) {
     for (const GraphicsAsset& g : target.graphics) {
-      if (g.decoded) by_block[g.address].push_back(&g);
-    }
-    for (const auto& entry : by_block) {
-      const GraphicsAsset* edited = nullptr;
-      std::vector<int> others;
-      for (const GraphicsAsset* g : entry.second) {
-        const bool changed = g->tiles != original.find_graphics(g->number)->tiles;
-        if (!changed) {
-          others.push_back(g->number);
-        } else if (edited == nullptr) {
-          edited = g;
-        } else if (edited->tiles != g->tiles) {
-          *error = graphics_file_name(edited->number) + " and " + graphics_file_name(g->number) +
-                   " name one block (at " + address_text(g->address) +
-                   ") but were edited differently; edit them alike, or only one of them";
-          return false;
-        }
+      const GraphicsAsset& before = *original.find_graphics(g.number);
+      if (!g.decoded || shared.followers.count(g.number) != 0 || g.tiles == before.tiles) {
+        continue;
       }
-      if (edited == nullptr) continue;
-      std::string shared;
-      for (int n : others) shared += (shared.empty() ? " (graphics " : ", ") + hex(n, 3);
-      if (!shared.empty()) shared += " share the block and change with it)";
-      if (!write_graphics(*edited, *original.find_graphics(edited->number), shared, error)) {
+      const auto note = shared.notes.find(g.number);
+      if (!write_graphics(g, before, note == shared.notes.end() ? std::string() : note->second,
+                          error)) {
         return false;
       }
     }
@@ -455,8 +533,7 @@ bool copy_holds_target(const RomImage& changed, const SpriteDirectory& directory
     }
   }
   if (wrong.empty()) return true;
-  *error = "the changed ROM does not read back as the files say (" + wrong +
-           "); nothing was written";
+  *error = "the changed ROM does not read back as the files say (" + wrong + ")";
   return false;
 }
 
@@ -483,9 +560,14 @@ bool plan_asset_apply(const RomImage& rom, const SpriteDirectory& directory,
   const RomAssets original = read_rom_assets(rom, directory);
   RomAssets target;
   if (!read_target(files, original, &target, error)) return false;
+  SharedBlocks shared_graphics, shared_positions;
+  if (!settle_shared_blocks(original, &target, &shared_graphics, &shared_positions, error)) {
+    return false;
+  }
   CopyWriter writer(rom, options, plan);
   if (!writer.headers(original, target, error) || !writer.palettes(original, target, error) ||
-      !writer.positions(original, target, error) || !writer.graphics(original, target, error)) {
+      !writer.positions(original, target, shared_positions, error) ||
+      !writer.graphics(original, target, shared_graphics, error)) {
     return false;
   }
   if (!copy_holds_target(plan->changed, directory, original.headers, target, error)) {

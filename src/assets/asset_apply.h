@@ -2,6 +2,8 @@
 // compared with what the ROM holds, and every difference becomes a change in one copy of the ROM
 // image. Graphics are encoded again and written in place when they fit, else their bank region
 // is repacked; palettes, weapon palettes, frame records and header fields are written in place.
+// Numbers that name one block (graphics numbers, position types) read back the same bytes, so an
+// edit made through one of them is written once and becomes the content of all of them.
 // The copy is then read back as a whole and compared with what the files say, and only a copy
 // that holds exactly that is handed out: the caller puts it on disk in one replacement.
 #pragma once
@@ -37,7 +39,8 @@ struct ApplyPlan {
 // Builds the plan and the changed copy. False with *error when a file is missing or malformed
 // (the file, and the JSON pointer or the pixel at fault), when the manifest names another ROM
 // without `force`, when animations changed (not supported), or when graphics cannot be stored
-// (a region that cannot hold them: the region, the bytes needed and the bytes free).
+// (a region that cannot hold them: the region, the bytes needed and the bytes free; a pixel a
+// partial last tile cannot hold), or when two numbers of one block are edited differently.
 bool plan_asset_apply(const RomImage& rom, const SpriteDirectory& directory,
                       const AssetReader& read, const ApplyOptions& options, ApplyPlan* plan,
                       std::string* error);

@@ -185,13 +185,13 @@ JsonValue facing_json(const uint8_t* quarter, int quarter_size) {
   return sequences;
 }
 
-JsonValue table_json(const std::vector<uint8_t>& table) {
-  const int quarter = static_cast<int>(table.size()) / kFacingCount;
-  JsonValue facings = JsonValue::object();
+JsonValue table_json(const std::vector<uint8_t> (&facings)[kFacingCount]) {
+  JsonValue object = JsonValue::object();
   for (int f = 0; f < kFacingCount; ++f) {
-    facings.set(kFacingNames[f], facing_json(table.data() + static_cast<size_t>(f) * quarter, quarter));
+    object.set(kFacingNames[f],
+               facing_json(facings[f].data(), static_cast<int>(facings[f].size())));
   }
-  return facings;
+  return object;
 }
 
 }  // namespace
@@ -253,7 +253,7 @@ JsonValue animations_json(const RomAssets& assets) {
   JsonValue types = JsonValue::object();
   for (const AnimationAsset& a : assets.animations) {
     JsonValue tables = JsonValue::object();
-    for (int t = 0; t < 2; ++t) tables.set(kTableNames[t], table_json(a.table[t]));
+    for (int t = 0; t < 2; ++t) tables.set(kTableNames[t], table_json(a.facings[t]));
     types.set(hex_digits(a.type, 2), std::move(tables));
   }
   return types;

@@ -5,13 +5,13 @@
 
 #include "rom/rom_image.h"
 #include "sprite/codec.h"
+#include "sprite/directory.h"
 #include "sprite/tile_sheet.h"
 #include "sprite/tiles.h"
 
 namespace vcv {
 
 namespace {
-
 
 int32_t long_pointer(const RomImage& rom, int table, int index) {
   const int at = table + kLongPointerSize * index;
@@ -111,9 +111,12 @@ void read_animations(const RomImage& rom, const EntryUsers& users, RomAssets* as
     for (int table = 0; table < 2; ++table) {
       const int at = kAnimationPointerTable[table] + 2 * a.type;
       a.offset[table] = rom.read_word(kTableBank, at);
-      const int size = std::clamp(rom.read_word(kTableBank, at + 2) - a.offset[table], 0,
-                                  kFacingCount * kAnimationSlotSize);
-      a.table[table] = read_filled(rom, (kTableBank << 16) | a.offset[table], size);
+      const AnimationQuarters split =
+          animation_quarters(rom.read_word(kTableBank, at + 2) - a.offset[table]);
+      for (int f = 0; f < kFacingCount; ++f) {
+        const int start = (a.offset[table] + f * split.quarter) & 0xFFFF;  // as loading wraps
+        a.facings[table][f] = read_filled(rom, (kTableBank << 16) | start, split.kept);
+      }
     }
     assets->animations.push_back(std::move(a));
   }
@@ -171,15 +174,40 @@ std::vector<uint8_t> draw_graphics_sheet(const std::vector<uint8_t>& tiles) {
   return sheet;
 }
 
-std::vector<uint8_t> encode_graphics_sheet(const std::vector<uint8_t>& sheet, int size) {
+bool encode_graphics_sheet(const std::vector<uint8_t>& sheet, int size,
+                           std::vector<uint8_t>* tiles, std::string* error) {
+  if (size < 0 || sheet.size() != static_cast<size_t>(kSheetWidth) * sheet_height_for(size)) {
+    *error = "the sheet is not " + std::to_string(kSheetWidth) + " pixels wide and " +
+             std::to_string(sheet_height_for(size)) + " high";
+    return false;
+  }
   const int tile_count = (size + kTileBytes - 1) / kTileBytes;
-  std::vector<uint8_t> tiles(static_cast<size_t>(tile_count) * kTileBytes, 0);
+  tiles->assign(static_cast<size_t>(tile_count) * kTileBytes, 0);
   for (int t = 0; t < tile_count; ++t) {
-    encode_tile(&tiles[static_cast<size_t>(t) * kTileBytes], sheet.data(), kSheetWidth,
+    encode_tile(&(*tiles)[static_cast<size_t>(t) * kTileBytes], sheet.data(), kSheetWidth,
                 8 * (t % kSheetColumns), 8 * (t / kSheetColumns), 0);
   }
-  tiles.resize(static_cast<size_t>(size));
-  return tiles;
+  tiles->resize(static_cast<size_t>(size));
+  // Cutting a partial last tile drops the bit planes past its bytes: what is left must draw the
+  // sheet as it was, or pixels would change silently.
+  const std::vector<uint8_t> drawn = draw_graphics_sheet(*tiles);
+  const auto differ = std::mismatch(sheet.begin(), sheet.end(), drawn.begin(), drawn.end());
+  if (differ.first == sheet.end()) return true;
+  const int at = static_cast<int>(differ.first - sheet.begin());
+  const int x = at % kSheetWidth, y = at / kSheetWidth;
+  const int tile = (y / 8) * kSheetColumns + x / 8;
+  char text[200];
+  if (tile == tile_count - 1 && size % kTileBytes != 0) {
+    std::snprintf(text, sizeof text,
+                  "pixel (%d, %d) holds index %d, which tile place %03X cannot store: it is the "
+                  "last tile and the tile data keeps only %d of its %d bytes (index %d there)",
+                  x, y, *differ.first, tile, size % kTileBytes, kTileBytes, *differ.second);
+  } else {
+    std::snprintf(text, sizeof text, "pixel (%d, %d) holds index %d; the tile data gives %d",
+                  x, y, *differ.first, *differ.second);
+  }
+  *error = text;
+  return false;
 }
 
 }  // namespace vcv

@@ -42,8 +42,9 @@ struct PositionAsset {
 
 struct AnimationAsset {
   int type = 0;
-  int offset[2] = {};               // in bank E4
-  std::vector<uint8_t> table[2];    // Animation 1 and 2 as the pointers delimit them
+  int offset[2] = {};  // in bank E4
+  // Animation 1 and 2, each facing's part as loading reads it (animation_quarters).
+  std::vector<uint8_t> facings[2][kFacingCount];
 };
 
 struct RomAssets {
@@ -61,7 +62,7 @@ struct RomAssets {
 
 // Reads everything the entries name. Position records follow `directory` (its size types and
 // block sizes), at most kPositionDataCapacity bytes and kFrameStoreSize frames, as loading
-// takes them; animation tables at most kFacingCount * kAnimationSlotSize bytes. `naming`, when
+// takes them; animation tables split into facings as loading splits them. `naming`, when
 // given, decides which numbers are read in place of the ROM's own header records (to read back
 // a changed ROM in the shape of the one it came from).
 RomAssets read_rom_assets(const RomImage& rom, const SpriteDirectory& directory,
@@ -74,8 +75,11 @@ int weapon_palette_offset(int weapon);
 // The sheet of a graphics number (sheet_height_for its size): tiles 16 to a row, every tile of
 // the tile data (a partial last tile drawn from its bytes, the rest as 0).
 std::vector<uint8_t> draw_graphics_sheet(const std::vector<uint8_t>& tiles);
-// The tile data back from a sheet of that height (width kSheetWidth), `size` bytes.
-std::vector<uint8_t> encode_graphics_sheet(const std::vector<uint8_t>& sheet, int size);
+// The tile data back from a sheet of that height (width kSheetWidth), `size` bytes. A partial
+// last tile keeps only its first bytes (16 of them hold the two low bit planes), so the sheet
+// may hold indices the tile data cannot: false, with *error naming the first such pixel.
+bool encode_graphics_sheet(const std::vector<uint8_t>& sheet, int size,
+                           std::vector<uint8_t>* tiles, std::string* error);
 
 // "D2:EE80".
 std::string address_text(int32_t address);

@@ -97,13 +97,13 @@ void read_palette(const RomImage& rom, SpriteWorkingSet& set, int weapon_palette
 // cut to the slot, and the rest of a slot reads as sequence ends.
 void read_animations(const RomImage& rom, SpriteWorkingSet& set) {
   for (int table = 0; table < 2; ++table) {
-    const int quarter = set.animation_size[table] / kFacingCount;
-    const int kept = std::min(quarter, kAnimationSlotSize);
+    const AnimationQuarters split = animation_quarters(set.animation_size[table]);
     for (int facing = 0; facing < kFacingCount; ++facing) {
       uint8_t* slot = set.animation[table][facing];
       std::memset(slot, 0xFF, kAnimationSlotSize);
-      if (kept > 0) {
-        rom.read_block(kTableBank, set.animation_offset[table] + facing * quarter, kept, slot);
+      if (split.kept > 0) {
+        rom.read_block(kTableBank, set.animation_offset[table] + facing * split.quarter,
+                       split.kept, slot);
       }
     }
   }
@@ -187,6 +187,11 @@ int directory_position_size(const SpriteDirectory& directory, int position_type)
 int directory_frame_count(const SpriteDirectory& directory, int position_type) {
   if (position_type < 0 || position_type >= kPositionTypeCount) return 0;
   return directory.frame_count[position_type];
+}
+
+AnimationQuarters animation_quarters(int table_size) {
+  const int quarter = std::max(table_size, 0) / kFacingCount;
+  return {quarter, std::min(quarter, kAnimationSlotSize)};
 }
 
 int load_entry(const RomImage& rom, const SpriteDirectory& directory, SpriteWorkingSet& set, int entry,

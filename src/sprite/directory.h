@@ -33,6 +33,14 @@ int directory_frame_count(const SpriteDirectory& directory, int position_type);
 
 constexpr int kLastEntry = kEntryCount - 1;  // 0x1FB
 
+// How loading splits an animation table of `table_size` bytes: the part of facing f starts
+// f * quarter bytes in, and `kept` bytes of it (at most one slot) are read.
+struct AnimationQuarters {
+  int quarter;
+  int kept;
+};
+AnimationQuarters animation_quarters(int table_size);
+
 // Makes `entry` the loaded entry of `set`, with the weapon colours of `weapon_palette` (0..31).
 // Returns 1 when the entry is loaded (at once when it already was), 0 when the entry id is out of
 // range (nothing changes) or its graphics fail to decode. After a failed decode the working set

@@ -210,6 +210,120 @@ TEST_F(CliAssetsTest, EditedFilesComeBackFromTheRomExactly) {
   EXPECT_NE(again.out.find("no changes"), std::string::npos) << again.out << again.err;
 }
 
+// Graphics 008 and 026 name one block, and so do position types 01F and 027: an edit made
+// through one of them is the block's new content, and the other reads it back too; two different
+// edits of one block are refused.
+TEST_F(CliAssetsTest, AnEditOfABlockSeveralNumbersNameChangesThemAll) {
+  struct Edit {
+    const char* file;
+    int variant;  // which pixel (variant, 0) becomes index 3, or what is added to the first x
+  };
+  struct Case {
+    std::vector<Edit> edits;
+    bool applies;
+    const char* sharer;  // applies: the file that must come back as the first edited one
+    std::vector<std::string> expected;  // in the output, or else in the error
+  };
+  const Case cases[] = {
+      {{{"graphics/008.png", 1}},
+       true,
+       "graphics/026.png",
+       {"graphics 008 at D7:0000: packed ", "(graphics 026 shares the block and changes with it)",
+        "wrote 1 change to "}},
+      {{{"graphics/008.png", 1}, {"graphics/026.png", 1}},
+       true,
+       "graphics/026.png",
+       {"(graphics 026 shares the block and changes with it)", "wrote 1 change to "}},
+      {{{"graphics/008.png", 1}, {"graphics/026.png", 2}},
+       false,
+       nullptr,
+       {"vantorchar apply: graphics/008.png and graphics/026.png name one block (at D7:0000) but "
+        "were edited differently; edit them alike, or only one of them; nothing was written\n"}},
+      {{{"positions/01F.json", 1}},
+       true,
+       "positions/027.json",
+       {"position type 01F frame 00 at ",
+        " bytes, in place (position type 027 shares the block and changes with it)",
+        "wrote 1 change to "}},
+      {{{"positions/01F.json", 1}, {"positions/027.json", 2}},
+       false,
+       nullptr,
+       {"vantorchar apply: positions/01F.json and positions/027.json name one block (at ",
+        ") but were edited differently; edit them alike, or only one of them; nothing was "
+        "written\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.edits.front().file + std::string(c.edits.size() > 1 ? " and another" : ""));
+    testing_support::write_all(rom, testing_support::demo_rom_bytes());
+    ASSERT_EQ(run({"dump", rom, dump}).code, 0);
+    for (const Edit& edit : c.edits) {
+      if (std::string(edit.file).find(".png") != std::string::npos) {
+        Sheet sheet = read_sheet(in_dump(edit.file));
+        ASSERT_EQ(sheet.indices[static_cast<size_t>(edit.variant)], 0);
+        sheet.indices[static_cast<size_t>(edit.variant)] = 3;
+        write_sheet(in_dump(edit.file), sheet);
+      } else {
+        std::string text = read_text(edit.file);
+        const size_t x = text.find("\"x\": ");
+        ASSERT_NE(x, std::string::npos);
+        const size_t comma = text.find(',', x);
+        const int old_x = std::stoi(text.substr(x + 5, comma - x - 5));
+        text.replace(x + 5, comma - x - 5, std::to_string(old_x + edit.variant));
+        write_text(edit.file, text);
+      }
+    }
+    const std::string edited = in_dump(c.edits.front().file);
+    const std::vector<uint8_t> edited_bytes = testing_support::read_all(edited);
+    const std::vector<uint8_t> edited_pixels =
+        c.sharer != nullptr && std::string(c.sharer).find(".png") != std::string::npos
+            ? read_sheet(edited).indices
+            : edited_bytes;
+    const CliRun applied = run({"apply", rom, dump, "--yes", "--no-backup"});
+    EXPECT_EQ(applied.code, c.applies ? 0 : 1) << applied.err;
+    for (const std::string& text : c.expected) {
+      EXPECT_NE((c.applies ? applied.out : applied.err).find(text), std::string::npos)
+          << text << "\n" << applied.out << applied.err;
+    }
+    if (!c.applies) {
+      EXPECT_TRUE(rom_unchanged());
+      continue;
+    }
+    const std::string after = folder.path("after");
+    ASSERT_EQ(run({"dump", rom, after}).code, 0);
+    for (const std::string& name : {std::string(c.edits.front().file), std::string(c.sharer)}) {
+      const std::string path = after + "/" + name;
+      if (name.find(".png") != std::string::npos) {
+        EXPECT_TRUE(read_sheet(path).indices == edited_pixels) << name;
+      } else {
+        EXPECT_TRUE(testing_support::read_all(path) == edited_bytes) << name;
+      }
+    }
+  }
+}
+
+// Swapped colours change how every picture drawn with the palette is stored in its PNG: the
+// folder is dumped again after the write, so it describes the ROM as written and applies again
+// with nothing to do (it would otherwise read the old colours as other indices).
+TEST_F(CliAssetsTest, AfterAnApplyTheFolderDescribesTheRomAsWritten) {
+  std::string palettes = read_text("palettes.json");
+  const std::string from = "\"00\": [\"1443\", \"29D3\", ";
+  const size_t at = palettes.find(from);
+  ASSERT_NE(at, std::string::npos);
+  palettes.replace(at, from.size(), "\"00\": [\"29D3\", \"1443\", ");
+  write_text("palettes.json", palettes);
+  const CliRun applied = run({"apply", rom, dump, "--yes", "--no-backup"});
+  ASSERT_EQ(applied.code, 0) << applied.err;
+  EXPECT_NE(applied.out.find("wrote 1 change"), std::string::npos) << applied.out;
+  const std::vector<uint8_t> written = testing_support::read_all(rom);
+  const std::string fresh = folder.path("fresh");
+  ASSERT_EQ(run({"dump", rom, fresh}).code, 0);
+  EXPECT_TRUE(files_below(dump) == files_below(fresh));
+  const CliRun again = run({"apply", rom, dump, "--yes", "--no-backup"});
+  EXPECT_EQ(again.code, 0) << again.err;
+  EXPECT_NE(again.out.find("no changes"), std::string::npos) << again.out;
+  EXPECT_TRUE(testing_support::read_all(rom) == written);
+}
+
 TEST_F(CliAssetsTest, HeaderFieldsAndWeaponColoursAreWrittenInPlace) {
   std::string entries = read_text("entries.json");
   const std::string from = "\"010\": {\"assembly\": \"";
