@@ -6,17 +6,13 @@
 #include "rom/rom_image.h"
 #include "sprite/codec.h"
 #include "sprite/directory.h"
+#include "sprite/stored_block.h"
 #include "sprite/tile_sheet.h"
 #include "sprite/tiles.h"
 
 namespace vcv {
 
 namespace {
-
-int32_t long_pointer(const RomImage& rom, int table, int index) {
-  const int at = table + kLongPointerSize * index;
-  return (rom.read_byte(kTableBank, at + 2) << 16) | rom.read_word(kTableBank, at);
-}
 
 std::vector<uint8_t> read_filled(const RomImage& rom, int32_t address, int count) {
   std::vector<uint8_t> bytes(static_cast<size_t>(count), 0xFF);
@@ -47,7 +43,7 @@ void read_graphics(const RomImage& rom, const std::vector<EntryHeader>& headers,
   for (const auto& [number, entries] : users) {
     GraphicsAsset g;
     g.number = number;
-    g.address = long_pointer(rom, kGraphicsPointerTable, number);
+    g.address = read_table_pointer(rom, kGraphicsPointerTable, number);
     g.plain = number < kFirstPackedGraphics;
     g.first_entry = entries.front();
     if (g.plain) {
@@ -55,15 +51,11 @@ void read_graphics(const RomImage& rom, const std::vector<EntryHeader>& headers,
       g.tiles = read_filled(rom, g.address, g.stored_size);
       g.decoded = true;
     } else {
-      const std::vector<uint8_t> packed = read_filled(rom, g.address, kPackedReadSize);
-      std::vector<uint8_t> decoded(kGraphicsDecodeLimit);
       int packed_size = 0;
-      const int size = unpack_block(packed.data(), packed.size(), 0, decoded.data(),
-                                    kGraphicsDecodeLimit, &packed_size);
-      if (size >= 0) {
+      if (decode_stored_block(rom, (g.address >> 16) & 0xFF, g.address & 0xFFFF,
+                              BlockReading::kAsLoading, &g.tiles, &packed_size) >= 0) {
         g.decoded = true;
         g.stored_size = packed_size;
-        g.tiles.assign(decoded.begin(), decoded.begin() + size);
       } else {
         char text[128];
         std::snprintf(text, sizeof text,
@@ -94,7 +86,7 @@ void read_positions(const RomImage& rom, const SpriteDirectory& directory,
     }
     PositionAsset p;
     p.type = type;
-    p.address = long_pointer(rom, kPositionPointerTable, type);
+    p.address = read_table_pointer(rom, kPositionPointerTable, type);
     p.size_index = directory.size_type_of[type] & 3;
     const int record = kRecordSize[p.size_index];
     const int bytes = std::min(directory.position_data_size[type], kPositionDataCapacity);

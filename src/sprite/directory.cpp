@@ -24,12 +24,6 @@ void read_filled(const RomImage& rom, int bank, int offset, int count, uint8_t* 
   rom.read_block(bank, offset, count, destination);
 }
 
-int32_t read_long_pointer(const RomImage& rom, int offset) {
-  const int low = rom.read_word(kTableBank, offset);
-  const int bank = rom.read_byte(kTableBank, offset + 2);
-  return (bank << 16) | low;
-}
-
 void read_header(const RomImage& rom, int entry, uint8_t* header) {
   std::memset(header, 0, 10);
   if (entry < kCharacterCount) {
@@ -189,6 +183,11 @@ int directory_frame_count(const SpriteDirectory& directory, int position_type) {
   return directory.frame_count[position_type];
 }
 
+int32_t read_table_pointer(const RomImage& rom, int table, int index) {
+  const int at = table + kLongPointerSize * index;
+  return (rom.read_byte(kTableBank, at + 2) << 16) | rom.read_word(kTableBank, at);
+}
+
 AnimationQuarters animation_quarters(int table_size) {
   const int quarter = std::max(table_size, 0) / kFacingCount;
   return {quarter, std::min(quarter, kAnimationSlotSize)};
@@ -202,14 +201,12 @@ int load_entry(const RomImage& rom, const SpriteDirectory& directory, SpriteWork
   set.loaded_entry = entry;
 
   read_header(rom, entry, set.header);
-  const int32_t graphics =
-      read_long_pointer(rom, kGraphicsPointerTable + kLongPointerSize * set.assembly());
+  const int32_t graphics = read_table_pointer(rom, kGraphicsPointerTable, set.assembly());
   set.graphics_bank = bank_of(graphics);
   set.graphics_offset = graphics & 0xFFFF;
   set.position_type = set.header[1];
   set.palette_type = set.header[2];
-  const int32_t position =
-      read_long_pointer(rom, kPositionPointerTable + kLongPointerSize * set.position_type);
+  const int32_t position = read_table_pointer(rom, kPositionPointerTable, set.position_type);
   set.position_bank = bank_of(position);
   set.position_offset = position & 0xFFFF;
   read_animation_pointers(rom, set);

@@ -33,6 +33,10 @@ int directory_frame_count(const SpriteDirectory& directory, int position_type);
 
 constexpr int kLastEntry = kEntryCount - 1;  // 0x1FB
 
+// The long pointer (bank << 16 | offset) of entry `index` of a pointer table of bank E4, such as
+// kGraphicsPointerTable or kPositionPointerTable.
+int32_t read_table_pointer(const RomImage& rom, int table, int index);
+
 // How loading splits an animation table of `table_size` bytes: the part of facing f starts
 // f * quarter bytes in, and `kept` bytes of it (at most one slot) are read.
 struct AnimationQuarters {

@@ -11,6 +11,7 @@
 #include "rom/rom_image.h"
 #include "sprite/bank_regions.h"
 #include "sprite/codec.h"
+#include "sprite/directory.h"
 #include "sprite/entry_headers.h"
 #include "sprite/match_finder.h"
 #include "sprite/rom_layout.h"
@@ -30,11 +31,6 @@ VCV_PRINTF_FORMAT(1, 2) std::string format(const char* pattern, ...) {
 
 std::string where(int32_t address) {
   return format("%02X:%04X", (address >> 16) & 0xFF, address & 0xFFFF);
-}
-
-int32_t long_pointer(const RomImage& rom, int table, int index) {
-  const int at = table + kLongPointerSize * index;
-  return (rom.read_byte(kTableBank, at + 2) << 16) | rom.read_word(kTableBank, at);
 }
 
 long long file_offset_of(const RomImage& rom, int32_t address) {
@@ -66,7 +62,7 @@ class Checker {
     std::map<int32_t, size_t> reencoded_at;  // address -> index in report_.blocks
     MatchWorkspace workspace;
     for (const auto& [number, entries] : entries_by_field(headers_, kFieldAssembly)) {
-      const int32_t address = long_pointer(rom_, kGraphicsPointerTable, number);
+      const int32_t address = read_table_pointer(rom_, kGraphicsPointerTable, number);
       const std::string what = format("graphics %02X at %s", number, where(address).c_str());
       const long long start = file_offset_of(rom_, address);
       if (!inside_file(start, 1)) {
@@ -124,7 +120,7 @@ class Checker {
 
   void check_positions() {
     for (const auto& [type, entries] : entries_by_field(headers_, kFieldPositionType)) {
-      const int32_t address = long_pointer(rom_, kPositionPointerTable, type);
+      const int32_t address = read_table_pointer(rom_, kPositionPointerTable, type);
       const std::string what = format("position data %02X at %s", type, where(address).c_str());
       if (type >= kPositionTypeCount) {
         problem(what, entries, format("the position pointer table has only %X entries",

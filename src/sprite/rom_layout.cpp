@@ -7,6 +7,7 @@
 
 #include "rom/rom_image.h"
 #include "sprite/codec.h"
+#include "sprite/directory.h"
 #include "sprite/stored_block.h"
 
 namespace vcv {
@@ -26,11 +27,6 @@ std::string numbered(const char* what, int number, int32_t address) {
   char text[64];
   std::snprintf(text, sizeof text, "%s %02X at %s", what, number, address_text(address).c_str());
   return text;
-}
-
-int32_t long_pointer(const RomImage& rom, int table, int index) {
-  const int at = table + kLongPointerSize * index;
-  return (rom.read_byte(kTableBank, at + 2) << 16) | rom.read_word(kTableBank, at);
 }
 
 // The header records of every entry, character table first.
@@ -110,14 +106,14 @@ std::vector<KnownBlock> known_blocks(const RomImage& rom, const SpriteDirectory&
     animations.insert(record[3]);
   }
   for (int g : graphics) {
-    const int32_t address = long_pointer(rom, kGraphicsPointerTable, g);
+    const int32_t address = read_table_pointer(rom, kGraphicsPointerTable, g);
     const long long size = g < kFirstPackedGraphics ? kPlainGraphicsSize[g]
                                                     : measured_packed_size(rom, address);
     add(blocks, BlockKind::kGraphics, g, rom.file_offset(address >> 16, address & 0xFFFF), size,
         numbered("graphics", g, address));
   }
   for (int t = 0; t < kPositionTypeCount; ++t) {
-    const int32_t address = long_pointer(rom, kPositionPointerTable, t);
+    const int32_t address = read_table_pointer(rom, kPositionPointerTable, t);
     add(blocks, BlockKind::kPositionData, t, rom.file_offset(address >> 16, address & 0xFFFF),
         directory.position_data_size[t], numbered("position data", t, address));
   }
