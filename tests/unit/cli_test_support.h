@@ -2,12 +2,19 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
 
 namespace vcv::cli_test {
+
+// Whether an image program the tests compare with (ImageMagick's convert, identify) is installed;
+// the project's set-up installs it, so a test skips only on a machine set up otherwise.
+inline bool have_program(const std::string& name) {
+  return std::system((name + " -version > /dev/null 2>&1").c_str()) == 0;
+}
 
 struct CliRun {
   int code = -1;

@@ -27,8 +27,6 @@ using testing_support::TempFolder;
 
 CliRun run(const std::vector<std::string>& args) { return cli_test::run_captured(args); }
 
-bool have_convert() { return std::system("convert -version > /dev/null 2>&1") == 0; }
-
 // Every file below `folder`, by its path relative to it.
 std::map<std::string, std::vector<uint8_t>> files_below(const std::filesystem::path& folder) {
   std::map<std::string, std::vector<uint8_t>> files;
@@ -143,7 +141,7 @@ TEST_F(CliAssetsTest, ApplyOfAnUneditedDumpWritesNothing) {
 // names each, the ROM takes them, and a new dump differs from the edited files only in the
 // manifest's SHA-256.
 TEST_F(CliAssetsTest, EditedFilesComeBackFromTheRomExactly) {
-  if (!have_convert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  if (!cli_test::have_program("convert")) GTEST_SKIP() << "ImageMagick's convert is not installed";
   // Graphics 13 lies in the nearly full region: it must be repacked.
   const std::string picture = in_dump("graphics/013.png");
   Sheet expected = read_sheet(picture);

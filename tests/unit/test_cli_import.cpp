@@ -283,12 +283,10 @@ TEST_F(CliImportTest, PictureTooWideForABitmapIsRefusedWithItsSize) {
 }
 
 #ifndef _WIN32
-bool have_convert() { return std::system("convert -version > /dev/null 2>&1") == 0; }
-
 // Pictures written by ImageMagick from an 8-bit BMP of our own: every variant must read back
 // with the very indices of the source, and an import must put exactly those into the tiles.
 TEST_F(CliImportTest, PicturesWrittenByImageMagickKeepTheirIndices) {
-  if (!have_convert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  if (!cli_test::have_program("convert")) GTEST_SKIP() << "ImageMagick's convert is not installed";
   // Two sources: 16 colours (ImageMagick then writes 4-bit BMPs) and 32 colours (8-bit BMPs,
   // run-length encoded unless told otherwise); a tile keeps the low four bits of an index.
   const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
@@ -366,7 +364,7 @@ TEST_F(CliImportTest, PicturesWrittenByImageMagickKeepTheirIndices) {
 // colours of that palette and saved as true colour: the import gives back every index, the drawn
 // rectangles in the indices of their colours. Against weapon palette 0 it is refused whole.
 TEST_F(CliImportTest, TrueColourSheetsEditedByImageMagickImportIndexForIndex) {
-  if (!have_convert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  if (!cli_test::have_program("convert")) GTEST_SKIP() << "ImageMagick's convert is not installed";
   const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
   ASSERT_GE(entry, 0);
   constexpr int kWeapon = 5;

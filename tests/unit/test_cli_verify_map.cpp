@@ -27,8 +27,6 @@ using testing_support::TempFolder;
 
 CliRun run(const std::vector<std::string>& args) { return cli_test::run_captured(args); }
 
-bool have_identify() { return std::system("identify -version > /dev/null 2>&1") == 0; }
-
 std::vector<uint8_t> demo() { return testing_support::demo_rom_bytes(); }
 
 std::vector<std::string> lines_of(const std::string& text) {
@@ -251,7 +249,9 @@ TEST(Map, TheTextAndThePictureShowTheRegions) {
 
 // An animated GIF as ImageMagick reads it: the frame count, size and delay.
 TEST(ExportAnimation, ImageMagickReadsTheFramesSizeAndDelay) {
-  if (!have_identify()) GTEST_SKIP() << "ImageMagick's identify is not installed";
+  if (!cli_test::have_program("identify")) {
+    GTEST_SKIP() << "ImageMagick's identify is not installed";
+  }
   TempFolder folder("gif");
   folder.write("demo.sfc", demo());
   const std::string rom = folder.path("demo.sfc");

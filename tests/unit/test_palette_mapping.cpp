@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli_test_support.h"
 #include "image/indexed_image.h"
 #include "image/palette_mapping.h"
 #include "image/picture_read.h"
@@ -160,12 +161,10 @@ TEST(MapIndexedPicture, TableAgreesOrWasResortedOrHoldsForeignColours) {
 }
 
 #ifndef _WIN32
-bool have_convert() { return std::system("convert -version > /dev/null 2>&1") == 0; }
-
 // A sheet drawn with the palette's display colours, saved by ImageMagick as true colour (and as
 // a palette PNG whose order it chooses), maps back to the very indices it was drawn with.
 TEST(MapIndexedPicture, SheetsSavedByImageMagickComeBackIndexForIndex) {
-  if (!have_convert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  if (!cli_test::have_program("convert")) GTEST_SKIP() << "ImageMagick's convert is not installed";
   const std::string folder =
       (std::filesystem::temp_directory_path() / "vcv_mapping_magick").string();
   std::filesystem::create_directories(folder);
