@@ -407,31 +407,22 @@ class CopyWriter {
   }
 
   bool pack(const GraphicsAsset& g, std::vector<uint8_t>* block, std::string* error) {
-    block->assign(kPackedBufferSize, 0);
-    const int size = pack_block_with(options_.method, g.tiles.data(),
-                                     static_cast<int>(g.tiles.size()), block->data(),
-                                     kPackedBufferSize);
+    const CommandResult packed = pack_tile_data(options_.method, g.tiles.data(),
+                                                static_cast<int>(g.tiles.size()), block);
     const std::string name = graphics_file_name(g.number);
-    if (size == kPackRefused) {
-      *error = name + ": the tile data cannot be packed into one block";
-      return false;
+    switch (packed.status) {
+      case CommandStatus::kDone: return true;
+      case CommandStatus::kPackRefused:
+        *error = name + ": the tile data cannot be packed into one block";
+        return false;
+      case CommandStatus::kPackTooLong:
+        *error = name + ": the packed block would take " + std::to_string(packed.value) +
+                 " bytes; loading reads at most " + std::to_string(kPackedReadSize);
+        return false;
+      default:
+        *error = name + ": the packed block does not decode back to the picture";
+        return false;
     }
-    if (size > kPackedReadSize) {
-      *error = name + ": the packed block would take " + std::to_string(size) +
-               " bytes; loading reads at most " + std::to_string(kPackedReadSize);
-      return false;
-    }
-    std::vector<uint8_t> check(kPackedBufferSize);
-    int packed_size = 0;
-    const int decoded = unpack_block(block->data(), static_cast<size_t>(size), 0, check.data(),
-                                     kGraphicsDecodeLimit, &packed_size);
-    if (decoded != static_cast<int>(g.tiles.size()) || packed_size != size ||
-        !std::equal(g.tiles.begin(), g.tiles.end(), check.begin())) {
-      *error = name + ": the packed block does not decode back to the picture";
-      return false;
-    }
-    block->resize(static_cast<size_t>(size));
-    return true;
   }
 
   bool write_graphics(const GraphicsAsset& g, const GraphicsAsset& before,

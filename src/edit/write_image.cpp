@@ -46,28 +46,13 @@ int pointer_entry_offset(int graphics_number) {
   return kGraphicsPointerTable + kLongPointerSize * graphics_number;
 }
 
-// The packed form of the tile data, checked to decode back to exactly the tile data.
+// The packed form of the working set's tile data.
 CommandResult pack_and_verify(const SpriteWorkingSet& set, PackMethod method,
                               PendingWrite* pending) {
-  std::vector<uint8_t>& packed = pending->data;
-  packed.assign(kPackedBufferSize, 0);
-  const int size = pack_block_with(method, set.tile_data, set.decoded_size, packed.data(),
-                                   kPackedBufferSize);
-  if (size == kPackRefused) return CommandResult(CommandStatus::kPackRefused);
-  // Loading reads a packed block through a buffer of kPackedReadSize bytes: a longer block
-  // would be written but could never be decoded again.
-  if (size > kPackedReadSize) return CommandResult(CommandStatus::kPackTooLong, size);
-  std::vector<uint8_t> check(kPackedBufferSize);
-  int packed_size = 0;
-  const int decoded = unpack_block(packed.data(), static_cast<size_t>(size), 0, check.data(),
-                                   kGraphicsDecodeLimit, &packed_size);
-  if (decoded != set.decoded_size || packed_size != size ||
-      std::memcmp(check.data(), set.tile_data, static_cast<size_t>(decoded)) != 0) {
-    return CommandResult(CommandStatus::kPackVerifyFailed);
-  }
-  packed.resize(static_cast<size_t>(size));
-  pending->new_size = size;
-  return CommandResult(CommandStatus::kDone);
+  const CommandResult packed =
+      pack_tile_data(method, set.tile_data, set.decoded_size, &pending->data);
+  if (!packed.failed()) pending->new_size = static_cast<int>(pending->data.size());
+  return packed;
 }
 
 // The block at the file position of `image` decodes, as loading reads it, to the tile data.
@@ -171,6 +156,28 @@ CommandResult offer_repacking(PanelContext& panel, RomFile& rom, Ui& ui,
 }
 
 }  // namespace
+
+CommandResult pack_tile_data(PackMethod method, const uint8_t* tiles, int size,
+                             std::vector<uint8_t>* packed) {
+  packed->assign(kPackedBufferSize, 0);
+  const int packed_size = pack_block_with(method, tiles, size, packed->data(), kPackedBufferSize);
+  if (packed_size == kPackRefused) return CommandResult(CommandStatus::kPackRefused);
+  // Loading reads a packed block through a buffer of kPackedReadSize bytes: a longer block
+  // would be written but could never be decoded again.
+  if (packed_size > kPackedReadSize) {
+    return CommandResult(CommandStatus::kPackTooLong, packed_size);
+  }
+  std::vector<uint8_t> check(kPackedBufferSize);
+  int read = 0;
+  const int decoded = unpack_block(packed->data(), static_cast<size_t>(packed_size), 0,
+                                   check.data(), kGraphicsDecodeLimit, &read);
+  if (decoded != size || read != packed_size ||
+      std::memcmp(check.data(), tiles, static_cast<size_t>(decoded)) != 0) {
+    return CommandResult(CommandStatus::kPackVerifyFailed);
+  }
+  packed->resize(static_cast<size_t>(packed_size));
+  return CommandResult(CommandStatus::kDone);
+}
 
 CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui,
                                   PackMethod method) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "edit/command_result.h"
 #include "sprite/codec.h"
@@ -42,6 +43,12 @@ inline bool repack_error_allows_typed_address(int result) {
 
 // What the region's blocks take after re-encoding, filled once every block has been encoded
 // (on success, and when they do not fit).
+// Packs `size` bytes of tile data with `method` into *packed, cut to the block's size, and checks
+// that the block is no longer than loading reads (kPackTooLong, value: its size) and decodes back
+// to exactly the tile data (kPackVerifyFailed). kPackRefused when the encoder refuses the data.
+CommandResult pack_tile_data(PackMethod method, const uint8_t* tiles, int size,
+                             std::vector<uint8_t>* packed);
+
 struct RepackSizes {
   int region_bytes = 0;  // end - first of the region
   int needed_bytes = 0;  // all its blocks back to back (one byte more must stay free)
