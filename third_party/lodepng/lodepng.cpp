@@ -1119,11 +1119,11 @@ static unsigned getTreeInflateDynamic(HuffmanTree* tree_ll, HuffmanTree* tree_d,
   if(reader->bitsize - reader->bp < 14) return 49; /*error: the bit pointer is or will go past the memory*/
   ensureBits17(reader, 14);
 
-  /*number of literal/length codes + 257. Unlike the spec, the value 257 is added to it here already*/
+  /*number of literal/length codes + 257. Unlike RFC 1951, the value 257 is added to it here already*/
   HLIT =  readBits(reader, 5) + 257;
-  /*number of distance codes. Unlike the spec, the value 1 is added to it here already*/
+  /*number of distance codes. Unlike RFC 1951, the value 1 is added to it here already*/
   HDIST = readBits(reader, 5) + 1;
-  /*number of code length codes. Unlike the spec, the value 4 is added to it here already*/
+  /*number of code length codes. Unlike RFC 1951, the value 4 is added to it here already*/
   HCLEN = readBits(reader, 4) + 4;
 
   bitlen_cl = (unsigned*)lodepng_malloc(NUM_CODE_LENGTH_CODES * sizeof(unsigned));
@@ -2187,7 +2187,7 @@ static unsigned lodepng_zlib_decompressv(ucvector* out,
   /*FLEVEL = (in[1] >> 6) & 3;*/ /*FLEVEL is not used here*/
 
   if(CM != 8 || CINFO > 7) {
-    /*error: only compression method 8: inflate with sliding window of 32k is supported by the PNG spec*/
+    /*error: only compression method 8: inflate with sliding window of 32k is supported by the PNG standard*/
     return 25;
   }
   if(FDICT != 0) {
@@ -2678,7 +2678,7 @@ static void lodepng_color_mode_alloc_palette(LodePNGColorMode* info) {
   if(!info->palette) return; /*alloc fail*/
   for(i = 0; i != 256; ++i) {
     /*Initialize all unused colors with black, the value used for invalid palette indices.
-    This is an error according to the PNG spec, but common PNG decoders make it black instead.
+    This is an error according to the PNG standard, but common PNG decoders make it black instead.
     That makes color conversion slightly faster due to no error handling needed.*/
     info->palette[i * 4 + 0] = 0;
     info->palette[i * 4 + 1] = 0;
