@@ -108,6 +108,7 @@ VCV_FUZZ_TARGET(fuzz_entry_loading) {
   view.block_no = data[1] % vcv::kMaxBlocksPerFrame;
   view.weapon_palette = data[0] % vcv::kWeaponPaletteCount;
   vcv::PanelContext panel{&image, directory, set, view, display};
+  vcv::load_entry(image, directory, set, view.current_entry, view.weapon_palette);
   vcv::PanelTexts texts;
   VCV_FUZZ_CHECK(vcv::refresh_view(panel, &texts));
   VCV_FUZZ_CHECK(!texts.info_text.empty() && !texts.tile_info_text.empty());

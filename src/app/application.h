@@ -18,6 +18,7 @@ struct Application {
   HINSTANCE instance = nullptr;
   HWND main_window = nullptr;
   HWND panel = nullptr;
+  HACCEL accelerators = nullptr;  // the menu's keys (menu_commands.h)
 };
 
 }  // namespace vcv

@@ -13,6 +13,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   application.ui = &ui;
   if (!vcv::create_main_window(application, instance)) return 0;
   vcv::open_rom_from_command_line(application);
-  vcv::run_message_loop();
+  vcv::run_message_loop(application);
   return 0;
 }

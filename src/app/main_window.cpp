@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/menu_commands.h"
 #include "app/panel_dialog.h"
 #include "app/win32_ui.h"
 #include "edit/command_messages.h"
@@ -25,6 +26,7 @@ Application* application_of(HWND window) {
 
 LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
                                        LPARAM lparam) {
+  Application* app = application_of(window);
   switch (message) {
     case WM_NCCREATE: {
       const CREATESTRUCTW* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
@@ -32,11 +34,20 @@ LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
                         reinterpret_cast<LONG_PTR>(create->lpCreateParams));
       break;
     }
+    case WM_CLOSE:  // the close box, Alt+F4, File > Exit, the panel's close request
+      if (app != nullptr && !may_drop_edits(*app)) return 0;
+      DestroyWindow(window);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return app == nullptr || may_drop_edits(*app) ? TRUE : FALSE;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
+    case WM_INITMENUPOPUP:
+      if (app != nullptr) update_menu_popup(*app, reinterpret_cast<HMENU>(wparam));
+      return 0;
     case WM_COMMAND:
-      if (Application* app = application_of(window)) on_menu_command(*app, LOWORD(wparam));
+      if (app != nullptr) on_menu_command(*app, LOWORD(wparam));
       break;
     default:
       break;
@@ -54,7 +65,6 @@ bool register_main_class(HINSTANCE instance) {
   window_class.hIconSm = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));
   window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  window_class.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
   window_class.lpszClassName = kMainWindowClass;
   if (RegisterClassExW(&window_class)) return true;
   // A second application object in the same process (the window tests) reuses the class.
@@ -80,10 +90,15 @@ bool create_main_window(Application& app, HINSTANCE instance) {
   InitCommonControlsEx(&controls);
   if (!register_main_class(instance)) return false;
   app.instance = instance;
+  HMENU menu = build_main_menu();
   app.main_window = CreateWindowExW(0, kMainWindowClass, L"VantorCharViewer", WS_OVERLAPPEDWINDOW,
                                     kWindowLeft, kWindowTop, kInitialWidth, kInitialHeight,
-                                    nullptr, nullptr, instance, &app);
-  if (app.main_window == nullptr) return false;
+                                    nullptr, menu, instance, &app);
+  if (app.main_window == nullptr) {
+    DestroyMenu(menu);
+    return false;
+  }
+  if (app.accelerators == nullptr) app.accelerators = build_accelerators();
   if (create_panel(app) == nullptr) {
     DestroyWindow(app.main_window);
     app.main_window = nullptr;
@@ -96,13 +111,21 @@ bool create_main_window(Application& app, HINSTANCE instance) {
   return true;
 }
 
+bool may_drop_edits(Application& app) {
+  CommandResult written;
+  const bool go_on = app.document.may_drop_edits(*app.ui, &written);
+  show_result(app, written);
+  show_panel_update(app);
+  return go_on;
+}
+
 void open_rom(Application& app, const std::string& path, bool read_only) {
+  if (!may_drop_edits(app)) return;
   const RomOpenResult opened = app.document.open(path, read_only);
   if (!opened.ok()) {
     app.ui->message("Open ROM", opened.reason);
     return;
   }
-  SetWindowTextW(app.main_window, utf8_to_wide(app.document.title()).c_str());
   show_panel_update(app);
 }
 
@@ -127,41 +150,31 @@ void show_result(Application& app, const CommandResult& result) {
     app.ui->message(shown->title, shown->text);
     return;
   }
-  // Another program changed the ROM: offer to read it again as it is now.
-  if (app.ui->confirm(shown->title, shown->text + "\r\n\r\nOpen it again now? Changes not "
-                                                   "yet written are dropped.")) {
-    const std::string path = app.document.rom_path();
-    open_rom(app, path, app.document.rom().read_only());
+  // Another program changed the ROM: offer to read it again as it is now, naming the edits
+  // that reading it again drops (writing them is what just failed).
+  Document& document = app.document;
+  if (app.ui->confirm(Prompt::kReloadChangedRom,
+                      reload_changed_rom_text(result, document.modified_entries(),
+                                              document.modified_weapon_palettes()))) {
+    const RomOpenResult opened = document.open(document.rom_path(), document.rom().read_only());
+    if (!opened.ok()) app.ui->message("Open ROM", opened.reason);
   }
 }
 
 bool on_menu_command(Application& app, int command_id) {
-  Document& document = app.document;
-  Win32Ui& ui = *app.ui;
-  CommandResult result;
-  switch (command_id) {
-    case IDM_OPEN: open_rom_from_dialog(app); return true;
-    case IDM_COPY_IMG: result = document.copy_img(ui); break;
-    case IDM_COPY_SPRITE: result = document.copy_sprite(ui); break;
-    case IDM_PASTE_SPRITE: result = document.paste_sprite(ui); break;
-    case IDM_COPY_ALL_IMG: result = document.copy_all_img(ui); break;
-    case IDM_PASTE_ALL_IMG: result = document.paste_all_img(ui); break;
-    case IDM_WRITE_IMAGE: result = document.write_image_changes(ui); break;
-    case IDM_WRITE_PALETTE: result = document.write_palette(ui); break;
-    case IDM_WRITE_TILE_INFO: result = document.write_tile_info(ui); break;
-    default: return false;
-  }
-  show_result(app, result);
-  SetWindowTextW(app.main_window, utf8_to_wide(document.title()).c_str());
-  show_panel_update(app);
-  return true;
+  return run_menu_command(app, command_id);
 }
 
-int run_message_loop() {
+int run_message_loop(Application& app) {
   MSG message;
   BOOL result;
   while ((result = GetMessageW(&message, nullptr, 0, 0)) != 0) {
     if (result == -1) return 0;
+    // The keys of the menu work whichever control has the focus.
+    if (app.accelerators != nullptr && app.main_window != nullptr &&
+        TranslateAcceleratorW(app.main_window, app.accelerators, &message)) {
+      continue;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -21,9 +21,13 @@ bool on_menu_command(Application& app, int command_id);
 // The File > Open command: the Open dialog, then opening the chosen file.
 void open_rom_from_dialog(Application& app);
 
-// Opens a ROM (from the dialog or dropped on the panel) and shows it; a file that cannot be
-// opened leaves no ROM open and says why.
+// Opens a ROM (from the dialog or dropped on the panel) and shows it, after asking about
+// unwritten edits; a file that cannot be opened says why and leaves the open ROM as it was.
 void open_rom(Application& app, const std::string& path, bool read_only = false);
+
+// Before unwritten edits would be dropped (another ROM, closing): the Yes / No / Cancel question
+// and, for Yes, Write All Changes. False when the caller must keep everything as it is.
+bool may_drop_edits(Application& app);
 
 // A ROM named on the command line (an "Open with" from Explorer, a file dropped on the program's
 // icon, a script) is opened at start, as if dropped on the panel.
@@ -32,7 +36,7 @@ void open_rom_from_command_line(Application& app);
 // Shows the message a command's result calls for, if any.
 void show_result(Application& app, const CommandResult& result);
 
-// Runs the message loop until the quit message; returns its exit code.
-int run_message_loop();
+// Runs the message loop, with the menu's keys, until the quit message; returns its exit code.
+int run_message_loop(Application& app);
 
 }  // namespace vcv

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,20 @@ void fill_entry_list(HWND panel) {
     const std::wstring label = utf8_to_wide(character_list_label(id));
     SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
   }
+}
+
+// Entries that gained or lost unwritten edits get their marked labels; the selection stays.
+void relabel_entries(HWND panel, const std::map<int, std::string>& labels) {
+  HWND list = GetDlgItem(panel, IDC_ENTRY_LIST);
+  const LRESULT selection = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  for (const auto& [entry, label] : labels) {
+    if (entry < 0 || entry >= SendMessageW(list, CB_GETCOUNT, 0, 0)) continue;
+    const std::wstring text = utf8_to_wide(label);
+    SendMessageW(list, CB_DELETESTRING, static_cast<WPARAM>(entry), 0);
+    SendMessageW(list, CB_INSERTSTRING, static_cast<WPARAM>(entry),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
 }
 
 // Copies one rectangle of the surface to the same place of the device, through a small
@@ -218,7 +233,8 @@ INT_PTR CALLBACK panel_procedure(HWND panel, UINT message, WPARAM wparam, LPARAM
       on_dropped_files(*app, reinterpret_cast<HDROP>(wparam));
       return FALSE;
     case WM_SYSCOMMAND:
-      if ((wparam & 0xFFF0) == SC_CLOSE) PostQuitMessage(0);
+      // Closing from the panel closes the main window, which asks about unwritten edits.
+      if ((wparam & 0xFFF0) == SC_CLOSE) PostMessageW(app->main_window, WM_CLOSE, 0, 0);
       return FALSE;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -255,7 +271,11 @@ void show_panel_update(Application& app) {
     CheckDlgButton(panel, IDC_BOUNDARIES, *update.boundaries ? BST_CHECKED : BST_UNCHECKED);
   }
   for (const auto& [button, caption] : update.captions) set_text(panel, button_id(button), caption);
+  if (!update.list_labels.empty()) relabel_entries(panel, update.list_labels);
   if (update.texts) show_texts(panel, *update.texts);
+  if (update.title && app.main_window != nullptr) {
+    SetWindowTextW(app.main_window, utf8_to_wide(*update.title).c_str());
+  }
   if (update.repaint) repaint_areas(panel);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/write_position_dialog.h"
+#include "edit/command_messages.h"
 #include "platform/text_encoding.h"
 
 namespace vcv {
@@ -97,9 +98,19 @@ std::vector<uint8_t> global_bytes(HANDLE data) {
 
 }  // namespace
 
-bool Win32Ui::confirm(const std::string& title, const std::string& text) {
-  return MessageBoxW(app_.main_window, utf8_to_wide(text).c_str(), utf8_to_wide(title).c_str(),
-                     MB_OKCANCEL) == IDOK;
+bool Win32Ui::confirm(Prompt prompt, const std::string& text) {
+  return MessageBoxW(app_.main_window, utf8_to_wide(text).c_str(),
+                     utf8_to_wide(prompt_title(prompt)).c_str(), MB_OKCANCEL) == IDOK;
+}
+
+Answer Win32Ui::ask(Prompt prompt, const std::string& text) {
+  switch (MessageBoxW(app_.main_window, utf8_to_wide(text).c_str(),
+                      utf8_to_wide(prompt_title(prompt)).c_str(),
+                      MB_YESNOCANCEL | MB_ICONWARNING)) {
+    case IDYES: return Answer::kYes;
+    case IDNO: return Answer::kNo;
+    default: return Answer::kCancel;
+  }
 }
 
 void Win32Ui::message(const std::string& title, const std::string& text) {

@@ -14,7 +14,8 @@ class Win32Ui : public Ui {
  public:
   explicit Win32Ui(Application& app) : app_(app) {}
 
-  bool confirm(const std::string& title, const std::string& text) override;
+  bool confirm(Prompt prompt, const std::string& text) override;
+  Answer ask(Prompt prompt, const std::string& text) override;
   void message(const std::string& title, const std::string& text) override;
   bool choose_colour(uint32_t initial, const uint32_t custom[16], uint32_t* chosen) override;
   bool ask_write_position(const std::string& address_text, const std::string& file_offset_text,

@@ -40,9 +40,9 @@ class CliUi : public Ui {
  public:
   CliUi(const ImportAnswers& answers, Streams streams) : answers_(answers), streams_(streams) {}
 
-  bool confirm(const std::string& title, const std::string& text) override {
-    show(title, text);
-    if (title == kSizeOverTitle) {
+  bool confirm(Prompt prompt, const std::string& text) override {
+    show(prompt_title(prompt), text);
+    if (prompt == Prompt::kRepack) {
       const bool repack = answers_.repack && answers_.yes;
       std::fprintf(streams_.out, "-> %s\n", repack ? "OK (--repack --yes)" : "Cancel");
       if (answers_.repack && !answers_.yes) unanswered_ = "repacking writes the ROM: give --yes";
@@ -51,6 +51,12 @@ class CliUi : public Ui {
     std::fprintf(streams_.out, "-> %s\n", answers_.yes ? "OK (--yes)" : "Cancel");
     if (!answers_.yes) unanswered_ = "not confirmed: give --yes to write";
     return answers_.yes;
+  }
+  // The tool drops nothing it was not told to: no question of this kind comes up.
+  Answer ask(Prompt prompt, const std::string& text) override {
+    show(prompt_title(prompt), text);
+    std::fprintf(streams_.out, "-> Cancel\n");
+    return Answer::kCancel;
   }
   void message(const std::string& title, const std::string& text) override { show(title, text); }
   bool choose_colour(uint32_t, const uint32_t*, uint32_t*) override { return false; }
@@ -129,7 +135,7 @@ bool file_offset_inside(const std::string& text, long long file_size) {
 int report(const CommandResult& result, const CliUi& ui, const std::string& picture, int entry,
            const std::string& rom, Streams streams) {
   if (const auto shown = message_for(result)) {
-    if (!shown->error) {
+    if (!shown->error()) {
       std::fprintf(streams.out, "[%s]\n%s\n", shown->title.c_str(),
                    to_unix_lines(shown->text).c_str());
     } else {

@@ -3,6 +3,7 @@
 #include "edit/edit_commands.h"
 #include "edit/write_image.h"
 #include "sprite/directory.h"
+#include "view/character_list.h"
 #include "view/refresh.h"
 
 namespace vcv {
@@ -19,46 +20,94 @@ std::string file_name_of(const std::string& path) {
 
 }  // namespace
 
-std::string rom_window_title(const std::string& path) {
-  return std::string(kProgramTitle) + " - " + file_name_of(path) + " ";
+std::string rom_window_title(const std::string& path, bool modified) {
+  return std::string(kProgramTitle) + " - " + file_name_of(path) + (modified ? "*" : "") + " ";
 }
 
-Document::Document() : set_(std::make_unique<SpriteWorkingSet>()), title_(kProgramTitle) {}
+std::string marked_list_label(int entry, bool modified) {
+  return character_list_label(entry) + (modified ? " *" : "");
+}
+
+Document::Document()
+    : set_(std::make_unique<SpriteWorkingSet>()), marked_(kEntryCount, false),
+      shown_title_(kProgramTitle) {}
 
 PanelContext Document::panel() {
   return PanelContext{rom_.is_open() ? &rom_.image() : nullptr, directory_, *set_, view_,
                       display_};
 }
 
+std::string Document::title() const {
+  if (rom_path_.empty()) return kProgramTitle;
+  std::string text = rom_window_title(rom_path_, has_unwritten_edits());
+  if (!write_note_.empty()) text += "[" + write_note_ + "]";
+  return text;
+}
+
 RomOpenResult Document::open(const std::string& path, bool read_only) {
-  RomOpenResult result = rom_.open(path, kMappingHiRom, 0);
+  // The new file is read beside the open one, which stays open when the new one cannot be.
+  RomFile opened;
+  RomOpenResult result = opened.open(path, kMappingHiRom, 0);
   if (result.ok()) {
-    rom_.set_base(copier_header_for_size(rom_.image().size()));
-    if (rom_.image().size() - rom_.image().base() < kMinRomImageSize) {
-      rom_.close();
+    opened.set_base(copier_header_for_size(opened.image().size()));
+    if (opened.image().size() - opened.image().base() < kMinRomImageSize) {
       result.status = RomOpenStatus::kTooSmall;
       result.reason = path + " is too small to be a ROM image of this game (it cannot hold the "
                              "sprite tables in bank E4)";
     }
   }
-  if (!result.ok()) {
-    rom_path_.clear();
-    return result;
-  }
-  rom_.set_read_only(read_only);
+  if (!result.ok()) return result;
+  opened.set_read_only(read_only);
+  rom_ = std::move(opened);
   rom_path_ = path;
+  write_note_.clear();
   build_sprite_directory(rom_.image(), directory_);
+  headers_ = read_entry_headers(rom_.image());
+  history_.clear();
+  edits_.clear();
   view_.current_entry = 0;
   view_.animation_no = 0;
   view_.sequence_no = 0;
   view_.image_no = 0;
   set_->loaded_entry = -1;
-  title_ = rom_window_title(path);
+  set_->failed_entry = -1;
+  after_edits_changed();
   refresh();
   return result;
 }
 
+void Document::load_current_entry() {
+  const int entry = view_.current_entry;
+  const bool failed_here = set_->loaded_entry < 0 && set_->failed_entry == entry;
+  if (set_->loaded_entry != entry && !failed_here) {
+    load_entry(rom_.image(), directory_, *set_, entry, view_.weapon_palette);
+    loaded_weapon_ = view_.weapon_palette;
+    show_edits_in_working_set();
+    return;
+  }
+  if (loaded_weapon_ != view_.weapon_palette) {
+    // Only colours 13 to 15 come from the weapon palette: nothing else is read again.
+    read_weapon_record(rom_.image(), view_.weapon_palette, set_->palette + kFirstWeaponColour);
+    loaded_weapon_ = view_.weapon_palette;
+    show_edits_in_working_set();
+    set_->sheet_valid = false;
+  }
+}
+
+// The edited bytes of every buffer the loaded entry shows replace what loading read.
+void Document::show_edits_in_working_set() {
+  for (const BufferId& id : shown_buffers(*set_, loaded_weapon_)) {
+    const std::vector<uint8_t>* bytes = edits_.current(id);
+    if (bytes == nullptr) continue;
+    put_buffer_bytes(*set_, directory_, loaded_weapon_, id, 0, bytes->data(),
+                     static_cast<int>(bytes->size()));
+    rebuild_derived(*set_, directory_, id.kind);
+  }
+}
+
 bool Document::refresh() {
+  if (!is_open()) return false;
+  load_current_entry();
   PanelContext context = panel();
   PanelTexts texts;
   if (!refresh_view(context, &texts)) return false;
@@ -70,17 +119,12 @@ bool Document::refresh() {
 void Document::reload_entry(int entry) {
   view_.current_entry = entry;
   set_->loaded_entry = -1;
+  set_->failed_entry = -1;
   refresh();
 }
 
 void Document::refresh_if(bool needed) {
   if (needed) refresh();
-}
-
-void Document::refresh_new_sheet() {
-  if (!is_open()) return;
-  set_->sheet_valid = false;
-  refresh();
 }
 
 PanelUpdate Document::take_panel_update() {
@@ -105,14 +149,19 @@ void Document::arrows(PanelArrows bar, int request) {
 
 ClickResult Document::left_click(Ui& ui, const ViewAreas& areas, int x, int y) {
   PanelContext context = panel();
-  const ClickResult result = on_panel_left_click(context, ui, areas, x, y);
-  refresh_if(click_needs_refresh(result));
+  std::vector<BufferChange> changes;
+  const ClickResult result = on_panel_left_click(context, ui, areas, x, y, &changes);
+  const EditAction action =
+      result == ClickResult::kRecoloured ? EditAction::kRecolour : EditAction::kPlaceTile;
+  if (!apply_changes(action, changes)) refresh_if(click_needs_refresh(result));
   return result;
 }
 
 void Document::apply_tile_info(const std::string& text) {
   PanelContext context = panel();
-  refresh_if(vcv::apply_tile_info(context, text));
+  std::vector<BufferChange> changes;
+  if (!vcv::apply_tile_info(context, text, &changes)) return;
+  if (!apply_changes(EditAction::kTileInfo, changes)) refresh();
 }
 
 std::vector<Rect> Document::paint(PanelPainter& painter, const ViewAreas& areas, bool boundaries,
@@ -126,23 +175,23 @@ CommandResult Document::copy_sprite(Ui& ui) { return vcv::copy_sprite(panel(), u
 CommandResult Document::copy_all_img(Ui& ui) { return vcv::copy_all_img(panel(), ui); }
 
 CommandResult Document::paste_sprite(Ui& ui) {
-  PanelContext context = panel();
-  const CommandResult result = vcv::paste_sprite(context, ui);
-  if (!result.failed()) refresh_new_sheet();
+  std::vector<BufferChange> changes;
+  const CommandResult result = vcv::paste_sprite(panel(), ui, &changes);
+  if (!result.failed() && !apply_changes(EditAction::kPasteSprite, changes)) refresh();
   return result;
 }
 
 CommandResult Document::paste_all_img(Ui& ui) {
-  PanelContext context = panel();
-  const CommandResult result = vcv::paste_all_img(context, ui);
-  if (!result.failed()) refresh_new_sheet();
+  std::vector<BufferChange> changes;
+  const CommandResult result = vcv::paste_all_img(panel(), ui, &changes);
+  if (!result.failed() && !apply_changes(EditAction::kPasteAll, changes)) refresh();
   return result;
 }
 
 CommandResult Document::paste_sheet(const uint8_t* pixels, int width, int height) {
-  PanelContext context = panel();
-  const CommandResult result = vcv::paste_sheet_pixels(context, pixels, width, height);
-  if (!result.failed()) refresh_new_sheet();
+  std::vector<BufferChange> changes;
+  const CommandResult result = vcv::paste_sheet_pixels(panel(), pixels, width, height, &changes);
+  if (!result.failed() && !apply_changes(EditAction::kPasteAll, changes)) refresh();
   return result;
 }
 
@@ -161,11 +210,14 @@ CommandResult Document::write_tile_info(Ui& ui) {
   return note_write(vcv::write_tile_info(context, rom_, ui));
 }
 
-// After a write the title says where the ROM as it was before the write is kept.
+// After a write the file holds new bytes: what edited buffers are compared with is read again,
+// and the title says where the ROM as it was before the write is kept.
 CommandResult Document::note_write(const CommandResult& result) {
-  if (result.wrote() && !result.backup_path.empty()) {
-    title_ = rom_window_title(rom_path_) + "[" + backup_note(result.backup_path) + "]";
-  }
+  if (!result.wrote()) return result;
+  if (!result.backup_path.empty()) write_note_ = backup_note(result.backup_path);
+  edits_.rebase(rom_.image(), directory_);
+  headers_ = read_entry_headers(rom_.image());
+  after_edits_changed();
   return result;
 }
 

@@ -1,7 +1,14 @@
 // The document: everything the program holds for one open ROM, with one owner each — the ROM
-// file and its image, the sprite directory, the working set of the loaded entry, the view state
-// and the display state — and every command both front ends give it. The window program and the
-// command-line tool hold one each; neither opens files or loads entries on its own.
+// file and its image, the sprite directory, the working set of the loaded entry, the view state,
+// the display state and the edit history — and every command both front ends give it. The
+// window program and the command-line tool hold one each; neither opens files or loads entries
+// on its own.
+//
+// The document is the only code that changes sprite data. Editing commands produce new bytes
+// for a buffer (sprite/edit_buffer.h); the document turns them into one undoable step, keeps the
+// edited bytes of every buffer (so an entry shows its unwritten edits again when it is selected
+// again), and shows them in the working set of the loaded entry. Loading is the document's step
+// before a refresh; the refresh and the paint only read.
 //
 // Commands that change what the panel shows record it; the front end takes the accumulated
 // change with take_panel_update() and applies it (the window to its controls, the tool to its
@@ -12,8 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "document/edit_history.h"
+#include "document/edited_buffers.h"
 #include "edit/command_result.h"
 #include "rom/rom_file.h"
+#include "sprite/entry_headers.h"
 #include "sprite/pack_method.h"
 #include "sprite/sprite_data.h"
 #include "view/mouse_edit.h"
@@ -36,24 +46,27 @@ class Document {
 
   // ---- opening ----
   // Replaces the open ROM, builds its directory, resets the view to its first entry and
-  // refreshes. On failure no ROM is open afterwards and the view stays as it was.
+  // refreshes; the edit history starts empty. On failure the ROM that was open stays open, with
+  // its edits, and the view stays as it was. The caller asks about unwritten edits first.
   RomOpenResult open(const std::string& path, bool read_only = false);
   bool is_open() const { return rom_.is_open(); }
-  // The path of the last ROM opened successfully; empty after a failed attempt.
+  // The path of the open ROM; empty before any.
   const std::string& rom_path() const { return rom_path_; }
   // The length of the copier header skipped in front of the image (0 or 512).
   int copier_header() const { return rom_.image().base(); }
-  // The window title for the last ROM opened ("VantorCharViewer" before any), and after a write
-  // where the ROM as it was before is kept.
-  const std::string& title() const { return title_; }
+  // The window title: "VantorCharViewer" before any ROM; then the file's name, "*" after it
+  // while edits are unwritten, and after a write where the ROM as it was before is kept.
+  std::string title() const;
 
   RomFile& rom() { return rom_; }
+  const RomFile& rom() const { return rom_; }
   const RomImage& image() const { return rom_.image(); }
   const SpriteDirectory& directory() const { return directory_; }
   SpriteDirectory& directory() { return directory_; }
   SpriteWorkingSet& working_set() { return *set_; }
   const SpriteWorkingSet& working_set() const { return *set_; }
   ViewState& view() { return view_; }
+  const ViewState& view() const { return view_; }
   DisplayState& display() { return display_; }
   PanelContext panel();
 
@@ -65,7 +78,7 @@ class Document {
   ClickResult left_click(Ui& ui, const ViewAreas& areas, int x, int y);
   // "Ed": the Tile Info text as the user left it.
   void apply_tile_info(const std::string& text);
-  // The refresh; false (nothing done) without a ROM.
+  // Loads the current entry when needed, then refreshes; false (nothing done) without a ROM.
   bool refresh();
   // Shows `entry` loaded afresh from the ROM (the view's weapon palette may have changed), for
   // the command-line tool; whether it loaded is the working set's loaded_entry.
@@ -88,27 +101,72 @@ class Document {
   CommandResult write_palette(Ui& ui);
   CommandResult write_tile_info(Ui& ui);
 
+  // ---- the edit history ----
+  // Applies new bytes for buffers as one undoable step named `action`. Bytes equal to what the
+  // buffers hold make no step. Refreshes; false when nothing changed.
+  bool apply_changes(EditAction action, const std::vector<BufferChange>& changes);
+  bool can_undo() const { return history_.can_undo(); }
+  bool can_redo() const { return history_.can_redo(); }
+  // "Undo Place Tile", "Redo Paste Sprite"; "Undo" / "Redo" when there is nothing to take.
+  std::string undo_caption() const;
+  std::string redo_caption() const;
+  // Takes the last step back (or applies the next one again). A step made on another entry
+  // selects that entry first, so the change is seen. False when there is none.
+  bool undo();
+  bool redo();
+  const EditHistory& history() const { return history_; }
+
+  // ---- unwritten edits ----
+  bool has_unwritten_edits() const;
+  // Entries whose palette type, graphics or position type holds unwritten edits, ascending.
+  std::vector<int> modified_entries() const;
+  bool entry_modified(int entry) const;
+  // Weapon palettes (they belong to no entry) with unwritten edits, ascending.
+  std::vector<int> modified_weapon_palettes() const;
+  // Every unwritten edit into the ROM in one replacement of the file. kNothingToWrite when
+  // there is none; on any failure nothing is written and the result names the entry.
+  CommandResult write_all_changes(Ui& ui, PackMethod method = PackMethod::kGame);
+  // Before edits would be dropped: true when none are unwritten, or the user answered No, or
+  // Yes and writing them all succeeded (then *written holds that result). False for Cancel or a
+  // failed write: the caller keeps everything as it is.
+  bool may_drop_edits(Ui& ui, CommandResult* written);
+
  private:
+  void load_current_entry();
+  void show_edits_in_working_set();
+  bool current_bytes(BufferId id, std::vector<uint8_t>* out) const;
+  void apply_edit(const ByteEdit& edit, bool undo, std::vector<BufferKind>* touched);
+  void apply_step(const EditStep& step, bool undo);
+  void take_step_view(const EditStep& step);
+  void after_edits_changed();
   void refresh_if(bool needed);
   CommandResult note_write(const CommandResult& result);
-  void refresh_new_sheet();
 
   RomFile rom_;
   SpriteDirectory directory_;
   // Large (several hundred KiB), so it lives on the heap rather than on a caller's stack.
   std::unique_ptr<SpriteWorkingSet> set_;
+  int loaded_weapon_ = 0;  // the weapon palette whose colours the working set shows
   ViewState view_;
   DisplayState display_;
+  EditHistory history_;
+  EditedBuffers edits_;
+  std::vector<EntryHeader> headers_;  // of the ROM as last read or written
+  std::vector<bool> marked_;          // entries the list shows as holding unwritten edits
   std::string rom_path_;
-  std::string title_;
+  std::string write_note_;            // after a write: where the ROM as it was before is kept
+  std::string shown_title_;           // the title the panel update last carried
   PanelUpdate pending_;
 };
 
 // The title text for a ROM path: the program name and the file name (the text after the last
 // backslash, or slash on systems that use it), with the trailing blank the title has always had.
-std::string rom_window_title(const std::string& path);
+std::string rom_window_title(const std::string& path, bool modified = false);
 
 // "written; the ROM before is kept as NAME.bak": what the title adds after a write.
 std::string backup_note(const std::string& backup_path);
+
+// The entry list's label of `entry`, marked when it holds unwritten edits.
+std::string marked_list_label(int entry, bool modified);
 
 }  // namespace vcv

@@ -46,6 +46,12 @@ CommandResult take_picture(const PanelContext& panel, Ui& ui, const PasteTarget&
   return take_clipboard_picture(contents, panel.set.palette, target, picture);
 }
 
+// The tile data as it is now, for a paste to change; the change is added to `changes` at the end.
+BufferChange tile_data_change(const SpriteWorkingSet& set) {
+  return {{BufferKind::kTileData, set.assembly()}, 0,
+          std::vector<uint8_t>(set.tile_data, set.tile_data + kTileDataSize)};
+}
+
 // The block the selection names, or block 0 when the image has fewer blocks (as the copy does).
 int effective_block(const Frame& frame, int block_no) {
   return (block_no >= 0 && block_no < frame.block_count) ? block_no : 0;
@@ -70,8 +76,9 @@ CommandResult copy_all_img(const PanelContext& panel, Ui& ui) {
   return put_picture(panel, ui, panel.set.sheet, kSheetWidth, kSheetHeight);
 }
 
-CommandResult paste_sprite(PanelContext& panel, Ui& ui) {
-  SpriteWorkingSet& set = panel.set;
+CommandResult paste_sprite(const PanelContext& panel, Ui& ui,
+                           std::vector<BufferChange>* changes) {
+  const SpriteWorkingSet& set = panel.set;
   const int image = panel.view.image_no;
   const bool has_image = image >= 0 && image < kFrameStoreSize;
   // The block as Copy Sprite draws it now: pixels matched by colour keep these indices.
@@ -92,47 +99,49 @@ CommandResult paste_sprite(PanelContext& panel, Ui& ui) {
     }
     const Frame& frame = set.frames[image];
     const int block = effective_block(frame, panel.view.block_no);
+    BufferChange change = tile_data_change(set);
     for (int q = 0; q < 4; ++q) {
       const uint16_t entry = frame.tile[block][q];
       const int tile = entry & kTileNumberMask;
       if (tile == 0 || tile > kMaxTileNumber) continue;
       // The entry's flips are undone, so a block copied out and pasted back is unchanged; a
       // later quadrant naming the same tile wins.
-      encode_tile(set.tile_data + tile * kTileBytes, area, kBlockSize, kQuadrantX[q],
+      encode_tile(change.bytes.data() + tile * kTileBytes, area, kBlockSize, kQuadrantX[q],
                   kQuadrantY[q], tile_entry_flip(entry));
     }
+    changes->push_back(std::move(change));
   }
-  draw_tile_sheet(set);
   return taken;
 }
 
-CommandResult paste_sheet_pixels(PanelContext& panel, const uint8_t* pixels, int width,
-                                 int height) {
+CommandResult paste_sheet_pixels(const PanelContext& panel, const uint8_t* pixels, int width,
+                                 int height, std::vector<BufferChange>* changes) {
   if (pixels == nullptr || width <= 0 || height <= 0) {
     return CommandResult(CommandStatus::kNoPicture, 0, "an empty picture");
   }
-  SpriteWorkingSet& set = panel.set;
+  BufferChange change = tile_data_change(panel.set);
   // Whole 8 x 8 cells only, and only those that fall on the 16-tile-wide, 80-tile-high sheet:
   // more rows would run past the tile data.
   const int cell_rows = std::min(height / 8, kSheetHeight / 8);
   const int cell_columns = std::min(width / 8, kSheetColumns);
   for (int i = 0; i < cell_rows; ++i) {
     for (int j = 0; j < cell_columns; ++j) {
-      encode_tile(set.tile_data + (i * kSheetColumns + j) * kTileBytes, pixels, width, j * 8,
-                  i * 8, 0);
+      encode_tile(change.bytes.data() + (i * kSheetColumns + j) * kTileBytes, pixels, width,
+                  j * 8, i * 8, 0);
     }
   }
-  draw_tile_sheet(set);
+  changes->push_back(std::move(change));
   return CommandResult(CommandStatus::kDone);
 }
 
-CommandResult paste_all_img(PanelContext& panel, Ui& ui) {
+CommandResult paste_all_img(const PanelContext& panel, Ui& ui,
+                            std::vector<BufferChange>* changes) {
   PasteIndices picture;
   const CommandResult taken = take_picture(
       panel, ui, {panel.set.sheet, kSheetWidth, kSheetHeight, kPasteAllScratch}, &picture);
   if (taken.failed()) return taken;
-  const CommandResult pasted =
-      paste_sheet_pixels(panel, picture.indices.data(), picture.width, picture.height);
+  const CommandResult pasted = paste_sheet_pixels(panel, picture.indices.data(), picture.width,
+                                                  picture.height, changes);
   return pasted.failed() ? pasted : taken;
 }
 

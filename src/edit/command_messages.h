@@ -6,12 +6,17 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "edit/command_result.h"
+#include "platform/ui.h"
 
 namespace vcv {
 
 // ---- prompts and notices shown in the middle of a command ----
+
+// The title each prompt is shown with.
+const char* prompt_title(Prompt prompt);
 
 // The confirmation every write asks first.
 extern const char kWriteConfirmTitle[];
@@ -38,10 +43,24 @@ extern const char kRepackSuccessTitle[];
 extern const char kWriteErrorTitle[];
 extern const char kPasteTitle[];  // what a paste reports
 
+// The question before unwritten edits would be dropped: "N entries have changes that are not
+// written to the ROM (00C, 0F3, ...). Write them now?" `weapon_palettes` are edited weapon
+// palettes, which belong to no entry.
+std::string unwritten_edits_text(const std::vector<int>& entries,
+                                 const std::vector<int>& weapon_palettes);
+
+// What another program changing the ROM leads to: the failure's text and the offer to reload,
+// naming the unwritten edits reloading drops.
+std::string reload_changed_rom_text(const CommandResult& result, const std::vector<int>& entries,
+                                    const std::vector<int>& weapon_palettes);
+
+enum class MessageLevel { kInfo, kError };
+
 struct UserMessage {
   std::string title;
   std::string text;
-  bool error = false;
+  MessageLevel level = MessageLevel::kInfo;
+  bool error() const { return level == MessageLevel::kError; }
 };
 
 // The message a result is shown with; none for results the user needs no word about (done,

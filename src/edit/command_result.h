@@ -36,6 +36,10 @@ enum class CommandStatus {
                       // formats it holds
   kOutsidePalette,    // the picture has colours the palette lacks; `detail`: how many, the first
   kClipboardUnavailable,  // the clipboard could not be opened or emptied for a copy
+  kNothingToWrite,        // Write All Changes: no buffer holds unwritten edits
+  kNeedsWritePosition,    // Write All Changes: graphics that no longer fit in place and were not
+                          // repacked can only go to a typed address; `value`: the repacking code
+                          // (0 when repacking was declined)
 };
 
 struct CommandResult {
@@ -43,6 +47,7 @@ struct CommandResult {
   int value = 0;            // the number the status names
   std::string detail;       // the text the status names
   std::string backup_path;  // after a write: where the ROM as it was before was kept
+  int entry = -1;           // the entry a failure of Write All Changes concerns, else -1
 
   CommandResult() = default;
   explicit CommandResult(CommandStatus s, int v = 0, std::string d = {})

@@ -95,8 +95,10 @@ bool apply_line(const Line& line, Frame& frame, int block) {
   }
   for (const TilePattern& tile : kTilePatterns) {
     if (!match_pattern(line, tile.pattern, values)) continue;
-    // Bits 11 to 13 are not carried by the text and become 0.
-    uint16_t entry = static_cast<uint16_t>(values[0] & kTileNumberMask);
+    // Bits 11 to 13 are not carried by the text: the entry keeps its own, so a text applied as
+    // it was shown changes nothing.
+    uint16_t entry = static_cast<uint16_t>((frame.tile[block][tile.quadrant] & kEntryKeptBits) |
+                                           (values[0] & kTileNumberMask));
     if (values[1] == 1) entry |= kEntryFlipX;
     if (values[2] == 1) entry |= kEntryFlipY;
     frame.tile[block][tile.quadrant] = entry;

@@ -134,7 +134,7 @@ CommandResult ask_target(const PanelContext& panel, Ui& ui, int new_size, WriteT
 CommandResult offer_repacking(PanelContext& panel, RomFile& rom, Ui& ui,
                               const PendingWrite& pending, PackMethod method) {
   SpriteWorkingSet& set = panel.set;
-  if (!ui.confirm(kSizeOverTitle, size_over_text(set.stored_size, pending.new_size))) {
+  if (!ui.confirm(Prompt::kRepack, size_over_text(set.stored_size, pending.new_size))) {
     return CommandResult(CommandStatus::kDone);
   }
   RomImage repacked = rom.image();
@@ -210,7 +210,7 @@ CommandResult write_image_changes(PanelContext& panel, RomFile& rom, Ui& ui,
       if (typed.status != CommandStatus::kDone) return typed;
     }
   }
-  if (!ui.confirm(kWriteConfirmTitle,
+  if (!ui.confirm(Prompt::kWriteConfirm,
                   write_confirm_text(target.address, static_cast<uint32_t>(target.file_position),
                                      set.stored_size, pending.new_size))) {
     return CommandResult(CommandStatus::kCancelled);

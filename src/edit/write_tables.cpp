@@ -62,7 +62,7 @@ CommandResult write_palette(PanelContext& panel, RomFile& rom, Ui& ui) {
   const int weapon = panel.view.weapon_palette;
   if (weapon < 0 || weapon >= kWeaponPaletteCount) return CommandResult(CommandStatus::kNothingLoaded);
   if (rom.read_only()) return CommandResult(CommandStatus::kReadOnly);
-  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestion)) {
+  if (!ui.confirm(Prompt::kWriteConfirm, kOverwriteQuestion)) {
     return CommandResult(CommandStatus::kCancelled);
   }
   // Colour 0 is transparent and never comes from, nor goes to, the ROM.
@@ -85,7 +85,7 @@ CommandResult write_tile_info(PanelContext& panel, RomFile& rom, Ui& ui) {
                                                : CommandStatus::kNothingLoaded);
   }
   if (rom.read_only()) return CommandResult(CommandStatus::kReadOnly);
-  if (!ui.confirm(kWriteConfirmTitle, kOverwriteQuestionLine)) {
+  if (!ui.confirm(Prompt::kWriteConfirm, kOverwriteQuestionLine)) {
     return CommandResult(CommandStatus::kCancelled);
   }
   if (set.position_type < 0 || set.position_type >= kPositionTypeCount) {
@@ -103,14 +103,20 @@ CommandResult write_tile_info(PanelContext& panel, RomFile& rom, Ui& ui) {
   return write_runs(rom, writes);
 }
 
-bool apply_tile_info(PanelContext& panel, const std::string& text) {
+bool apply_tile_info(const PanelContext& panel, const std::string& text,
+                     std::vector<BufferChange>* changes) {
   if (!panel.rom_open()) return false;
-  SpriteWorkingSet& set = panel.set;
+  const SpriteWorkingSet& set = panel.set;
   const int image = panel.view.image_no;
-  if (image >= 0 && image < kFrameStoreSize) {
-    apply_tile_info_text(text, set.frames[image], panel.view.block_no);
-    pack_frame(set, image);
-  }
+  const int record = frame_record_offset(set, image);
+  if (record < 0) return true;  // no record to change: the refresh shows the frame as it is
+  Frame frame = set.frames[image];
+  apply_tile_info_text(text, frame, panel.view.block_no);
+  BufferChange change{{BufferKind::kPositionData, set.position_type}, record,
+                      std::vector<uint8_t>(set.position_data + record,
+                                           set.position_data + record + set.record_size())};
+  pack_frame_record(set, frame, change.bytes.data());
+  changes->push_back(std::move(change));
   return true;
 }
 

@@ -27,12 +27,27 @@ struct ClipboardContents {
   std::vector<std::string> format_names;
 };
 
+// The questions a command asks in the middle of its work, by meaning. Front ends and tests answer
+// them by this value, never by the title shown; the titles and texts are in
+// edit/command_messages.h, with every other text the user sees.
+enum class Prompt {
+  kWriteConfirm,      // OK / Cancel before anything is written to the ROM
+  kRepack,            // the packed graphics no longer fit: repack their bank region?
+  kReloadChangedRom,  // another program changed the ROM: open it again (drops unwritten edits)?
+  kUnwrittenEdits,    // Yes / No / Cancel: write the unwritten edits before they are dropped?
+  kNearestColours,    // a picture has colours outside the palette: use the nearest ones?
+};
+
+enum class Answer { kYes, kNo, kCancel };
+
 class Ui {
  public:
   virtual ~Ui() = default;
 
-  // A message box with OK and Cancel; true for OK.
-  virtual bool confirm(const std::string& title, const std::string& text) = 0;
+  // A message box with OK and Cancel, titled as `prompt` is; true for OK.
+  virtual bool confirm(Prompt prompt, const std::string& text) = 0;
+  // A message box with Yes, No and Cancel, titled as `prompt` is.
+  virtual Answer ask(Prompt prompt, const std::string& text) = 0;
   // A message box with OK only, shown while a command goes on.
   virtual void message(const std::string& title, const std::string& text) = 0;
 

@@ -2,11 +2,10 @@
 // script and by C++ code, so it holds plain #defines only.
 #pragma once
 
-#define IDR_MAIN_MENU 131
 #define IDD_PANEL 133
 #define IDD_WRITE_POSITION 130
 
-// Menu commands.
+// Menu commands (the menu itself is made from the table in app/menu_commands.cpp).
 #define IDM_OPEN 32771
 #define IDM_COPY_IMG 32772
 #define IDM_COPY_SPRITE 32773
@@ -16,6 +15,10 @@
 #define IDM_WRITE_IMAGE 32777
 #define IDM_WRITE_PALETTE 32778
 #define IDM_WRITE_TILE_INFO 32780
+#define IDM_WRITE_ALL 32781
+#define IDM_UNDO 32782
+#define IDM_REDO 32783
+#define IDM_EXIT 32784
 
 // Panel controls.
 #define IDC_ENTRY_LIST 1002

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "rom/rom_image.h"
 #include "sprite/codec.h"
@@ -48,43 +49,19 @@ void read_animation_pointers(const RomImage& rom, SpriteWorkingSet& set) {
 
 // Tile entries name tiles up to 2047 whatever the graphics hold: the bytes past what was read
 // or decoded are cleared, so they never show the tiles of the entry loaded before.
-void clear_tile_data_from(SpriteWorkingSet& set, int valid_bytes) {
-  std::memset(set.tile_data + valid_bytes, 0, static_cast<size_t>(kTileDataSize - valid_bytes));
+void clear_tile_data_from(uint8_t* tile_data, int valid_bytes) {
+  std::memset(tile_data + valid_bytes, 0, static_cast<size_t>(kTileDataSize - valid_bytes));
 }
 
 // Tile data of the entry; false when a packed block fails to decode.
 bool read_graphics(const RomImage& rom, SpriteWorkingSet& set) {
-  const int assembly = set.assembly();
-  if (assembly < kFirstPackedGraphics) {
-    read_filled(rom, set.graphics_bank, set.graphics_offset, kPlainGraphicsReadSize, set.tile_data);
-    clear_tile_data_from(set, kPlainGraphicsReadSize);
-    set.decoded_size = kPlainGraphicsSize[assembly];
-    set.stored_size = kPlainGraphicsSize[assembly];
-    return true;
-  }
-  read_filled(rom, set.graphics_bank, set.graphics_offset, kPackedReadSize, set.packed);
-  int packed_size = 0;
-  const int decoded = unpack_block(set.packed, kPackedReadSize, 0, set.tile_data,
-                                   kGraphicsDecodeLimit, &packed_size);
-  if (decoded < 0) return false;
-  clear_tile_data_from(set, decoded);
-  set.decoded_size = decoded;
-  set.stored_size = packed_size;
-  return true;
+  return read_tile_data_at(rom, set.assembly(), set.graphics_bank, set.graphics_offset,
+                           set.tile_data, &set.decoded_size, &set.stored_size);
 }
 
 void read_palette(const RomImage& rom, SpriteWorkingSet& set, int weapon_palette) {
-  uint8_t bytes[kPaletteRecordSize];
-  read_filled(rom, kTableBank, kPaletteTable + kPaletteRecordSize * set.palette_type,
-              kPaletteRecordSize, bytes);
-  for (int i = 0; i < 12; ++i)
-    set.palette[1 + i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  read_filled(rom, kWeaponPaletteBank, kWeaponPaletteTable + kWeaponRecordSize * weapon_palette,
-              kWeaponRecordSize, bytes);
-  for (int i = 0; i < 3; ++i) {
-    set.palette[kFirstWeaponColour + i] =
-        static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  }
+  read_palette_record(rom, set.palette_type, set.palette + 1);
+  read_weapon_record(rom, weapon_palette, set.palette + kFirstWeaponColour);
 }
 
 // Each table is split into four quarters, one per facing; a quarter longer than its slot is
@@ -104,10 +81,7 @@ void read_animations(const RomImage& rom, SpriteWorkingSet& set) {
 }
 
 void read_position_data(const RomImage& rom, const SpriteDirectory& directory, SpriteWorkingSet& set) {
-  std::memset(set.position_data, 0, kPositionDataCapacity);
-  const int size =
-      std::min(directory_position_size(directory, set.position_type), kPositionDataCapacity);
-  if (size > 0) rom.read_block(set.position_bank, set.position_offset, size, set.position_data);
+  read_position_block(rom, directory, set.position_type, set.position_data);
 }
 
 // Leaves nothing of the previous entry that could pass for the failed one's data.
@@ -193,6 +167,65 @@ AnimationQuarters animation_quarters(int table_size) {
   return {quarter, std::min(quarter, kAnimationSlotSize)};
 }
 
+bool read_tile_data_at(const RomImage& rom, int graphics_number, int bank, int offset,
+                       uint8_t* tile_data, int* decoded_size, int* stored_size) {
+  if (graphics_number < kFirstPackedGraphics) {
+    read_filled(rom, bank, offset, kPlainGraphicsReadSize, tile_data);
+    clear_tile_data_from(tile_data, kPlainGraphicsReadSize);
+    *decoded_size = kPlainGraphicsSize[graphics_number];
+    *stored_size = kPlainGraphicsSize[graphics_number];
+    return true;
+  }
+  std::vector<uint8_t> packed(kPackedReadSize);
+  read_filled(rom, bank, offset, kPackedReadSize, packed.data());
+  int packed_size = 0;
+  const int decoded =
+      unpack_block(packed.data(), kPackedReadSize, 0, tile_data, kGraphicsDecodeLimit, &packed_size);
+  if (decoded < 0) return false;
+  clear_tile_data_from(tile_data, decoded);
+  *decoded_size = decoded;
+  *stored_size = packed_size;
+  return true;
+}
+
+bool read_tile_data(const RomImage& rom, int graphics_number, uint8_t* tile_data,
+                    int* decoded_size, int* stored_size) {
+  if (graphics_number < 0 || graphics_number >= kGraphicsPointerCount) return false;
+  const int32_t address = read_table_pointer(rom, kGraphicsPointerTable, graphics_number);
+  return read_tile_data_at(rom, graphics_number, bank_of(address), address & 0xFFFF, tile_data,
+                           decoded_size, stored_size);
+}
+
+void read_palette_record(const RomImage& rom, int palette_type, uint16_t* colours) {
+  uint8_t bytes[kPaletteRecordSize];
+  read_filled(rom, kTableBank, kPaletteTable + kPaletteRecordSize * palette_type,
+              kPaletteRecordSize, bytes);
+  for (int i = 0; i < kPaletteRecordSize / 2; ++i) {
+    colours[i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  }
+}
+
+void read_weapon_record(const RomImage& rom, int weapon_palette, uint16_t* colours) {
+  uint8_t bytes[kWeaponRecordSize];
+  const int weapon = std::clamp(weapon_palette, 0, kWeaponPaletteCount - 1);
+  read_filled(rom, kWeaponPaletteBank, kWeaponPaletteTable + kWeaponRecordSize * weapon,
+              kWeaponRecordSize, bytes);
+  for (int i = 0; i < kWeaponRecordSize / 2; ++i) {
+    colours[i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  }
+}
+
+int read_position_block(const RomImage& rom, const SpriteDirectory& directory, int position_type,
+                        uint8_t* data) {
+  std::memset(data, 0, kPositionDataCapacity);
+  const int size =
+      std::min(directory_position_size(directory, position_type), kPositionDataCapacity);
+  if (size <= 0) return 0;
+  const int32_t address = read_table_pointer(rom, kPositionPointerTable, position_type);
+  rom.read_block(bank_of(address), address & 0xFFFF, size, data);
+  return size;
+}
+
 int load_entry(const RomImage& rom, const SpriteDirectory& directory, SpriteWorkingSet& set, int entry,
                int weapon_palette) {
   if (entry < 0 || entry > kLastEntry) return 0;
@@ -214,7 +247,7 @@ int load_entry(const RomImage& rom, const SpriteDirectory& directory, SpriteWork
 
   const bool decoded = read_graphics(rom, set);
   // Palette and animations do not depend on the graphics: a failed entry still shows its own.
-  read_palette(rom, set, std::clamp(weapon_palette, 0, kWeaponPaletteCount - 1));
+  read_palette(rom, set, weapon_palette);
   read_animations(rom, set);
   if (!decoded) {
     clear_after_failed_decode(set, entry);

@@ -45,6 +45,24 @@ struct AnimationQuarters {
 };
 AnimationQuarters animation_quarters(int table_size);
 
+// The pieces of loading, each reading one buffer of the working set as loading fills it, so
+// that a buffer can be read again on its own (what an edited buffer is compared with).
+// Tile data of graphics number `graphics_number` stored at bank:offset, into `tile_data`
+// (kTileDataSize bytes; what was not read or decoded is cleared); false when a packed block
+// does not decode.
+bool read_tile_data_at(const RomImage& rom, int graphics_number, int bank, int offset,
+                       uint8_t* tile_data, int* decoded_size, int* stored_size);
+// The same, at the address the graphics pointer table gives.
+bool read_tile_data(const RomImage& rom, int graphics_number, uint8_t* tile_data,
+                    int* decoded_size, int* stored_size);
+// Colours 1..12 of a palette type, and colours 13..15 of a weapon palette (clamped to 0..31).
+void read_palette_record(const RomImage& rom, int palette_type, uint16_t* colours);
+void read_weapon_record(const RomImage& rom, int weapon_palette, uint16_t* colours);
+// The position data of a position type into `data` (kPositionDataCapacity bytes, the rest
+// cleared); returns the bytes read.
+int read_position_block(const RomImage& rom, const SpriteDirectory& directory, int position_type,
+                        uint8_t* data);
+
 // Makes `entry` the loaded entry of `set`, with the weapon colours of `weapon_palette` (0..31).
 // Returns 1 when the entry is loaded (at once when it already was), 0 when the entry id is out of
 // range (nothing changes) or its graphics fail to decode. After a failed decode the working set

@@ -98,23 +98,30 @@ int unpack_all_frames(SpriteWorkingSet& set, int frame_count) {
   return set.frame_store_count;
 }
 
-int pack_frame(SpriteWorkingSet& set, int frame) {
+int frame_record_offset(const SpriteWorkingSet& set, int frame) {
   // Only frames unpacked from a record have recorded offsets to write back to.
   const int start = record_start(set, frame);
-  if (start < 0 || !frame_is_filled(set, frame)) return 0;
-  const Frame& in = set.frames[frame];
+  return start >= 0 && frame_is_filled(set, frame) ? start : -1;
+}
+
+int pack_frame_record(const SpriteWorkingSet& set, const Frame& frame, uint8_t* record) {
   const int blocks = set.blocks_per_image();
   const int size = set.record_size();
-  uint8_t* record = set.position_data + start;
   for (int d = 0; d < blocks; ++d) {
-    record[8 * blocks + 2 * d] = in.x[d];
-    record[8 * blocks + 2 * d + 1] = in.y[d];
+    record[8 * blocks + 2 * d] = frame.x[d];
+    record[8 * blocks + 2 * d + 1] = frame.y[d];
     for (int k = 0; k < 4; ++k) {
-      const int offset = in.tile_offset[d][k];
-      if (offset + 1 < size) write_word_at(record, offset, in.tile[d][k]);
+      const int offset = frame.tile_offset[d][k];
+      if (offset + 1 < size) write_word_at(record, offset, frame.tile[d][k]);
     }
   }
   return blocks;
+}
+
+int pack_frame(SpriteWorkingSet& set, int frame) {
+  const int start = frame_record_offset(set, frame);
+  if (start < 0) return 0;
+  return pack_frame_record(set, set.frames[frame], set.position_data + start);
 }
 
 void render_frame(const SpriteWorkingSet& set, int image_no, int width, int height, uint8_t* canvas,

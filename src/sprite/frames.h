@@ -8,7 +8,8 @@
 
 namespace vcv {
 
-constexpr int kTileNumberMask = 0x7FF;  // bits 0-10 of a tile entry; bits 11-13 are kept as is
+constexpr int kTileNumberMask = 0x7FF;  // bits 0-10 of a tile entry
+constexpr int kEntryKeptBits = 0x3800;  // bits 11-13: not drawn, kept as they are by every edit
 constexpr int kEntryFlipX = 0x4000;
 constexpr int kEntryFlipY = 0x8000;
 constexpr int kBlockSize = 16;               // a block is 2 x 2 tiles
@@ -39,6 +40,14 @@ int unpack_all_frames(SpriteWorkingSet& set, int frame_count);
 // loaded size type, at their recorded offsets. Returns the block count, or 0 when the frame was
 // not unpacked from a record (outside the filled part of the store).
 int pack_frame(SpriteWorkingSet& set, int frame);
+
+// The byte offset in the position data of the record frame `frame` was unpacked from; -1 when
+// it was not unpacked from one.
+int frame_record_offset(const SpriteWorkingSet& set, int frame);
+
+// Packs `frame` (unpacked with the loaded size type) into `record` (set.record_size() bytes, the
+// record as it is now) as pack_frame writes it. Returns the block count.
+int pack_frame_record(const SpriteWorkingSet& set, const Frame& frame, uint8_t* record);
 
 // Converts the 16 palette colours into `display_palette` and draws frame `image_no` into the
 // canvas (cleared by the caller), blocks centred on (width / 2, height / 2) and kept inside it,

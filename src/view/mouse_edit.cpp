@@ -14,20 +14,26 @@ constexpr int kTileScreenSize = 16;   // a tile on the sheet, enlarged twice
 constexpr int kTilesPerSheetRow = 16;
 constexpr int kTilesPerPage = 512;
 
-ClickResult recolour(PanelContext& panel, Ui& ui, int index) {
-  DisplayState& display = panel.display;
+void add_word_change(BufferId buffer, int offset, uint16_t word,
+                     std::vector<BufferChange>* changes) {
+  changes->push_back({buffer, offset, {static_cast<uint8_t>(word), static_cast<uint8_t>(word >> 8)}});
+}
+
+ClickResult recolour(PanelContext& panel, Ui& ui, int index,
+                     std::vector<BufferChange>* changes) {
+  const DisplayState& display = panel.display;
   uint32_t chosen = 0;
   if (!ui.choose_colour(display.display_palette[index], display.display_palette, &chosen)) {
     return ClickResult::kColourCancelled;
   }
-  const bool unchanged = chosen == display.display_palette[index];
-  display.display_palette[index] = chosen;
   // Only the chosen entry is reduced: reducing all sixteen would also clear bits of the other
   // stored words that their display colours do not carry (bit 15), and Write Palette would then
   // write changes nobody made.
   // Confirming the colour the chooser opened with keeps the stored word, bit 15 included.
-  if (!unchanged) panel.set.palette[index] = display_colour_to_palette(chosen);
-  panel.set.sheet_valid = false;
+  if (chosen == display.display_palette[index]) return ClickResult::kRecoloured;
+  int offset = 0;
+  const BufferId buffer = colour_buffer(panel.set, panel.view.weapon_palette, index, &offset);
+  add_word_change(buffer, offset, display_colour_to_palette(chosen), changes);
   return ClickResult::kRecoloured;
 }
 
@@ -45,10 +51,11 @@ bool block_box_contains(const Frame& frame, int block, int px, int py, int* bx, 
   return *bx <= px && px < *bx + kBlockBoxSize && *by <= py && py < *by + kBlockBoxSize;
 }
 
-ClickResult place_tile(PanelContext& panel, const Rect& frame_area, int x, int y) {
+ClickResult place_tile(PanelContext& panel, const Rect& frame_area, int x, int y,
+                       std::vector<BufferChange>* changes) {
   const int image = panel.view.image_no;
   if (image < 0 || image >= kFrameStoreSize) return ClickResult::kNothing;
-  Frame& frame = panel.set.frames[image];
+  const Frame& frame = panel.set.frames[image];
   const int px = x - frame_area.left;
   const int py = y - frame_area.top;
   int target = -1, bx = 0, by = 0;
@@ -65,22 +72,33 @@ ClickResult place_tile(PanelContext& panel, const Rect& frame_area, int x, int y
   }
   if (target < 0) return ClickResult::kNothing;
   const int quadrant = ((py - by) / kQuadrantSize) * 2 + (px - bx) / kQuadrantSize;
-  frame.tile[target][quadrant] = static_cast<uint16_t>((panel.view.flip_bits & 0xC0) * 256 +
-                                                       (panel.display.selected_tile & kTileNumberMask));
-  pack_frame(panel.set, image);
+  // A block past the frame's blocks (a selection left from an entry with more) has no place in
+  // the record: the press changes nothing there.
+  const int record = frame_record_offset(panel.set, image);
+  if (record >= 0 && target < frame.block_count) {
+    const uint16_t entry = placed_tile_entry(frame.tile[target][quadrant],
+                                             panel.display.selected_tile, panel.view.flip_bits);
+    add_word_change({BufferKind::kPositionData, panel.set.position_type},
+                    record + frame.tile_offset[target][quadrant], entry, changes);
+  }
   return ClickResult::kTilePlaced;
 }
 
 }  // namespace
 
 ClickResult on_panel_left_click(PanelContext& panel, Ui& ui, const ViewAreas& areas, int x,
-                                int y) {
+                                int y, std::vector<BufferChange>* changes) {
   if (point_in_area(x, y, areas.palette)) {
-    return recolour(panel, ui, (x - areas.palette.left) / kSwatchSize);
+    return recolour(panel, ui, (x - areas.palette.left) / kSwatchSize, changes);
   }
   if (point_in_area(x, y, areas.sheet)) return select_tile(panel, areas.sheet, x, y);
-  if (point_in_area(x, y, areas.frame)) return place_tile(panel, areas.frame, x, y);
+  if (point_in_area(x, y, areas.frame)) return place_tile(panel, areas.frame, x, y, changes);
   return ClickResult::kNothing;
+}
+
+uint16_t placed_tile_entry(uint16_t replaced, int selected_tile, int flip_bits) {
+  return static_cast<uint16_t>((replaced & kEntryKeptBits) | ((flip_bits & 0xC0) << 8) |
+                               (selected_tile & kTileNumberMask));
 }
 
 bool click_needs_refresh(ClickResult result) {

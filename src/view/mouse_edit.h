@@ -3,6 +3,9 @@
 // frame places the selected tile (with the flip bits) into the quadrant under the pointer.
 #pragma once
 
+#include <vector>
+
+#include "sprite/edit_buffer.h"
 #include "view/panel_context.h"
 #include "view/panel_paint.h"
 
@@ -20,9 +23,16 @@ enum class ClickResult {
 };
 
 // A left press at (x, y) in panel client coordinates, with the areas as currently placed. The
-// colour chooser is the one prompt; the caller refreshes when click_needs_refresh says so.
+// colour chooser is the one prompt. A recolour or a placement does not change the working set:
+// it adds the new bytes to `changes` (nothing when they equal what is there), and the caller
+// applies them as one edit. Choosing a tile changes only the display state. The caller refreshes
+// when click_needs_refresh says so.
 ClickResult on_panel_left_click(PanelContext& panel, Ui& ui, const ViewAreas& areas, int x,
-                                int y);
+                                int y, std::vector<BufferChange>* changes);
+
+// The tile entry a placement stores: the selected tile and the flip bits, keeping bits 11 to 13
+// of the entry it replaces (the game uses them; the panel cannot show or set them).
+uint16_t placed_tile_entry(uint16_t replaced, int selected_tile, int flip_bits);
 
 // Every press that changed something ends in a refresh (which does nothing without a ROM).
 bool click_needs_refresh(ClickResult result);

@@ -116,9 +116,9 @@ bool on_arrows(PanelContext& panel, PanelArrows bar, int request, PanelUpdate& u
       view.image_no = step_within_count(view.image_no, view.image_count, step);
       break;
     case PanelArrows::kWeaponPalette:
-      // Its colours are read while loading, so the entry is loaded again.
+      // The document shows the new weapon colours (colours 13 to 15) before the refresh; the
+      // entry is not loaded again, so its unwritten edits stay.
       view.weapon_palette = step_value(view.weapon_palette, 0, kWeaponPaletteCount - 1, step);
-      panel.set.loaded_entry = -1;
       break;
   }
   return true;

@@ -33,9 +33,12 @@ struct PanelUpdate {
   std::optional<bool> boundaries;               // check or clear "Boundaries"
   std::optional<PanelTexts> texts;              // present after a refresh
   bool repaint = false;                         // the drawing areas must be painted again
+  std::optional<std::string> title;             // the window title, when it changed
+  std::map<int, std::string> list_labels;       // entry list labels that changed, by entry id
 
   bool empty() const {
-    return captions.empty() && !sequence_mode && !boundaries && !texts && !repaint;
+    return captions.empty() && !sequence_mode && !boundaries && !texts && !repaint && !title &&
+           list_labels.empty();
   }
   // Later changes win.
   void merge(const PanelUpdate& later) {
@@ -44,6 +47,8 @@ struct PanelUpdate {
     if (later.boundaries) boundaries = later.boundaries;
     if (later.texts) texts = later.texts;
     repaint = repaint || later.repaint;
+    if (later.title) title = later.title;
+    for (const auto& [entry, label] : later.list_labels) list_labels[entry] = label;
   }
 };
 

@@ -33,11 +33,10 @@ void write_numbers_and_ranges(const ViewState& view, PanelTexts* texts) {
 bool refresh_view(PanelContext& panel, PanelTexts* texts) {
   if (!panel.rom_open()) return false;
   ViewState& view = panel.view;
-  SpriteWorkingSet& set = panel.set;
+  const SpriteWorkingSet& set = panel.set;
   DisplayState& display = panel.display;
   std::memset(display.display_palette, 0, sizeof display.display_palette);
   std::memset(display.canvas, 0, sizeof display.canvas);
-  load_entry(*panel.rom, panel.directory, set, view.current_entry, view.weapon_palette);
   apply_refresh_clamps(view, set, panel.directory);
   render_frame(set, view.image_no, kCanvasSize, kCanvasSize, display.canvas,
                display.display_palette);

@@ -1,5 +1,6 @@
-// The refresh that brings the panel in line with the view state: loads the entry when needed,
-// settles the numbers into its ranges, renders the frame canvas and builds the panel's texts.
+// The refresh that brings the panel in line with the view state: settles the numbers into the
+// ranges of the loaded entry, renders the frame canvas and builds the panel's texts. It reads the
+// working set and never changes it: loading the entry is the document's step before it.
 #pragma once
 
 #include "view/panel_context.h"

@@ -11,6 +11,7 @@
 
 #include "app/application.h"
 #include "app/win32_ui.h"
+#include "edit/command_messages.h"
 
 namespace vcv {
 
@@ -39,11 +40,19 @@ class ScriptedWin32Ui : public Win32Ui {
     return true;
   }
   // Answers from confirm_answers (false when none is left); records the titles asked.
-  bool confirm(const std::string& title, const std::string&) override {
-    confirm_titles.push_back(title);
+  bool confirm(Prompt prompt, const std::string&) override {
+    confirm_titles.push_back(prompt_title(prompt));
     if (confirm_answers.empty()) return false;
     const bool answer = confirm_answers.front();
     confirm_answers.pop_front();
+    return answer;
+  }
+  // Answers from ask_answers (Cancel when none is left); records the questions asked.
+  Answer ask(Prompt prompt, const std::string& text) override {
+    asked.push_back(std::string(prompt_title(prompt)) + ": " + text);
+    if (ask_answers.empty()) return Answer::kCancel;
+    const Answer answer = ask_answers.front();
+    ask_answers.pop_front();
     return answer;
   }
   void message(const std::string& title, const std::string& text) override {
@@ -57,6 +66,8 @@ class ScriptedWin32Ui : public Win32Ui {
   std::vector<std::string> messages;
   std::deque<bool> confirm_answers;
   std::vector<std::string> confirm_titles;
+  std::deque<Answer> ask_answers;
+  std::vector<std::string> asked;
   int open_prompts = 0;
 };
 

@@ -69,7 +69,8 @@ TEST_F(PanelWindow, StartUpShowsTheEmptyPanel) {
   EXPECT_EQ(menu_text(menu, IDM_WRITE_PALETTE), L"Write Palette  ");
   EXPECT_EQ(menu_text(menu, IDM_WRITE_TILE_INFO), L"Write Tile Info   ");
   EXPECT_EQ(menu_text(menu, IDM_WRITE_IMAGE), L"Write Image Changes");
-  EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 1)), 9);
+  // Undo, Redo and a separator above the first menu's nine.
+  EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 1)), 12);
 
   HWND list = GetDlgItem(panel, IDC_ENTRY_LIST);
   EXPECT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 508);
@@ -267,12 +268,12 @@ TEST_F(PanelWindow, RecolouringAPaletteEntry) {
                MAKELPARAM(a.palette.left + 5 * 12 + 6, a.palette.top + 6));
   EXPECT_EQ(ui.colour_prompts.size(), 2u);
   EXPECT_EQ(app.document.working_set().palette[5], stored);
-  // Stepping the weapon palette there and back loads the entry again: the unsaved edit is gone.
+  // Stepping the weapon palette there and back reads only colours 13 to 15: the unwritten edit
+  // stays.
   scroll(IDC_WEAPON_ARROWS, SB_LINERIGHT);
   scroll(IDC_WEAPON_ARROWS, SB_LINELEFT);
-  EXPECT_EQ(app.document.working_set().palette[5], before[5]);
-  EXPECT_EQ(screen_pixel(a.palette.left + 5 * 12 + 6, a.palette.top + 6),
-            display_to_pixel(palette_colour_to_display(before[5] & 0x7FFF)));
+  EXPECT_EQ(app.document.working_set().palette[5], stored);
+  EXPECT_EQ(screen_pixel(a.palette.left + 5 * 12 + 6, a.palette.top + 6), shown);
 }
 
 TEST_F(PanelWindow, PlacingAFlippedTile) {
@@ -288,13 +289,16 @@ TEST_F(PanelWindow, PlacingAFlippedTile) {
   const Frame& frame = app.document.working_set().frames[app.document.view().image_no];
   const int bx = (frame.x[0] >= 0x80 ? frame.x[0] - 256 : frame.x[0]) * 3 / 2 + 144;
   const int by = (frame.y[0] >= 0x80 ? frame.y[0] - 256 : frame.y[0]) * 3 / 2 + 144;
+  const int kept = frame.tile[0][1] & 0x3800;  // bits 11-13 stay
   left_click(a.frame.left + bx + 18, a.frame.top + by + 2);  // upper right of block 0
-  EXPECT_EQ(frame.tile[0][1], 0x4013);
+  EXPECT_EQ(frame.tile[0][1], 0x4013 | kept);
   EXPECT_NE(text(IDC_TILE_INFO_TEXT).find("U Right TileNo=013 xflip=1 yflip=0\r\n"),
             std::string::npos)
       << text(IDC_TILE_INFO_TEXT);
-  // The stored record shows the new entry (little-endian 13 40) in the Info dump.
-  EXPECT_NE(text(IDC_INFO_TEXT).find("13 40 "), std::string::npos);
+  // The stored record shows the new entry (little-endian) in the Info dump.
+  char stored[8];
+  std::snprintf(stored, sizeof stored, "13 %02X ", (0x4000 | kept) >> 8);
+  EXPECT_NE(text(IDC_INFO_TEXT).find(stored), std::string::npos);
   // The tile is now used by the frame; the selected tile's white outline covers the red one.
   EXPECT_EQ(screen_pixel(a.sheet.left + 3 * 16, a.sheet.top + 16), kWhite);
 }
@@ -404,8 +408,9 @@ TEST_F(PanelWindow, PicturesForTheGuide) {
   const Frame& frame = app.document.working_set().frames[app.document.view().image_no];
   const int bx = byte_to_signed(frame.x[0]) * 3 / 2 + 144 + a.frame.left;
   const int by = byte_to_signed(frame.y[0]) * 3 / 2 + 144 + a.frame.top;
+  const int kept = frame.tile[0][0] & 0x3800;
   left_click(bx + 2, by + 2);
-  EXPECT_EQ(frame.tile[0][0], 0x4011);
+  EXPECT_EQ(frame.tile[0][0], 0x4011 | kept);
   save(capture_window(app.main_window), "tile-placed.png");
 }
 

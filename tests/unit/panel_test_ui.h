@@ -13,7 +13,8 @@ namespace vcv {
 
 class PanelTestUi : public Ui {
  public:
-  bool confirm(const std::string&, const std::string&) override { return true; }
+  bool confirm(Prompt, const std::string&) override { return true; }
+  Answer ask(Prompt, const std::string&) override { return Answer::kYes; }
   void message(const std::string& title, const std::string& text) override {
     messages.push_back(title + ": " + text);
   }

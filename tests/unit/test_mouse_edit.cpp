@@ -33,6 +33,7 @@ class MouseEdit : public ::testing::Test {
     set.size_type = 0;  // 4 blocks, 40-byte records
     set.position_type = 0;
     document.directory().frame_count[0] = 2;
+    document.directory().position_data_size[0] = 80;
     // Frame 1: block 0 at the centre, block 1 overlapping it 8 pixels to the right, block 2 at
     // X = -1, block 3 far away.
     uint8_t* record = set.position_data + 40;
@@ -102,20 +103,20 @@ TEST_F(MouseEdit, SheetPressSelectsTheTileOfTheShownPage) {
   EXPECT_EQ(document.display().selected_tile, 1023);
 }
 
-TEST_F(MouseEdit, PlacingAFlippedTileReplacesTheWholeEntry) {
+TEST_F(MouseEdit, PlacingAFlippedTileKeepsBits11To13OfTheEntry) {
   document.display().selected_tile = 5;
   document.panel_command(PanelCommand::kFlipX);
   const int bx = areas.frame.left + 144, by = areas.frame.top + 144;
   // Block 0 is the selected block: lower-left quadrant.
   EXPECT_EQ(click(bx + 3, by + 12), ClickResult::kTilePlaced);
-  EXPECT_EQ(document.working_set().frames[1].tile[0][2], 0x4005);
-  EXPECT_EQ(stored_entry(0, 2), 0x4005);  // packed into the position data, bits 11-13 gone
+  EXPECT_EQ(document.working_set().frames[1].tile[0][2], 0x7805);
+  EXPECT_EQ(stored_entry(0, 2), 0x7805);  // in the position data, bits 11-13 as they were
   EXPECT_EQ(stored_entry(0, 0), 0x3810);  // the rest of the record is untouched
   document.panel_command(PanelCommand::kFlipY);
   document.panel_command(PanelCommand::kFlipX);
   document.display().selected_tile = 0x7FF;
   click(bx + 23, by + 23);  // lower right of block 0
-  EXPECT_EQ(stored_entry(0, 3), 0x87FF);
+  EXPECT_EQ(stored_entry(0, 3), 0xBFFF);
   EXPECT_EQ(document.view().block_no, 0);
 }
 
@@ -124,11 +125,11 @@ TEST_F(MouseEdit, OverlapGoesToTheSelectedBlockElseTheLowest) {
   const int bx = areas.frame.left + 144, by = areas.frame.top + 144;
   // Block 1 starts at 144 + 12; the point (156, 144) is in blocks 0 and 1.
   click(bx + 12, by);
-  EXPECT_EQ(stored_entry(0, 1), 9);
+  EXPECT_EQ(stored_entry(0, 1), 0x3809);
   EXPECT_EQ(stored_entry(1, 0), 0x3810 + tile_entry_word_index(0, 1, 0));
   document.view().block_no = 1;
   click(bx + 12, by);
-  EXPECT_EQ(stored_entry(1, 0), 9);
+  EXPECT_EQ(stored_entry(1, 0), 0x3809);
 }
 
 TEST_F(MouseEdit, BoxOfANegativeOffsetAndPressesOutsideEveryBlock) {
@@ -137,21 +138,21 @@ TEST_F(MouseEdit, BoxOfANegativeOffsetAndPressesOutsideEveryBlock) {
   // Block 2 (X = -1, Y = 0x20): box at (-1 * 3 / 2 + 144, 32 * 3 / 2 + 144) = (143, 192).
   EXPECT_EQ(click(fx + 142, fy + 192), ClickResult::kNothing);
   EXPECT_EQ(click(fx + 143, fy + 192), ClickResult::kTilePlaced);
-  EXPECT_EQ(stored_entry(2, 0), 7);
+  EXPECT_EQ(stored_entry(2, 0), 0x3807);
   document.take_panel_update();
   EXPECT_EQ(click(fx + 1, fy + 1), ClickResult::kNothing);
   EXPECT_EQ(click(fx + 288, fy + 150), ClickResult::kNothing);
   EXPECT_FALSE(document.take_panel_update().repaint);
 }
 
-TEST_F(MouseEdit, SelectedBlockBeyondTheCountChangesOnlyTheStore) {
+TEST_F(MouseEdit, SelectedBlockBeyondTheCountChangesNothing) {
   document.view().block_no = 10;  // the store's slot 10 lies at the centre (all zero)
   document.display().selected_tile = 0x21;
   uint8_t before[40];
   std::copy(document.working_set().position_data + 40, document.working_set().position_data + 80, before);
-  click(areas.frame.left + 150, areas.frame.top + 150);
-  EXPECT_EQ(document.working_set().frames[1].tile[10][0], 0x21);
+  EXPECT_EQ(click(areas.frame.left + 150, areas.frame.top + 150), ClickResult::kTilePlaced);
   EXPECT_TRUE(std::equal(before, before + 40, document.working_set().position_data + 40));
+  EXPECT_FALSE(document.can_undo());
 }
 
 }  // namespace

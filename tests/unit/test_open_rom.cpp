@@ -83,7 +83,7 @@ TEST_F(OpenRom, ResetsTheFourNumbersAndKeepsTheRest) {
   EXPECT_NE(document.working_set().loaded_entry, 0x120);
 }
 
-TEST_F(OpenRom, AFailedOpeningLeavesNoRomTheOldTitleAndSaysWhy) {
+TEST_F(OpenRom, AFailedOpeningKeepsTheOpenRomAndSaysWhy) {
   const std::string first = write_file("open_rom_first.sfc", kMinRomImageSize, 0);
   ASSERT_TRUE(document.open(first).ok());
   panel.take(document);
@@ -103,8 +103,9 @@ TEST_F(OpenRom, AFailedOpeningLeavesNoRomTheOldTitleAndSaysWhy) {
     const RomOpenResult result = document.open(c.path);
     EXPECT_EQ(result.status, c.status) << c.path;
     EXPECT_FALSE(result.reason.empty());
-    EXPECT_FALSE(document.is_open());
-    EXPECT_EQ(document.rom_path(), "");
+    // The ROM that was open stays open, as it was.
+    EXPECT_TRUE(document.is_open());
+    EXPECT_EQ(document.rom_path(), first);
     EXPECT_EQ(document.title(), rom_window_title(first));
     EXPECT_TRUE(panel.take(document).empty()) << "nothing is redrawn";
   }

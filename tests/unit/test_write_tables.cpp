@@ -123,30 +123,23 @@ TEST_F(WriteTablesTest, TileInfoIsUnwritableOnAReadOnlyRomToo) {
   restore_writable(path, kept);
 }
 
-TEST_F(WriteTablesTest, EdOnTheShownTextOnlyClearsBits11To13OfThatBlock) {
+TEST_F(WriteTablesTest, EdOnTheShownTextAndWriteTileInfoChangeNoByte) {
   const std::vector<uint8_t> before(set().position_data, set().position_data + kPositionDataCapacity);
-  const Frame frame_before = set().frames[2];
-  ASSERT_NE(frame_before.tile[1][0] & 0x3800, 0) << "the demo ROM sets bits 11-13";
+  ASSERT_NE(set().frames[2].tile[1][0] & 0x3800, 0) << "the demo ROM sets bits 11-13";
   press_ed(panel.texts().tile_info_text);
-  const int record = 2 * set().record_size();
-  for (int i = 0; i < kPositionDataCapacity; ++i) {
-    bool is_block_entry = false;
-    for (int q = 0; q < 4; ++q) {
-      const int at = record + frame_before.tile_offset[1][q];
-      if (i == at + 1) is_block_entry = true;  // the high byte holds bits 11-13
-    }
-    if (is_block_entry) {
-      EXPECT_EQ(set().position_data[i], before[static_cast<size_t>(i)] & 0xC7) << i;
-    } else {
-      ASSERT_EQ(set().position_data[i], before[static_cast<size_t>(i)]) << i;
-    }
-  }
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), set().position_data));
+  EXPECT_FALSE(document.can_undo()) << "nothing changed, so there is nothing to undo";
+  ui.confirm_answers = {true};
+  EXPECT_TRUE(shown(ui, document.write_tile_info(ui)).wrote());
+  expect_file(original);
 }
 
 TEST_F(WriteTablesTest, EdThenWriteTileInfoWritesEveryRecordOfThePositionType) {
+  const uint16_t kept_bits = set().frames[2].tile[1][3] & 0x3800;
+  const uint16_t placed = static_cast<uint16_t>(0xC1AB | kept_bits);
   const std::string shown_text = press_ed("X=-5 Y=7\r\n右下 TileNo=1AB xflip=1 yflip=1\r\n");
   EXPECT_EQ(set().frames[2].x[1], 251);
-  EXPECT_EQ(set().frames[2].tile[1][3], 0xC1AB);
+  EXPECT_EQ(set().frames[2].tile[1][3], placed);
   // The refresh rewrote the Tile Info text from the changed frame.
   EXPECT_NE(shown_text.find("X=-5 Y=7\r\n"), std::string::npos);
   EXPECT_NE(shown_text.find("L Right TileNo=1AB xflip=1 yflip=1"), std::string::npos);
@@ -163,8 +156,8 @@ TEST_F(WriteTablesTest, EdThenWriteTileInfoWritesEveryRecordOfThePositionType) {
   expected[record + 8 * blocks + 2] = 251;
   expected[record + 8 * blocks + 3] = 7;
   const size_t entry = record + set().frames[2].tile_offset[1][3];
-  expected[entry] = 0xAB;
-  expected[entry + 1] = 0xC1;
+  expected[entry] = static_cast<uint8_t>(placed);
+  expected[entry + 1] = static_cast<uint8_t>(placed >> 8);
   expect_file(expected);
 
   // Another entry of the same position type reads the changed records from now on.
@@ -174,14 +167,15 @@ TEST_F(WriteTablesTest, EdThenWriteTileInfoWritesEveryRecordOfThePositionType) {
                        demo::DemoRomFacts::kEntrySize1, 0),
             1);
   EXPECT_EQ(other.working_set().frames[2].x[1], 251);
-  EXPECT_EQ(other.working_set().frames[2].tile[1][3], 0xC1AB);
+  EXPECT_EQ(other.working_set().frames[2].tile[1][3], placed);
 }
 
 TEST_F(WriteTablesTest, EdOnABlockBeyondTheImageChangesNoRecord) {
   document.view().block_no = 20;  // the entry has 8 blocks per frame
   const std::vector<uint8_t> before(set().position_data, set().position_data + kPositionDataCapacity);
-  EXPECT_NE(press_ed("X=9 Y=9\r\n").find("X=9 Y=9"), std::string::npos);
+  EXPECT_EQ(press_ed("X=9 Y=9\r\n").find("X=9 Y=9"), std::string::npos);
   EXPECT_TRUE(std::equal(before.begin(), before.end(), set().position_data));
+  EXPECT_FALSE(document.can_undo());
 }
 
 TEST_F(WriteTablesTest, AnEntryWhoseGraphicsFailedKeepsItsFrameLayoutsInTheRom) {

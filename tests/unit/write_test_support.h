@@ -46,14 +46,27 @@ class ScriptedUi : public Ui {
     std::string text;
   };
 
-  bool confirm(const std::string& title, const std::string& text) override {
-    shown.push_back({"confirm", title, text});
+  // Answers in order from confirm_answers; records the title the user would see.
+  bool confirm(Prompt prompt, const std::string& text) override {
+    shown.push_back({"confirm", prompt_title(prompt), text});
+    prompts.push_back(prompt);
     if (confirm_answers.empty()) {
-      ADD_FAILURE() << "unexpected confirmation: " << title;
+      ADD_FAILURE() << "unexpected confirmation: " << prompt_title(prompt);
       return false;
     }
     const bool answer = confirm_answers.front();
     confirm_answers.pop_front();
+    return answer;
+  }
+  Answer ask(Prompt prompt, const std::string& text) override {
+    shown.push_back({"ask", prompt_title(prompt), text});
+    prompts.push_back(prompt);
+    if (ask_answers.empty()) {
+      ADD_FAILURE() << "unexpected question: " << prompt_title(prompt);
+      return Answer::kCancel;
+    }
+    const Answer answer = ask_answers.front();
+    ask_answers.pop_front();
     return answer;
   }
   void message(const std::string& title, const std::string& text) override {
@@ -123,6 +136,8 @@ class ScriptedUi : public Ui {
   }
 
   std::deque<bool> confirm_answers;
+  std::deque<Answer> ask_answers;
+  std::vector<Prompt> prompts;  // every prompt asked, in order
   std::deque<std::pair<bool, std::pair<std::string, std::string>>> position_answers;
   std::vector<Shown> shown;
   std::vector<ClipboardBlock> clipboard;   // the picture blocks, in the order they were put

@@ -1,0 +1,192 @@
+#include "app/menu_commands.h"
+
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/panel_dialog.h"
+#include "app/win32_ui.h"
+#include "platform/text_encoding.h"
+#include "res/resource.h"
+
+namespace vcv {
+
+namespace {
+
+// ---- when a command can run ----
+
+bool always(const Application&) { return true; }
+bool rom_open(const Application& app) { return app.document.is_open(); }
+bool writable(const Application& app) {
+  return app.document.is_open() && !app.document.rom().read_only();
+}
+bool has_unwritten(const Application& app) {
+  return writable(app) && app.document.has_unwritten_edits();
+}
+bool can_undo(const Application& app) { return app.document.can_undo(); }
+bool can_redo(const Application& app) { return app.document.can_redo(); }
+
+// ---- what a command runs ----
+
+// A document command whose result is shown, followed by what it changed on the panel.
+template <CommandResult (Document::*Command)(Ui&)>
+void run_document_command(Application& app) {
+  const CommandResult result = (app.document.*Command)(*app.ui);
+  show_result(app, result);
+  show_panel_update(app);
+}
+
+void write_image_changes(Application& app) {
+  show_result(app, app.document.write_image_changes(*app.ui));
+  show_panel_update(app);
+}
+
+void write_all_changes(Application& app) {
+  show_result(app, app.document.write_all_changes(*app.ui));
+  show_panel_update(app);
+}
+
+void undo(Application& app) {
+  app.document.undo();
+  show_panel_update(app);
+}
+
+void redo(Application& app) {
+  app.document.redo();
+  show_panel_update(app);
+}
+
+void exit_program(Application& app) { SendMessageW(app.main_window, WM_CLOSE, 0, 0); }
+
+std::string undo_caption(const Application& app) { return app.document.undo_caption(); }
+std::string redo_caption(const Application& app) { return app.document.redo_caption(); }
+
+struct MenuKey {
+  BYTE modifiers;  // FCONTROL, FSHIFT, FALT (FVIRTKEY is added)
+  WORD key;        // a virtual-key code
+};
+
+struct MenuRow {
+  int id;                    // 0: a separator
+  const wchar_t* popup;
+  const char* caption;       // with its mnemonic; without the key text
+  const char* key_text;      // shown after a tab; null for none
+  std::vector<MenuKey> keys;
+  bool (*enabled)(const Application&);
+  void (*run)(Application&);
+  std::string (*caption_now)(const Application&);  // a caption that names the action, or null
+};
+
+const wchar_t kFile[] = L"&File";
+const wchar_t kEdit[] = L"&Edit";
+
+// In menu order. The captions of the first menu's commands are kept exactly as they have always
+// read, blanks included.
+const std::vector<MenuRow>& menu_rows() {
+  static const std::vector<MenuRow> rows = {
+      {IDM_OPEN, kFile, "&Open", nullptr, {}, always, open_rom_from_dialog, nullptr},
+      {IDM_WRITE_ALL, kFile, "Write &All Changes", "Ctrl+S", {{FCONTROL, 'S'}}, has_unwritten,
+       write_all_changes, nullptr},
+      {0, kFile, nullptr, nullptr, {}, nullptr, nullptr, nullptr},
+      {IDM_EXIT, kFile, "E&xit", nullptr, {}, always, exit_program, nullptr},
+      {IDM_UNDO, kEdit, "&Undo", "Ctrl+Z", {{FCONTROL, 'Z'}}, can_undo, undo, undo_caption},
+      {IDM_REDO, kEdit, "&Redo", "Ctrl+Y", {{FCONTROL, 'Y'}, {FCONTROL | FSHIFT, 'Z'}}, can_redo,
+       redo, redo_caption},
+      {0, kEdit, nullptr, nullptr, {}, nullptr, nullptr, nullptr},
+      {IDM_COPY_IMG, kEdit, "Copy Img", nullptr, {}, rom_open,
+       run_document_command<&Document::copy_img>, nullptr},
+      {IDM_COPY_SPRITE, kEdit, "Copy Sprite", nullptr, {}, rom_open,
+       run_document_command<&Document::copy_sprite>, nullptr},
+      {IDM_PASTE_SPRITE, kEdit, "Paste Sprite", nullptr, {}, rom_open,
+       run_document_command<&Document::paste_sprite>, nullptr},
+      {IDM_COPY_ALL_IMG, kEdit, "Copy All Img", nullptr, {}, rom_open,
+       run_document_command<&Document::copy_all_img>, nullptr},
+      {IDM_PASTE_ALL_IMG, kEdit, "Paste All Img ", nullptr, {}, rom_open,
+       run_document_command<&Document::paste_all_img>, nullptr},
+      {0, kEdit, nullptr, nullptr, {}, nullptr, nullptr, nullptr},
+      {IDM_WRITE_PALETTE, kEdit, "Write Palette  ", nullptr, {}, writable,
+       run_document_command<&Document::write_palette>, nullptr},
+      {IDM_WRITE_TILE_INFO, kEdit, "Write Tile Info   ", nullptr, {}, writable,
+       run_document_command<&Document::write_tile_info>, nullptr},
+      {IDM_WRITE_IMAGE, kEdit, "Write Image Changes", nullptr, {}, writable, write_image_changes,
+       nullptr},
+  };
+  return rows;
+}
+
+const MenuRow* row_of(int command_id) {
+  if (command_id == 0) return nullptr;
+  for (const MenuRow& row : menu_rows()) {
+    if (row.id == command_id) return &row;
+  }
+  return nullptr;
+}
+
+std::wstring caption_of(const Application* app, const MenuRow& row) {
+  std::string caption = row.caption;
+  if (app != nullptr && row.caption_now != nullptr) {
+    // "Undo Place Tile" keeps the mnemonic of "&Undo".
+    caption = "&" + row.caption_now(*app);
+  }
+  if (row.key_text != nullptr) caption += std::string("\t") + row.key_text;
+  return utf8_to_wide(caption);
+}
+
+}  // namespace
+
+HMENU build_main_menu() {
+  HMENU bar = CreateMenu();
+  HMENU popup = nullptr;
+  const wchar_t* popup_name = nullptr;
+  for (const MenuRow& row : menu_rows()) {
+    if (popup_name != row.popup) {
+      popup = CreatePopupMenu();
+      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), row.popup);
+      popup_name = row.popup;
+    }
+    if (row.id == 0) {
+      AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(row.id), caption_of(nullptr, row).c_str());
+    }
+  }
+  return bar;
+}
+
+HACCEL build_accelerators() {
+  std::vector<ACCEL> keys;
+  for (const MenuRow& row : menu_rows()) {
+    for (const MenuKey& key : row.keys) {
+      keys.push_back({static_cast<BYTE>(FVIRTKEY | key.modifiers), key.key,
+                      static_cast<WORD>(row.id)});
+    }
+  }
+  return CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+}
+
+void update_menu_popup(const Application& app, HMENU popup) {
+  const int count = GetMenuItemCount(popup);
+  for (int i = 0; i < count; ++i) {
+    const MenuRow* row = row_of(static_cast<int>(GetMenuItemID(popup, i)));
+    if (row == nullptr) continue;
+    if (row->caption_now != nullptr) {
+      ModifyMenuW(popup, static_cast<UINT>(row->id), MF_BYCOMMAND | MF_STRING,
+                  static_cast<UINT_PTR>(row->id), caption_of(&app, *row).c_str());
+    }
+    EnableMenuItem(popup, static_cast<UINT>(row->id),
+                   MF_BYCOMMAND | (row->enabled(app) ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
+bool run_menu_command(Application& app, int command_id) {
+  const MenuRow* row = row_of(command_id);
+  if (row == nullptr) return false;
+  row->run(app);
+  return true;
+}
+
+std::wstring menu_caption(const Application& app, int command_id) {
+  const MenuRow* row = row_of(command_id);
+  return row == nullptr ? std::wstring() : caption_of(&app, *row);
+}
+
+}  // namespace vcv
