@@ -2,7 +2,7 @@
 # Checks that includes point down the layers only, and that windows.h and the window resource
 # ids stay in the window program: prints each include that goes the wrong way, exits 1 if any.
 #
-#   platform -> rom -> sprite -> image -> view -> edit -> assets -> document -> app, cli
+#   platform -> rom -> patch -> sprite -> image -> view -> edit -> assets -> document -> app, cli
 #   demo (the generated ROM) sits beside image: it uses platform, rom and sprite.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,15 +12,16 @@ allowed_for() {
   case "$1" in
     platform) echo "" ;;
     rom) echo "platform" ;;
-    sprite) echo "platform rom" ;;
+    patch) echo "platform rom" ;;
+    sprite) echo "platform rom patch" ;;
     image) echo "platform lodepng giflib" ;;
-    demo) echo "platform rom sprite" ;;
-    view) echo "platform rom sprite image" ;;
-    edit) echo "platform rom sprite image view" ;;
-    assets) echo "platform rom sprite image view edit" ;;
-    document) echo "platform rom sprite image view edit assets" ;;
-    cli) echo "platform rom sprite image view edit assets document demo" ;;
-    app) echo "platform rom sprite image view edit document res" ;;
+    demo) echo "platform rom patch sprite" ;;
+    view) echo "platform rom patch sprite image" ;;
+    edit) echo "platform rom patch sprite image view" ;;
+    assets) echo "platform rom patch sprite image view edit" ;;
+    document) echo "platform rom patch sprite image view edit assets" ;;
+    cli) echo "platform rom patch sprite image view edit assets document demo" ;;
+    app) echo "platform rom patch sprite image view edit document res" ;;
     res) echo "" ;;
     *) echo "?" ;;
   esac

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds every target and runs every test: native unit tests, the write-safety checks, the same
-# unit tests under Address- and UndefinedBehaviorSanitizer, the fuzzers, the unit tests and
+# Builds every target and runs every test: native unit tests, the write-safety checks, the patch
+# benchmark against xdelta3, the same unit tests under Address- and UndefinedBehaviorSanitizer,
+# the fuzzers, the unit tests and
 # window tests of the Windows x86_64 build under Wine (which also take the user guide's
 # pictures), a build of the Windows i686 target, and the release zips with their checks. Ends
 # with one "N passed, N failed" line. FUZZ_SECONDS (default 20) sets the time per fuzz target.
@@ -87,6 +88,17 @@ if [ -x "$root/build/native/vantorchar" ]; then
     note_fail 1 "write safety"
   fi
   sed 's/^/   /' "$log_dir/write-safety.log"
+fi
+
+# ---- patches: sizes and times beside xdelta3's on a repacking import of the demo ROM ----
+if [ -x "$root/build/native/vantorchar" ]; then
+  echo "== patch benchmark"
+  if "$root/scripts/bench-patch.sh" >"$log_dir/bench-patch.log" 2>&1; then
+    note_pass 1
+  else
+    note_fail 1 "patch benchmark"
+  fi
+  sed 's/^/   /' "$log_dir/bench-patch.log"
 fi
 
 # ---- sanitizers ----

@@ -3,7 +3,8 @@
 #   - two imports into one ROM at once, many times: each either writes or is refused, and what
 #     every successful one wrote is in the ROM afterwards (none undone by the other);
 #   - an import that repacks a bank region, killed (SIGKILL) at random moments: the ROM is
-#     afterwards byte for byte the old image or the new one, never anything else;
+#     afterwards byte for byte the old image or the new one, never anything else; the next
+#     write removes the temporary files they left;
 #   - a ROM on a small file system that fills up during the write (a tmpfs, where this runs as
 #     root): the write fails with its reason, the ROM is as it was, no temporary file is left.
 # Prints one line per check and ends with exit code 0 only when all passed.
@@ -99,6 +100,15 @@ check "an import killed at $kills moments within ${span_ms} ms leaves the old ($
 # Both outcomes seen: the kills did span the write, not all fall before or after it.
 check "the kills came both before and after the new image was in place" \
   test "$old" -gt 0 -a "$new" -gt 0
+# The next write removes what the killed writers left beside the ROM, and says so (one more
+# left by a process id that no process has, so that there is at least one).
+head -c 4096 /dev/zero >"$work/killed.sfc.2147483000-0.tmp"
+left=$(find "$work" -maxdepth 1 -name 'killed.sfc.*.tmp' | wc -l)
+cp "$work/demo.sfc" "$work/killed.sfc"
+out=$("$tool" import "$work/killed.sfc" --entry 0x00C "$work/new-0x00C.bmp" --repack --yes 2>&1)
+check "the next write removes the $left temporary files killed writers left, and says so" \
+  test "$(find "$work" -maxdepth 1 -name 'killed.sfc.*.tmp' | wc -l)" -eq 0 -a \
+       "$(grep -c 'left by a writer that did not finish' <<<"$out")" -eq "$left"
 
 # ---- a full disk ----
 if [ "$(id -u)" -eq 0 ] && mkdir -p "$work/small" && mount -t tmpfs -o size=6m tmpfs "$work/small"; then

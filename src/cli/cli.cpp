@@ -25,7 +25,7 @@ const Command kCommands[] = {
      cmd_export},
     {"import",
      "import ROM --entry ID IN [--weapon-palette N] [--repack] [--pack game|optimal]\n"
-     "      [--at ADDRESS --file-offset OFFSET] [--no-backup] [--yes]\n"
+     "      [--at ADDRESS --file-offset OFFSET] [--no-backup] [--keep-history N] [--yes]\n"
      "      (writes nothing without --yes; the picture must be as large as export --sheet's;\n"
      "      an indexed PNG or BMP gives its indices, a true-colour one (PNG, 24- or 32-bit BMP)\n"
      "      is matched onto the entry's palette with weapon palette N, 0 if not given;\n"
@@ -37,7 +37,8 @@ const Command kCommands[] = {
              "       positions, animations)",
      cmd_dump},
     {"apply",
-     "apply ROM DIR [--dry-run] [--pack game|optimal] [--no-backup] [--yes] [--force]\n"
+     "apply ROM DIR [--dry-run] [--pack game|optimal] [--no-backup] [--keep-history N] [--yes]\n"
+     "      [--force]\n"
      "      (writes what differs from DIR in one replacement; prints the plan only without\n"
      "       --yes; --force applies a dump of another ROM)",
      cmd_apply},
@@ -47,6 +48,24 @@ const Command kCommands[] = {
     {"map", "map ROM [--png OUT]\n"
             "      (the packed blocks of each bank region, free bytes now and after a repack)",
      cmd_map},
+    {"patch",
+     "patch create ORIGINAL MODIFIED -o OUT.bps|OUT.ips\n"
+     "  patch apply ROM PATCH -o OUT\n"
+     "  patch info PATCH\n"
+     "      (BPS, or IPS by the name's extension; patches describe headerless images: a\n"
+     "       512-byte copier header on either side is skipped, and apply gives OUT the header\n"
+     "       ROM had; apply refuses a BPS patch made for another ROM and checks the result\n"
+     "       against the patch's CRC32 before writing)",
+     cmd_patch},
+    {"history", "history ROM\n"
+                "      (the states earlier writes replaced, oldest first: ROM's history folder,\n"
+                "       then ROM.bak; each with its time, size, SHA-256 and how many entries\n"
+                "       differ from the ROM)",
+     cmd_history},
+    {"restore", "restore ROM N [--yes] [--keep-history N]\n"
+                "      (makes state N of history the ROM through the normal write; the ROM\n"
+                "       becomes ROM.bak; prints what it would do without --yes)",
+     cmd_restore},
 };
 
 void print_help(std::FILE* out) {
@@ -55,7 +74,10 @@ void print_help(std::FILE* out) {
                VCV_VERSION_STRING);
   for (const Command& command : kCommands) std::fprintf(out, "  %s\n", command.synopsis);
   std::fprintf(out, "\nNumbers are decimal, or hexadecimal with 0x. Exit codes: 0 success, "
-                    "1 failure, 2 usage error.\n");
+                    "1 failure, 2 usage error.\n"
+                    "Every write keeps the ROM as it was as ROM.bak; the state the .bak held "
+                    "moves into the\nfolder NAME.history beside the ROM, which keeps the last "
+                    "20 (--keep-history N, 0 for\nnone, on import, apply and restore).\n");
 }
 
 }  // namespace

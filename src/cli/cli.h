@@ -60,5 +60,8 @@ int cmd_dump(const std::vector<std::string>& args, Streams streams);
 int cmd_apply(const std::vector<std::string>& args, Streams streams);
 int cmd_verify(const std::vector<std::string>& args, Streams streams);
 int cmd_map(const std::vector<std::string>& args, Streams streams);
+int cmd_patch(const std::vector<std::string>& args, Streams streams);
+int cmd_history(const std::vector<std::string>& args, Streams streams);
+int cmd_restore(const std::vector<std::string>& args, Streams streams);
 
 }  // namespace vcv::cli

@@ -183,6 +183,16 @@ std::string hex_list(const std::vector<int>& numbers) {
   return text;
 }
 
+bool take_keep_history(ArgReader& reader, const std::string& command, int* keep,
+                       Streams streams) {
+  *keep = kDefaultHistoryKeep;
+  return take_number(reader, command, "--keep-history", 0, 1000, keep, streams);
+}
+
+void print_write_notes(const std::vector<std::string>& notes, Streams streams) {
+  for (const std::string& note : notes) std::fprintf(streams.out, "note: %s\n", note.c_str());
+}
+
 int fail(Streams streams, const std::string& command, const std::string& text) {
   std::fprintf(streams.err, "vantorchar %s: %s\n", command.c_str(), one_line(text).c_str());
   return kExitFailure;

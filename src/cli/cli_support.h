@@ -51,6 +51,13 @@ std::string one_line(const std::string& text);
 // Graphics numbers as the reports list them: "05, 1A".
 std::string hex_list(const std::vector<int>& numbers);
 
+// Takes --keep-history N (earlier backups kept in the ROM's history, 0 for none) into *keep,
+// which holds the default otherwise. False, with one line on the error stream, for a bad number.
+bool take_keep_history(ArgReader& reader, const std::string& command, int* keep,
+                       Streams streams);
+// What a write did besides (leftovers removed, the history moved on): "note: ..." lines.
+void print_write_notes(const std::vector<std::string>& notes, Streams streams);
+
 // One line on the error stream: "vantorchar COMMAND: TEXT"; returns kExitFailure.
 int fail(Streams streams, const std::string& command, const std::string& text);
 

@@ -19,7 +19,8 @@ namespace vcv::cli {
 namespace {
 
 constexpr const char* kApplyUsage =
-    "apply ROM DIR [--dry-run] [--pack game|optimal] [--no-backup] [--yes] [--force]";
+    "apply ROM DIR [--dry-run] [--pack game|optimal] [--no-backup] [--keep-history N] [--yes] "
+    "[--force]";
 constexpr uint64_t kLargestAssetFile = 64ull * 1024 * 1024;
 
 int usage(Streams streams, const std::string& why) {
@@ -39,6 +40,8 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
   ArgReader reader(args);
   const bool dry_run = reader.take_flag("--dry-run");
   const bool no_backup = reader.take_flag("--no-backup");
+  int keep_history = kDefaultHistoryKeep;
+  if (!take_keep_history(reader, "apply", &keep_history, streams)) return kExitUsage;
   const bool yes = reader.take_flag("--yes");
   ApplyOptions options;
   options.force = reader.take_flag("--force");
@@ -77,7 +80,9 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
     return kExitOk;
   }
   document.rom().set_keep_backup(!no_backup);
+  document.rom().set_keep_history(keep_history);
   const CommandResult result = replace_rom_image(document.rom(), plan.changed);
+  print_write_notes(document.rom().last_write_notes(), streams);
   if (!result.wrote()) {
     std::string why = result.detail;
     if (const auto shown = message_for(result)) why = shown->text;

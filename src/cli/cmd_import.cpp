@@ -24,7 +24,7 @@ namespace {
 
 constexpr const char* kImportUsage =
     "import ROM --entry ID IN [--weapon-palette N] [--repack] [--pack game|optimal] "
-    "[--at ADDRESS --file-offset OFFSET] [--no-backup] [--yes]";
+    "[--at ADDRESS --file-offset OFFSET] [--no-backup] [--keep-history N] [--yes]";
 constexpr int kIndexLimit = 16;  // palette indices a tile pixel can hold
 
 struct ImportAnswers {
@@ -170,6 +170,8 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   answers.yes = reader.take_flag("--yes");
   answers.repack = reader.take_flag("--repack");
   const bool no_backup = reader.take_flag("--no-backup");
+  int keep_history = kDefaultHistoryKeep;
+  if (!take_keep_history(reader, "import", &keep_history, streams)) return kExitUsage;
   const bool has_at = reader.take_value("--at", &answers.address);
   const bool has_offset = reader.take_value("--file-offset", &answers.file_offset);
   std::string pack_text = "game";
@@ -192,6 +194,7 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   Document document;
   if (!open_document("import", rest[0], &document, streams, false)) return kExitFailure;
   document.rom().set_keep_backup(!no_backup);
+  document.rom().set_keep_history(keep_history);
   if (answers.typed && !file_offset_inside(answers.file_offset, document.image().size())) {
     return fail(streams, "import",
                 "--file-offset " + answers.file_offset + " is not a position inside " + rest[0]);
@@ -227,6 +230,7 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   }
   CliUi ui(answers, streams);
   const CommandResult result = document.write_image_changes(ui, method);
+  print_write_notes(document.rom().last_write_notes(), streams);
   return report(result, ui, rest[1], entry, rest[0], streams);
 }
 

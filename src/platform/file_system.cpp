@@ -89,6 +89,10 @@ PlaceOutcome put_file_in_place(FileSystem& fs, const std::string& target,
   if (like != nullptr && (out.error = fs.copy_attributes(handle, *like)).failed()) {
     return abandon(PlaceStep::kCopyAttributes);
   }
+  if (open_target != nullptr && open_target->is_open() &&
+      (out.error = fs.copy_extended_attributes(*open_target, handle)).failed()) {
+    return abandon(PlaceStep::kCopyAttributes);
+  }
   if ((out.error = fs.sync(handle)).failed()) return abandon(PlaceStep::kSync);
   if ((out.error = fs.try_lock(handle)).failed()) return abandon(PlaceStep::kLock);
   if ((out.error = fs.replace(temp, target, open_target)).failed()) {
@@ -119,6 +123,7 @@ const char* file_op_name(FileOp op) {
     case FileOp::kCopyAttributes: return "copy_attributes";
     case FileOp::kReplace: return "replace";
     case FileOp::kSyncFolder: return "sync_folder";
+    case FileOp::kRenameNew: return "rename_new";
     case FileOp::kRemove: return "remove";
   }
   return "?";
@@ -233,6 +238,11 @@ FileError FaultyFileSystem::sync_folder(const std::string& path) {
   FileError fault = enter(FileOp::kSyncFolder);
   if (fault.failed() || skip_syncs_) return fault;
   return real_.sync_folder(path);
+}
+
+FileError FaultyFileSystem::rename_new(const std::string& from, const std::string& to) {
+  FileError fault = enter(FileOp::kRenameNew);
+  return fault.failed() ? fault : real_.rename_new(from, to);
 }
 
 FileError FaultyFileSystem::remove(const std::string& path) {

@@ -48,6 +48,7 @@ struct FileInfo {
   uint32_t mode = 0;  // POSIX permission bits; Windows file attributes
   uint32_t owner = 0;  // POSIX user and group ids (0 on Windows)
   uint32_t group = 0;
+  int64_t modified = 0;  // last modification, seconds since 1970-01-01 UTC
 };
 
 class FileSystem {
@@ -100,6 +101,20 @@ class FileSystem {
   // Windows, where the rename itself is written through).
   virtual FileError sync_folder(const std::string& path) = 0;
   virtual FileError remove(const std::string& path) = 0;
+
+  // ---- for the history of a ROM and the leftovers of writers that died ----
+  // Creates a folder; kExists when something is there already.
+  virtual FileError make_folder(const std::string& path) = 0;
+  // The names in a folder (not "." and ".."), in no particular order.
+  virtual FileError list_folder(const std::string& path, std::vector<std::string>* names) = 0;
+  // Renames `from` to `to` only if nothing is at `to` (kExists otherwise): never replaces.
+  virtual FileError rename_new(const std::string& from, const std::string& to) = 0;
+  // Copies the extended attributes of the file open as `from` to the file open as `to`, where
+  // the platform has them (Linux); an attribute the system refuses to set is skipped.
+  virtual FileError copy_extended_attributes(FileHandle from, FileHandle to) = 0;
+  // This process's id, as temporary names carry it; whether a process with that id runs.
+  virtual unsigned long process_id() = 0;
+  virtual bool process_exists(unsigned long id) = 0;
 };
 
 // The platform's real file system.
@@ -142,8 +157,9 @@ struct PlaceOutcome {
 // gives it the attributes `like` describes (unless null), flushes it, takes its writer lock,
 // renames it over `target` and syncs the folder. A failure before the rename removes the
 // temporary file and leaves `target` untouched; only a failed folder sync comes after it.
-// `open_target` is as for FileSystem::replace. `keep_open`, unless null, receives the new file's
-// handle, still open so that its lock lasts.
+// `open_target` is as for FileSystem::replace; when it is open, the new file also gets its
+// extended attributes. `keep_open`, unless null, receives the new file's handle, still open so
+// that its lock lasts.
 PlaceOutcome put_file_in_place(FileSystem& fs, const std::string& target,
                                const std::vector<uint8_t>& bytes, const FileInfo* like,
                                FileHandle* open_target, FileHandle* keep_open);
@@ -178,6 +194,7 @@ enum class FileOp {
   kCopyAttributes,
   kReplace,
   kSyncFolder,
+  kRenameNew,
   kRemove,  // the last: counts are kept per operation up to it
 };
 const char* file_op_name(FileOp op);
@@ -224,6 +241,16 @@ class FaultyFileSystem : public FileSystem {
                     FileHandle* open_target) override;
   FileError sync_folder(const std::string& path) override;
   FileError remove(const std::string& path) override;
+  FileError make_folder(const std::string& path) override { return real_.make_folder(path); }
+  FileError list_folder(const std::string& path, std::vector<std::string>* names) override {
+    return real_.list_folder(path, names);
+  }
+  FileError rename_new(const std::string& from, const std::string& to) override;
+  FileError copy_extended_attributes(FileHandle from, FileHandle to) override {
+    return real_.copy_extended_attributes(from, to);
+  }
+  unsigned long process_id() override { return real_.process_id(); }
+  bool process_exists(unsigned long id) override { return real_.process_exists(id); }
 
  private:
   struct Planned {

@@ -10,8 +10,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+#include <signal.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
+
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -46,6 +53,7 @@ void fill_info(const struct stat& st, FileInfo* info) {
   info->mode = static_cast<uint32_t>(st.st_mode & 07777);
   info->owner = static_cast<uint32_t>(st.st_uid);
   info->group = static_cast<uint32_t>(st.st_gid);
+  info->modified = static_cast<int64_t>(st.st_mtime);
 }
 
 // Opens with retries on interruption. O_NONBLOCK keeps an open of a pipe or device from
@@ -82,13 +90,13 @@ class PosixFileSystem : public FileSystem {
 
   FileError create_temp(const std::string& beside, FileHandle* handle,
                         std::string* temp_path) override {
-    return with_temp_name(beside, ::getpid(), temp_path, [&](const std::string& name) {
+    return with_temp_name(beside, process_id(), temp_path, [&](const std::string& name) {
       return open_fd(name, O_RDWR | O_CREAT | O_EXCL, handle);
     });
   }
 
   FileError link_temp(const std::string& existing, std::string* temp_path) override {
-    return with_temp_name(existing, ::getpid(), temp_path, [&](const std::string& name) {
+    return with_temp_name(existing, process_id(), temp_path, [&](const std::string& name) {
       return ::link(existing.c_str(), name.c_str()) == 0 ? FileError{} : last_error();
     });
   }
@@ -189,6 +197,77 @@ class PosixFileSystem : public FileSystem {
   FileError remove(const std::string& path) override {
     if (::unlink(path.c_str()) != 0) return last_error();
     return {};
+  }
+
+  FileError make_folder(const std::string& path) override {
+    if (::mkdir(path.c_str(), 0777) != 0) return last_error();
+    return {};
+  }
+
+  FileError list_folder(const std::string& path, std::vector<std::string>* names) override {
+    names->clear();
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) return last_error();
+    while (const struct dirent* item = ::readdir(dir)) {
+      const std::string name = item->d_name;
+      if (name != "." && name != "..") names->push_back(name);
+    }
+    ::closedir(dir);
+    return {};
+  }
+
+  FileError rename_new(const std::string& from, const std::string& to) override {
+    // A second name, then the first one goes: link() never replaces what is there.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+      ::unlink(from.c_str());
+      return {};
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != EXDEV) return last_error();
+    // A file system without hard links: look, then rename (the gap between is the caller's
+    // own folder, which nothing else writes).
+    struct stat st;
+    if (::lstat(to.c_str(), &st) == 0) return error_from_errno(EEXIST);
+    return replace(from, to, nullptr);
+  }
+
+  FileError copy_extended_attributes(FileHandle from, FileHandle to) override {
+#ifdef __linux__
+    std::vector<char> names(4096);
+    ssize_t size = ::flistxattr(fd_of(from), names.data(), names.size());
+    if (size < 0 && errno == ERANGE) {
+      size = ::flistxattr(fd_of(from), nullptr, 0);
+      if (size > 0) {
+        names.resize(static_cast<size_t>(size));
+        size = ::flistxattr(fd_of(from), names.data(), names.size());
+      }
+    }
+    // No attributes, or a file system without them: nothing to keep.
+    if (size <= 0) return {};
+    std::vector<char> value;
+    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(&names[at])) + 1) {
+      const char* name = &names[at];
+      const ssize_t length = ::fgetxattr(fd_of(from), name, nullptr, 0);
+      if (length < 0) continue;
+      value.resize(static_cast<size_t>(length) + 1);
+      const ssize_t got = ::fgetxattr(fd_of(from), name, value.data(), value.size());
+      // Attributes only the system or an administrator may set (security.*, trusted.*) are
+      // left to them.
+      if (got >= 0) ::fsetxattr(fd_of(to), name, value.data(), static_cast<size_t>(got), 0);
+    }
+#else
+    (void)from;
+    (void)to;
+#endif
+    return {};
+  }
+
+  unsigned long process_id() override { return static_cast<unsigned long>(::getpid()); }
+
+  bool process_exists(unsigned long id) override {
+    // 0 and what pid_t cannot hold would name process groups, not a process.
+    if (id == 0 || id > static_cast<unsigned long>(INT_MAX)) return false;
+    // Signal 0 only asks: EPERM means it runs under another user.
+    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
   }
 };
 

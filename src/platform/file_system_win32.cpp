@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/portability.h"
@@ -48,6 +49,20 @@ struct FileBasicInfo {
 };
 static_assert(sizeof(FileBasicInfo) == 40, "FILE_BASIC_INFO layout");
 
+struct FindData {  // WIN32_FIND_DATAW
+  Dword attributes;
+  FileTime creation_time;
+  FileTime last_access_time;
+  FileTime last_write_time;
+  Dword size_high;
+  Dword size_low;
+  Dword reserved0;
+  Dword reserved1;
+  wchar_t name[260];
+  wchar_t short_name[14];
+};
+static_assert(sizeof(FindData) == 592, "WIN32_FIND_DATAW layout");
+
 extern "C" {
 __declspec(dllimport) Handle __stdcall CreateFileW(const wchar_t* name, Dword access, Dword share,
                                                    void* security, Dword disposition,
@@ -70,6 +85,12 @@ __declspec(dllimport) Bool __stdcall SetFileInformationByHandle(Handle file, int
                                                                 void* info, Dword size);
 __declspec(dllimport) Dword __stdcall GetLastError();
 __declspec(dllimport) Dword __stdcall GetCurrentProcessId();
+__declspec(dllimport) Handle __stdcall OpenProcess(Dword access, Bool inherit, Dword id);
+__declspec(dllimport) Bool __stdcall GetExitCodeProcess(Handle process, Dword* code);
+__declspec(dllimport) Bool __stdcall CreateDirectoryW(const wchar_t* name, void* security);
+__declspec(dllimport) Handle __stdcall FindFirstFileW(const wchar_t* pattern, void* data);
+__declspec(dllimport) Bool __stdcall FindNextFileW(Handle find, void* data);
+__declspec(dllimport) Bool __stdcall FindClose(Handle find);
 __declspec(dllimport) Dword __stdcall FormatMessageW(Dword flags, const void* source,
                                                      Dword message_id, Dword language_id,
                                                      wchar_t* buffer, Dword size, void* arguments);
@@ -97,6 +118,10 @@ constexpr Dword kFileTypeDisk = 1;
 constexpr int kFileBasicInfoClass = 0;
 constexpr Dword kFormatFromSystem = 0x1000;
 constexpr Dword kFormatIgnoreInserts = 0x200;
+
+constexpr Dword kProcessQueryLimited = 0x1000;
+constexpr Dword kStillActive = 259;
+constexpr Dword kErrorAccessDenied = 5;
 
 const Handle kInvalidHandle = reinterpret_cast<Handle>(static_cast<intptr_t>(-1));
 
@@ -163,7 +188,7 @@ class Win32FileSystem : public FileSystem {
       return open_handle(name, kGenericRead | kGenericWrite, kWriterShare, kCreateNew,
                          kAttributeNormal, handle);
     };
-    return with_temp_name(beside, GetCurrentProcessId(), temp_path, create);
+    return with_temp_name(beside, process_id(), temp_path, create);
   }
 
   FileError link_temp(const std::string& existing, std::string* temp_path) override {
@@ -171,7 +196,7 @@ class Win32FileSystem : public FileSystem {
       return CreateHardLinkW(wide(name).c_str(), wide(existing).c_str(), nullptr) ? FileError{}
                                                                                  : last_error();
     };
-    return with_temp_name(existing, GetCurrentProcessId(), temp_path, link);
+    return with_temp_name(existing, process_id(), temp_path, link);
   }
 
   FileError write(FileHandle handle, const uint8_t* data, size_t size, size_t* written) override {
@@ -215,6 +240,10 @@ class Win32FileSystem : public FileSystem {
     info->device = data.volume_serial;
     info->node = (static_cast<uint64_t>(data.index_high) << 32) | data.index_low;
     info->mode = static_cast<uint32_t>(data.attributes);
+    // 100-nanosecond ticks since 1601 to seconds since 1970.
+    const uint64_t ticks = (static_cast<uint64_t>(data.last_write_time.high) << 32) |
+                           data.last_write_time.low;
+    info->modified = static_cast<int64_t>(ticks / 10000000) - 11644473600LL;
     return {};
   }
 
@@ -257,6 +286,44 @@ class Win32FileSystem : public FileSystem {
 
   FileError remove(const std::string& path) override {
     return DeleteFileW(wide(path).c_str()) ? FileError{} : last_error();
+  }
+
+  FileError make_folder(const std::string& path) override {
+    return CreateDirectoryW(wide(path).c_str(), nullptr) ? FileError{} : last_error();
+  }
+
+  FileError list_folder(const std::string& path, std::vector<std::string>* names) override {
+    names->clear();
+    FindData data{};
+    const Handle find = FindFirstFileW(wide(path + "\\*").c_str(), &data);
+    if (find == kInvalidHandle) return last_error();
+    do {
+      const std::string name = wide_to_utf8(data.name);
+      if (name != "." && name != "..") names->push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return {};
+  }
+
+  FileError rename_new(const std::string& from, const std::string& to) override {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists.
+    return MoveFileExW(wide(from).c_str(), wide(to).c_str(), kMoveWriteThrough) ? FileError{}
+                                                                                : last_error();
+  }
+
+  // Not kept here: what NTFS holds beside a file's data (alternate streams) stays with the old
+  // file, which becomes the backup.
+  FileError copy_extended_attributes(FileHandle, FileHandle) override { return {}; }
+
+  unsigned long process_id() override { return GetCurrentProcessId(); }
+
+  bool process_exists(unsigned long id) override {
+    const Handle process = OpenProcess(kProcessQueryLimited, 0, static_cast<Dword>(id));
+    if (process == nullptr) return GetLastError() == kErrorAccessDenied;
+    Dword code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == kStillActive;
+    CloseHandle(process);
+    return running;
   }
 };
 

@@ -6,7 +6,7 @@ namespace vcv {
 namespace {
 
 CommitResult failed(CommitCode code, const std::string& step, const FileError& error) {
-  return {code, step + ": " + error.text, ""};
+  return {code, step + ": " + error.text, "", {}};
 }
 
 // Why the ROM could not be opened for writing.
@@ -31,13 +31,13 @@ CommitResult open_locked(FileSystem& fs, const std::string& rom, FileHandle* han
   if (error.failed()) return failed(CommitCode::kNotWritable, "lock", error);
   error = fs.stat(*handle, info);
   if (error.failed()) return failed(CommitCode::kReadFailed, "stat", error);
-  if (!info->regular) return {CommitCode::kNotRegularFile, "not a regular file", ""};
+  if (!info->regular) return {CommitCode::kNotRegularFile, "not a regular file", "", {}};
   FileInfo named;
   error = fs.stat_path(rom, &named);
   if (error.kind == FileErrorKind::kNotFound) return failed(CommitCode::kMissing, "stat", error);
   if (error.failed()) return failed(CommitCode::kReadFailed, "stat", error);
   if (named.device != info->device || named.node != info->node) {
-    return {CommitCode::kBusy, "the file was replaced while it was being opened", ""};
+    return {CommitCode::kBusy, "the file was replaced while it was being opened", "", {}};
   }
   return {};
 }
@@ -50,7 +50,7 @@ CommitResult check_contents(FileSystem& fs, FileHandle handle, const FileInfo& i
   if (info.size != expected.size) {
     return {CommitCode::kChangedOnDisk,
             "size " + std::to_string(info.size) + ", expected " + std::to_string(expected.size),
-            ""};
+            "", {}};
   }
   std::vector<uint8_t> piece(kPieceSize);
   Sha256 hash;  // over what is there, however long: the length is part of the digest
@@ -62,7 +62,7 @@ CommitResult check_contents(FileSystem& fs, FileHandle handle, const FileInfo& i
     hash.update(piece.data(), got);
   }
   if (hash.finish() != expected.sha256) {
-    return {CommitCode::kChangedOnDisk, "its SHA-256 differs from that of the loaded bytes", ""};
+    return {CommitCode::kChangedOnDisk, "its SHA-256 differs from that of the loaded bytes", "", {}};
   }
   return {};
 }
@@ -103,13 +103,14 @@ CommitResult read_back(FileSystem& fs, const std::string& path, const std::vecto
     if (got > bytes.size() - compared ||
         !std::equal(piece.begin(), piece.begin() + static_cast<long>(got),
                     bytes.begin() + static_cast<long>(compared))) {
-      return {CommitCode::kReadBackFailed, "the file read back differs from the bytes written", ""};
+      return {CommitCode::kReadBackFailed, "the file read back differs from the bytes written", "",
+              {}};
     }
     compared += got;
   }
   if (compared != bytes.size()) {
     return {CommitCode::kReadBackFailed, "the file read back is shorter than the bytes written",
-            ""};
+            "", {}};
   }
   return {};
 }
@@ -157,14 +158,44 @@ CommitResult keep_old_file(FileSystem& fs, const std::string& rom, const FileInf
   const PlaceOutcome copied = copy_to_temp(fs, rom, info, undo);
   if (!copied.failed()) return {};
   if (!keep_backup) return result_of(copied);
-  return {CommitCode::kBackupFailed, "backup " + result_of(copied).detail, ""};
+  return {CommitCode::kBackupFailed, "backup " + result_of(copied).detail, "", {}};
 }
 
-// Renames the kept old file to NAME.bak; on success *undo names the backup.
-CommitResult keep_as_backup(FileSystem& fs, const std::string& rom, std::string* undo,
-                            std::string* backup_path) {
+bool same_file(const FileInfo& a, const FileInfo& b) {
+  return a.device == b.device && a.node == b.node;
+}
+
+// Renames the kept old file to NAME.bak; on success *undo names the backup. What an older
+// backup held moves into the history first, unless none is kept.
+CommitResult keep_as_backup(FileSystem& fs, const std::string& rom, int keep_history,
+                            std::string* undo, std::string* backup_path,
+                            std::vector<std::string>* notes) {
   const std::string bak = rom + ".bak";
-  FileError error = fs.replace(*undo, bak, nullptr);
+  FileInfo bak_info;
+  FileError error = fs.stat_path(bak, &bak_info);
+  if (error.failed() && error.kind != FileErrorKind::kNotFound) {
+    return failed(CommitCode::kBackupFailed, "backup stat", error);
+  }
+  if (!error.failed()) {
+    FileInfo undo_info;
+    if (!fs.stat_path(*undo, &undo_info).failed() && same_file(bak_info, undo_info)) {
+      // NAME.bak is a hard link to the old file: it holds the state before this write already,
+      // and a rename onto it would do nothing at all.
+      fs.remove(*undo);
+      *undo = bak;
+      *backup_path = bak;
+      return {};
+    }
+    if (keep_history > 0) {
+      const HistoryMove moved = move_into_history(rom, bak, keep_history, fs);
+      if (moved.error.failed()) return failed(CommitCode::kBackupFailed, "history", moved.error);
+      notes->push_back("the backup before is kept as " + moved.kept_as);
+      for (const std::string& old : moved.removed) {
+        notes->push_back("removed the oldest state " + old);
+      }
+    }
+  }
+  error = fs.replace(*undo, bak, nullptr);
   if (error.failed()) return failed(CommitCode::kBackupFailed, "backup rename", error);
   *undo = bak;
   error = fs.sync_folder(bak);
@@ -188,6 +219,62 @@ CommitResult put_back(FileSystem& fs, const std::string& rom, const std::string&
   error = fs.sync_folder(rom);
   if (error.failed()) result.detail += " (sync folder: " + error.text + ")";
   return result;
+}
+
+std::string folder_of(const std::string& path, std::string* file) {
+  const size_t slash = path.find_last_of("/\\");
+  *file = slash == std::string::npos ? path : path.substr(slash + 1);
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+// The process id in a temporary name of the ROM ("NAME.PID-N.tmp"); 0 for any other name.
+unsigned long writer_of(const std::string& rom_file, const std::string& name) {
+  const std::string tail = ".tmp";
+  if (name.size() <= rom_file.size() + 1 + tail.size() ||
+      name.compare(0, rom_file.size() + 1, rom_file + ".") != 0 ||
+      name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
+    return 0;
+  }
+  const std::string middle =
+      name.substr(rom_file.size() + 1, name.size() - rom_file.size() - 1 - tail.size());
+  const size_t dash = middle.find('-');
+  if (dash == 0 || dash == std::string::npos || dash > 10 || dash + 1 == middle.size() ||
+      middle.find_first_not_of("0123456789-") != std::string::npos ||
+      middle.find('-', dash + 1) != std::string::npos) {
+    return 0;
+  }
+  return std::stoul(middle.substr(0, dash));
+}
+
+// Whether a leftover may go: no process holds it open for writing (its lock is free).
+bool lock_is_free(FileSystem& fs, const std::string& path) {
+  ScopedHandle file(fs);
+  if (fs.open_update(path, &file.handle).failed()) return false;
+  return !fs.try_lock(file.handle).failed();
+}
+
+// Removes the temporary files of this ROM whose writer is gone: a writer killed between its
+// temporary file and the rename leaves one (the size of the ROM) every time. Called with the
+// ROM's lock held, so that no live writer of this ROM is between those steps.
+void remove_leftovers(FileSystem& fs, const std::string& rom, const FileInfo& rom_info,
+                      std::vector<std::string>* notes) {
+  std::string rom_file;
+  const std::string folder = folder_of(rom, &rom_file);
+  std::vector<std::string> names;
+  if (fs.list_folder(folder, &names).failed()) return;
+  for (const std::string& name : names) {
+    const unsigned long writer = writer_of(rom_file, name);
+    if (writer == 0 || writer == fs.process_id() || fs.process_exists(writer)) continue;
+    const std::string path = (folder == "." ? "" : folder) + name;
+    FileInfo info;
+    if (fs.stat_path(path, &info).failed() || !info.regular) continue;
+    // A second name of the ROM itself (a writer killed before it replaced the ROM) holds the
+    // lock this commit holds: removing it removes only the name.
+    if (!same_file(info, rom_info) && !lock_is_free(fs, path)) continue;
+    if (fs.remove(path).failed()) continue;
+    notes->push_back("removed " + path + ", left by a writer that did not finish (process " +
+                     std::to_string(writer) + ")");
+  }
 }
 
 }  // namespace
@@ -235,22 +322,29 @@ CommitResult commit_rom_file(const std::string& path, const RomFingerprint& expe
   CommitResult result = open_locked(fs, rom, &old_file.handle, &info);
   if (result.ok()) result = check_contents(fs, old_file.handle, info, expected);
   if (!result.ok()) return result;
+  std::vector<std::string> notes;
+  remove_leftovers(fs, rom, info, &notes);
   std::string undo;
   result = keep_old_file(fs, rom, info, options.keep_backup, &undo);
+  result.notes = notes;
   if (!result.ok()) return result;
 
   ScopedHandle new_file(fs);
   const PlaceOutcome placed =
       put_file_in_place(fs, rom, new_bytes, &info, &old_file.handle, &new_file.handle);
   result = result_of(placed);
+  result.notes = notes;
   if (!placed.placed) {
     fs.remove(undo);  // the ROM never changed: the second name goes, the file stays
     return result;
   }
   if (result.ok()) result = read_back(fs, rom, new_bytes);
   std::string backup_path;
-  if (result.ok() && options.keep_backup) result = keep_as_backup(fs, rom, &undo, &backup_path);
+  if (result.ok() && options.keep_backup) {
+    result = keep_as_backup(fs, rom, options.keep_history, &undo, &backup_path, &notes);
+  }
   result.backup_path = backup_path;
+  result.notes = notes;
   if (!result.ok()) return put_back(fs, rom, undo, &new_file.handle, result);
   if (!options.keep_backup) fs.remove(undo);
   return result;

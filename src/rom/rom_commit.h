@@ -11,8 +11,11 @@
 //   4. writes the new bytes to a temporary file beside the ROM, gives it the ROM's permission
 //      bits, flushes it to the disk and renames it over the ROM (then syncs the folder);
 //   5. reads the ROM back and compares it with the new bytes;
-//   6. renames the old file to NAME.bak, replacing an older backup (or, without a backup, removes
-//      its temporary name).
+//   6. renames the old file to NAME.bak (or, without a backup, removes its temporary name). The
+//      state an older NAME.bak held moves into the ROM's history first (rom_history.h); a NAME.bak
+//      that is another name of the old file (a hard link) already is the backup, and stays.
+// Before step 3 it removes the temporary files of this ROM that a writer left when it died
+// (its process is gone and nothing holds their lock), and says so in the result's notes.
 // On any failure the ROM holds the bytes it held before (a failure after step 4 renames the old
 // file back) and no temporary file is left; only kRestoreFailed breaks that promise, and says
 // where the old file is. At no moment is the ROM's name missing or naming a partial file.
@@ -27,6 +30,7 @@
 
 #include "platform/file_system.h"
 #include "platform/sha256.h"
+#include "rom/rom_history.h"
 
 namespace vcv {
 
@@ -39,6 +43,8 @@ RomFingerprint fingerprint_of(const std::vector<uint8_t>& bytes);
 
 struct CommitOptions {
   bool keep_backup = true;  // keep the replaced bytes as NAME.bak beside the ROM
+  // States of earlier backups kept in the ROM's history; 0: none (an older NAME.bak is replaced).
+  int keep_history = kDefaultHistoryKeep;
 };
 
 enum class CommitCode {
@@ -65,6 +71,8 @@ struct CommitResult {
   std::string detail;
   // NAME.bak when the commit succeeded and kept a backup; empty otherwise.
   std::string backup_path;
+  // What else the commit did, one line each: leftovers removed, a backup moved into the history.
+  std::vector<std::string> notes;
 
   bool ok() const { return code == CommitCode::kOk; }
 };

@@ -79,6 +79,7 @@ void RomFile::close() {
 
 RomWriteResult RomFile::replace_image(const RomImage& changed, FileSystem& fs) {
   RomWriteResult result;
+  last_notes_.clear();
   if (!open_) {
     result.status = RomWriteStatus::kNotOpen;
     return result;
@@ -89,9 +90,12 @@ RomWriteResult RomFile::replace_image(const RomImage& changed, FileSystem& fs) {
   }
   CommitOptions options;
   options.keep_backup = keep_backup_;
+  options.keep_history = keep_history_;
   const CommitResult committed =
       commit_rom_file(path_, fingerprint_, changed.bytes(), options, fs);
   result.status = write_status_of(committed.code);
+  result.notes = committed.notes;
+  last_notes_ = committed.notes;
   if (!committed.ok()) {
     result.detail = describe_commit_code(committed.code);
     if (!committed.detail.empty()) result.detail += " (" + committed.detail + ")";

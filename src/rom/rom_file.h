@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "rom/rom_commit.h"
 #include "rom/rom_image.h"
@@ -49,6 +50,7 @@ struct RomWriteResult {
   RomWriteStatus status = RomWriteStatus::kWritten;
   std::string detail;       // the reason of a failure
   std::string backup_path;  // where the image as it was before lies, when one was kept
+  std::vector<std::string> notes;  // what else the write did (rom_commit.h), one line each
   bool ok() const { return status == RomWriteStatus::kWritten; }
 };
 
@@ -71,6 +73,11 @@ class RomFile {
   // Whether a write keeps the file as it was before as NAME.bak (it does unless told not to).
   bool keeps_backup() const { return keep_backup_; }
   void set_keep_backup(bool keep) { keep_backup_ = keep; }
+  // How many earlier backups the ROM's history keeps (rom_history.h); 0 for none.
+  int keeps_history() const { return keep_history_; }
+  void set_keep_history(int states) { keep_history_ = states; }
+  // The notes of the last write, successful or not (leftovers removed, the history moved on).
+  const std::vector<std::string>& last_write_notes() const { return last_notes_; }
 
   // Puts `changed` (a changed copy of image()) in place of the file; on success image() is the
   // new image. On failure the file and image() stay as they were. `fs` is the file seam (a
@@ -84,6 +91,8 @@ class RomFile {
   bool open_ = false;
   bool read_only_ = false;
   bool keep_backup_ = true;
+  int keep_history_ = kDefaultHistoryKeep;
+  std::vector<std::string> last_notes_;
 };
 
 }  // namespace vcv

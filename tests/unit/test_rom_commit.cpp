@@ -133,7 +133,18 @@ TEST_F(CommitTest, ReplacesTheRomKeepingItsPermissionsAndABackup) {
     EXPECT_EQ(mode_of(folder_.path(kRom)), kKeptMode);
     std::set<std::string> expected_names{kRom};
     if (c.keep_backup || c.older_backup) expected_names.insert(kBak);
+    // The older backup's state moved into the history (by a rename: the same file).
+    if (c.keep_backup && c.older_backup) expected_names.insert("game.history");
     EXPECT_EQ(folder_.names(), expected_names);
+    if (c.keep_backup && c.older_backup) {
+      const std::vector<HistoryState> states = list_history(folder_.path(kRom));
+      ASSERT_EQ(states.size(), 1u);
+      EXPECT_EQ(folder_.read("game.history/" +
+                             stdfs::u8path(states[0].path).filename().u8string()),
+                older);
+      EXPECT_EQ(result.notes, std::vector<std::string>{"the backup before is kept as " +
+                                                       states[0].path});
+    }
     if (c.keep_backup) {
       EXPECT_EQ(result.backup_path, folder_.path(kBak));
       EXPECT_EQ(folder_.read(kBak), old_);
@@ -292,7 +303,7 @@ enum class Phase {
   kKeeping,    // a second name for the old file (a link, else a copy)
   kReplacing,  // the new file: written, flushed, renamed over the ROM
   kVerifying,  // read back
-  kBackup,     // the old file renamed to NAME.bak
+  kBackup,     // an older NAME.bak looked for, the old file renamed to NAME.bak
   kCleanup,    // no backup wanted: the old file's second name removed
 };
 
@@ -357,7 +368,9 @@ TEST_F(CommitTest, EveryFailingOperationLeavesTheRomAsItWas) {
         }
         if (op == FileOp::kCreateTemp && nth == (links ? 1 : 2)) phase = Phase::kReplacing;
         if (op == FileOp::kOpenRead && phase == Phase::kReplacing) phase = Phase::kVerifying;
-        if (op == FileOp::kReplace && nth == 2) phase = Phase::kBackup;
+        if (phase == Phase::kVerifying && (op == FileOp::kStatPath || op == FileOp::kReplace)) {
+          phase = Phase::kBackup;
+        }
         if (op == FileOp::kRemove) phase = Phase::kCleanup;
         SCOPED_TRACE(std::string(keep_backup ? "backup, " : "no backup, ") +
                      (links ? "links, " : "no links, ") + file_op_name(op) + " #" +
