@@ -115,6 +115,9 @@ class Document {
   bool undo();
   bool redo();
   const EditHistory& history() const { return history_; }
+  // A buffer's bytes as edited (the disk's where no edit touched it); false when it cannot be
+  // read.
+  bool buffer_bytes(BufferId id, std::vector<uint8_t>* out) const { return current_bytes(id, out); }
 
   // ---- unwritten edits ----
   bool has_unwritten_edits() const;
