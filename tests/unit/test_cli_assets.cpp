@@ -498,8 +498,9 @@ TEST_F(CliAssetsTest, AMalformedPictureIsRefusedWithThePixelAtFault) {
        "it must stay transparent"},
       {"graphics/013.png", -1, 0, 0, 16,
        "graphics/013.png: the picture is 128x8; it must stay 128x64 as dumped"},
+      // A colour table of the picture's own: its indices count, and 20 is no tile pixel.
       {"graphics/013.png", 3, 2, 20, 32,
-       "graphics/013.png: 1 pixel has a colour outside the palette; it is at (3, 2)"},
+       "graphics/013.png: pixel (3, 2) holds index 20; tiles hold indices 0 to 15"},
   };
   for (const Case& c : cases) {
     const std::string path = in_dump(c.file);
@@ -518,6 +519,41 @@ TEST_F(CliAssetsTest, AMalformedPictureIsRefusedWithThePixelAtFault) {
     EXPECT_TRUE(rom_unchanged());
     testing_support::write_all(path, before);
   }
+}
+
+// A pixel whose table colour (grey 808080, entry 20) the palette lacks: taken by colour it is
+// refused, unless --nearest maps it to an opaque entry, which the plan notes.
+TEST_F(CliAssetsTest, ColoursOutsideThePaletteTakeTheNearestEntryOnRequest) {
+  const std::string path = in_dump("graphics/013.png");
+  Sheet sheet = read_sheet(path);
+  sheet.indices[2 * 128 + 3] = 20;
+  write_sheet(path, sheet, 32);
+  struct Case {
+    std::vector<std::string> options;
+    int code;
+    std::string said;  // in the output (exit 0) or the error line
+  };
+  const Case cases[] = {
+      {{"--map", "colour"}, 1,
+       "graphics/013.png: 1 pixel has a colour outside the palette; it is at (3, 2): #808080 "
+       "(--nearest maps them to the nearest palette colours)"},
+      {{"--map", "colour", "--nearest", "--dry-run"}, 0,
+       "note: graphics/013.png: 1 pixel was mapped to the nearest palette colour; its colour "
+       "difference (CIEDE2000) is "},
+      {{"--map", "grey"}, 2, "--map is index or colour, not 'grey'"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"apply", rom, dump};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const CliRun applied = run(args);
+    EXPECT_EQ(applied.code, c.code) << c.said << applied.err;
+    EXPECT_NE((c.code == 0 ? applied.out : applied.err).find(c.said), std::string::npos)
+        << applied.out << applied.err;
+    EXPECT_TRUE(rom_unchanged());
+  }
+  ASSERT_EQ(run({"apply", rom, dump, "--map", "colour", "--nearest", "--yes"}).code, 0);
+  const uint8_t now = read_sheet(path).indices[2 * 128 + 3];  // dumped again from the ROM
+  EXPECT_TRUE(now != 0 && now != 20) << int(now);
 }
 
 TEST_F(CliAssetsTest, AMissingFileIsNamed) {
