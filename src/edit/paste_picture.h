@@ -59,7 +59,8 @@ CommandResult map_pasted_picture(const Picture& picture,
 
 // The picture a paste takes, the first of these the clipboard holds:
 // 1. an 8-bit CF_DIB, indices as stored (image/dib_parse.h, its colour table ignored);
-// 2. "PNG" (indexed: indices as stored unless its colour table disagrees; true colour: matched);
+// 2. "PNG" (indexed: as `options.indexed` says, by default indices as stored unless its colour
+//    table is the palette re-sorted; true colour: matched);
 // 3. CF_DIBV5, then CF_DIB, of 24 or 32 bits (BI_RGB or BI_BITFIELDS), matched by colour.
 // A block that cannot be read is passed over. Nothing to take gives kNoPicture with the formats
 // found in `detail`; otherwise as map_pasted_picture.
