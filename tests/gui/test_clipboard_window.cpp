@@ -85,8 +85,9 @@ TEST_F(PanelWindow, CopyAllImgThenPasteAllImgKeepsTheTiles) {
   EXPECT_TRUE(tile_data(app.document) == before);
 }
 
-// A 24-bit bitmap in a colour the palette lacks, and text: refused with what the paste found.
-TEST_F(PanelWindow, PastesOfPicturesOutsideThePaletteOrOfTextAreRefusedWithAMessage) {
+// A 24-bit bitmap in a colour the palette lacks: the paste asks first; text: refused with what
+// the paste found.
+TEST_F(PanelWindow, PastesOfPicturesOutsideThePaletteAskFirstAndOfTextAreRefused) {
   open_demo_rom();
   select_entry(DemoRomFacts::kEntrySize1);
   const std::vector<uint8_t> before = tile_data(app.document);
