@@ -79,28 +79,6 @@ TEST(MatchPaletteColour, RulesOneByOne) {
   }
 }
 
-// A 24-bit picture (no alpha) of a sheet whose background is index 0 and whose colour 11 has
-// index 0's colour too: the background stays transparent, the drawn pixels stay 11. The same
-// picture with an alpha channel says what is transparent itself.
-TEST(MapRgba, PicturesWithoutAlphaKeepTheirTransparentBackground) {
-  const Bytes current = {0, 11, 0, 3};
-  Bytes rgba;
-  for (int i = 0; i < 4; ++i) {
-    const bool green = current[static_cast<size_t>(i)] == 3;
-    rgba.insert(rgba.end(), {uint8_t(green ? 0 : 48), uint8_t(green ? 255 : 48),
-                             uint8_t(green ? 0 : 48), 255});
-  }
-  Picture p;
-  p.kind = PictureKind::kTrueColour;
-  p.width = 4;
-  p.height = 1;
-  p.rgba = rgba;
-  EXPECT_EQ(map_picture_to_palette(p, kSharedZero, current.data()).indices, current);
-  p.has_alpha = true;
-  EXPECT_EQ(map_picture_to_palette(p, kSharedZero, current.data()).indices,
-            (Bytes{11, 11, 11, 3}));
-}
-
 TEST(MapRgba, WholePictureOrARefusalNamingTheFirstOutsidePixel) {
   // 3 x 2: white, red (current 4), transparent / blue, black, white.
   const Bytes rgba = {255, 255, 255, 255, 255, 0, 0, 255, 9, 9, 9, 0,
@@ -186,41 +164,30 @@ TEST(MapIndexedPicture, TableAgreesOrWasResortedOrHoldsForeignColours) {
 }
 
 // A table of the program's own (a grey ramp a paint program wrote, edited by index) holds
-// colours the palette lacks: its indices count, with a note. A re-sorted table keeps the mapping
+// colours the palette lacks: its indices count, with a note. A re-sorted table is still matched
 // by colour. --map forces either way.
 TEST(MapIndexedPicture, OwnTablesByIndexResortedTablesByColourUnlessForced) {
   Picture grey = indexed({1, 2, 15, 3}, 16);
   for (int i = 0; i < 16; ++i) grey.colours[i] = 0x111111u * static_cast<uint32_t>(i);
   Picture resorted = indexed({3, 7, 1}, 16);
   std::swap(resorted.colours[3], resorted.colours[7]);
-  struct Case {
-    const char* name;
-    const Picture* picture;
-    IndexedMapping how;
-    MappingResult result;
-    Bytes indices;  // empty: refused
-  };
-  const Case cases[] = {
-      {"own table", &grey, IndexedMapping::kAuto, MappingResult::kIndicesOwnTable,
-       {1, 2, 15, 3}},
-      {"own table, by index", &grey, IndexedMapping::kIndices, MappingResult::kIndicesAsStored,
-       {1, 2, 15, 3}},
-      {"own table, by colour", &grey, IndexedMapping::kColours,
-       MappingResult::kColoursOutsidePalette, {}},
-      {"re-sorted", &resorted, IndexedMapping::kAuto, MappingResult::kRemappedByColour, {7, 3, 1}},
-      {"re-sorted, by index", &resorted, IndexedMapping::kIndices,
-       MappingResult::kIndicesAsStored, {3, 7, 1}},
-  };
-  for (const Case& c : cases) {
+  const struct { const Picture* picture; IndexedMapping how; MappingResult result; Bytes indices; }
+      cases[] = {
+          {&grey, IndexedMapping::kAuto, MappingResult::kIndicesOwnTable, {1, 2, 15, 3}},
+          {&grey, IndexedMapping::kIndices, MappingResult::kIndicesAsStored, {1, 2, 15, 3}},
+          {&grey, IndexedMapping::kColours, MappingResult::kColoursOutsidePalette, {}},
+          {&resorted, IndexedMapping::kAuto, MappingResult::kRemappedByColour, {7, 3, 1}},
+          {&resorted, IndexedMapping::kIndices, MappingResult::kIndicesAsStored, {3, 7, 1}},
+      };
+  for (const auto& c : cases) {
     MappingOptions options;
     options.indexed = c.how;
     const PaletteMapping m = map_picture_to_palette(*c.picture, kPalette, nullptr, options);
-    EXPECT_EQ(m.result, c.result) << c.name;
-    EXPECT_EQ(m.indices, c.indices) << c.name;
+    EXPECT_EQ(m.result, c.result) << static_cast<int>(c.how);
+    EXPECT_EQ(m.indices, c.indices) << static_cast<int>(c.how);
   }
-  // The note names what made the table the picture's own: of its greys 0x11, 0x22, 0xFF and
-  // 0x33, only 0x11 has no palette entry (0x22, 0x33 and white have: 8, 11 and 1), and one such
-  // colour is enough.
+  // Of the greys 11, 22, FF and 33 only 11 has no entry (22, 33 and white have 8, 11 and 1):
+  // one such colour makes the table the picture's own.
   EXPECT_EQ(own_table_message(map_picture_to_palette(grey, kPalette, nullptr)),
             "The picture's colour table is not the palette (1 pixel has a colour outside it, at "
             "(0, 0): #111111), so its indices were taken as stored");
