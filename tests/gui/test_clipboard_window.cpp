@@ -112,7 +112,8 @@ TEST_F(PanelWindow, PastesOfPicturesOutsideThePaletteAskFirstAndOfTextAreRefused
   choose_menu(IDM_PASTE_SPRITE);
   choose_menu(IDM_PASTE_ALL_IMG);
   EXPECT_TRUE(tile_data(app.document) == before);
-  EXPECT_EQ(ui.confirm_titles, std::vector<std::string>(2, kNearestColoursTitle));
+  EXPECT_EQ(ui.confirm_titles,
+            std::vector<std::string>(2, prompt_title(Prompt::kNearestColours)));
   EXPECT_TRUE(ui.messages.empty());
 
   ASSERT_TRUE(OpenClipboard(app.main_window));
