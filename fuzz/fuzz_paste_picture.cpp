@@ -1,8 +1,8 @@
 // Arbitrary bytes as what a paste finds on the clipboard: byte 0 names the format of the block
-// (low two bits: CF_DIB, CF_DIBV5, "PNG"), bytes 1 to 32 the 16 palette words, the rest the
-// block. Whatever the block holds, the paste must choose, read and match it without a step
-// outside its bytes, and give indices only over the 16 x 16 it writes into, or a refusal with
-// its reason and nothing written.
+// (low two bits: CF_DIB, CF_DIBV5, "PNG") and whether the nearest colours are taken (bit 2),
+// bytes 1 to 32 the 16 palette words, the rest the block. Whatever the block holds, the paste
+// must choose, read and match it without a step outside its bytes, and give indices only over
+// the 16 x 16 it writes into, or a refusal with its reason and nothing written.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -30,21 +30,29 @@ VCV_FUZZ_TARGET(fuzz_paste_picture) {
   uint8_t current[kSide * kSide];
   for (int i = 0; i < kSide * kSide; ++i) current[i] = static_cast<uint8_t>(i % 16);
   vcv::PasteIndices out;
+  vcv::MappingOptions options;
+  options.nearest = (data[0] & 4) != 0;
   const vcv::CommandResult result = vcv::take_clipboard_picture(
-      contents, palette, {current, kSide, kSide, vcv::kPasteSpriteScratch}, &out);
+      contents, palette, {current, kSide, kSide, vcv::kPasteSpriteScratch}, options, &out);
   switch (result.status) {
     case vcv::CommandStatus::kDone:
     case vcv::CommandStatus::kPastedByColour:
+    case vcv::CommandStatus::kPastedOwnTable:
+    case vcv::CommandStatus::kPastedNearest:
       VCV_FUZZ_CHECK(out.width >= 1 && out.width <= kSide);
       VCV_FUZZ_CHECK(out.height >= 1 && out.height <= kSide);
       VCV_FUZZ_CHECK(out.indices.size() == static_cast<size_t>(out.width * out.height));
-      // Only the 8-bit bitmap path keeps indices beyond the palette's 16.
-      if (format != vcv::ClipboardFormat::kDib) {
+      // Only the 8-bit bitmap path and a PNG's own colour table keep indices beyond the
+      // palette's 16.
+      if (format != vcv::ClipboardFormat::kDib &&
+          result.status != vcv::CommandStatus::kPastedOwnTable) {
         for (uint8_t index : out.indices) VCV_FUZZ_CHECK(index < vcv::kPastePaletteSize);
       }
       break;
     case vcv::CommandStatus::kOutsidePalette:
+      VCV_FUZZ_CHECK(!options.nearest);
       VCV_FUZZ_CHECK(!result.detail.empty() && out.indices.empty() && out.width == 0);
+      VCV_FUZZ_CHECK(out.outside.pixels > 0);
       break;
     case vcv::CommandStatus::kNoPicture:
       VCV_FUZZ_CHECK(result.detail == "format" && out.indices.empty());

@@ -33,14 +33,24 @@ inline void check_mapping(const Picture& picture) {
   const PaletteMapping mapping = map_picture_to_palette(picture, kPalette, nullptr);
   if (!mapping_accepted(mapping)) {
     VCV_FUZZ_CHECK(mapping.indices.empty());
-    VCV_FUZZ_CHECK(mapping.outside_pixels > 0);
-    VCV_FUZZ_CHECK(static_cast<size_t>(mapping.outside_pixels) <= pixels);
-    VCV_FUZZ_CHECK(mapping.first_outside_x >= 0 && mapping.first_outside_x < picture.width);
-    VCV_FUZZ_CHECK(mapping.first_outside_y >= 0 && mapping.first_outside_y < picture.height);
+    VCV_FUZZ_CHECK(mapping.outside.pixels > 0);
+    VCV_FUZZ_CHECK(static_cast<size_t>(mapping.outside.pixels) <= pixels);
+    VCV_FUZZ_CHECK(mapping.outside.first_x >= 0 && mapping.outside.first_x < picture.width);
+    VCV_FUZZ_CHECK(mapping.outside.first_y >= 0 && mapping.outside.first_y < picture.height);
+    // The nearest colours take every picture, and never give an opaque outside pixel index 0.
+    MappingOptions nearest;
+    nearest.indexed = IndexedMapping::kColours;
+    nearest.nearest = true;
+    const PaletteMapping near = map_picture_to_palette(picture, kPalette, nullptr, nearest);
+    VCV_FUZZ_CHECK(mapping_accepted(near) && near.indices.size() == pixels);
+    VCV_FUZZ_CHECK(near.outside.pixels == mapping.outside.pixels);
+    VCV_FUZZ_CHECK(near.indices[static_cast<size_t>(mapping.outside.first_y) * picture.width +
+                                mapping.outside.first_x] != 0);
     return;
   }
   VCV_FUZZ_CHECK(mapping.indices.size() == pixels);
-  if (mapping.result == MappingResult::kIndicesAsStored) {
+  if (mapping.result == MappingResult::kIndicesAsStored ||
+      mapping.result == MappingResult::kIndicesOwnTable) {
     VCV_FUZZ_CHECK(mapping.indices == picture.indices);
     return;
   }

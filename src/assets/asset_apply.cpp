@@ -102,7 +102,8 @@ bool check_manifest(const DumpFiles& files, const RomImage& rom, const ApplyOpti
 // The picture of a graphics number as palette indices of its sheet, checked against the dump's
 // size and the tile data's extent.
 bool read_graphics_picture(const DumpFiles& files, const GraphicsAsset& g,
-                           std::vector<uint8_t>* tiles, std::string* error) {
+                           const MappingOptions& options, std::vector<uint8_t>* tiles,
+                           std::vector<std::string>* notes, std::string* error) {
   const std::string name = graphics_file_name(g.number);
   std::vector<uint8_t> bytes;
   if (!files.bytes(name, &bytes, error)) return false;
@@ -120,11 +121,22 @@ bool read_graphics_picture(const DumpFiles& files, const GraphicsAsset& g,
              "x" + std::to_string(height) + " as dumped";
     return false;
   }
-  const std::vector<uint8_t> current = draw_graphics_sheet(g.tiles);
-  const PaletteMapping mapping = map_picture_to_palette(picture, g.palette, current.data());
-  if (!mapping_accepted(mapping)) {
-    *error = name + ": " + outside_palette_message(mapping);
+  if (options.indexed == IndexedMapping::kIndices && picture.kind == PictureKind::kTrueColour) {
+    *error = name + ": the picture holds colours, not palette indices, so --map index cannot "
+                    "take it";
     return false;
+  }
+  const std::vector<uint8_t> current = draw_graphics_sheet(g.tiles);
+  const PaletteMapping mapping =
+      map_picture_to_palette(picture, g.palette, current.data(), options);
+  if (!mapping_accepted(mapping)) {
+    *error = name + ": " + outside_palette_message(mapping) +
+             " (--nearest maps them to the nearest palette colours)";
+    return false;
+  }
+  if (mapped_to_nearest(mapping)) notes->push_back(name + ": " + nearest_colours_message(mapping));
+  if (mapping.result == MappingResult::kIndicesOwnTable) {
+    notes->push_back(name + ": " + own_table_message(mapping));
   }
   const int tile_count = (size + kTileBytes - 1) / kTileBytes;
   for (int y = 0; y < height; ++y) {
@@ -152,8 +164,9 @@ bool read_graphics_picture(const DumpFiles& files, const GraphicsAsset& g,
 }
 
 // Everything the files say, in the shape of the ROM's assets.
-bool read_target(const DumpFiles& files, const RomAssets& original, RomAssets* target,
-                 std::string* error) {
+bool read_target(const DumpFiles& files, const RomAssets& original,
+                 const MappingOptions& mapping, RomAssets* target,
+                 std::vector<std::string>* notes, std::string* error) {
   *target = original;
   JsonValue value;
   AssetError fault;
@@ -179,7 +192,9 @@ bool read_target(const DumpFiles& files, const RomAssets& original, RomAssets* t
                          error);
   }
   for (GraphicsAsset& g : target->graphics) {
-    if (g.decoded && !read_graphics_picture(files, g, &g.tiles, error)) return false;
+    if (g.decoded && !read_graphics_picture(files, g, mapping, &g.tiles, notes, error)) {
+      return false;
+    }
   }
   return true;
 }
@@ -550,7 +565,7 @@ bool plan_asset_apply(const RomImage& rom, const SpriteDirectory& directory,
   if (!check_manifest(files, rom, options, plan, error)) return false;
   const RomAssets original = read_rom_assets(rom, directory);
   RomAssets target;
-  if (!read_target(files, original, &target, error)) return false;
+  if (!read_target(files, original, options.mapping, &target, &plan->notes, error)) return false;
   SharedBlocks shared_graphics, shared_positions;
   if (!settle_shared_blocks(original, &target, &shared_graphics, &shared_positions, error)) {
     return false;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "image/palette_mapping.h"
 #include "rom/rom_image.h"
 #include "sprite/pack_method.h"
 #include "sprite/sprite_data.h"
@@ -26,12 +27,14 @@ using AssetReader =
 struct ApplyOptions {
   PackMethod method = PackMethod::kGame;  // the encoder of edited and repacked blocks
   bool force = false;                     // apply files dumped from another ROM
+  MappingOptions mapping;                 // how graphics pictures become indices
 };
 
 struct ApplyPlan {
   std::vector<std::string> changes;  // one line per change: what, where, sizes, how written
   std::vector<std::string> regions;  // the free bytes each region written to will keep
-  std::vector<std::string> notes;    // what the user should know (a forced manifest)
+  std::vector<std::string> notes;    // what the user should know (a forced manifest, pictures
+                                     // taken by index or with nearest colours)
   RomImage changed;                  // the ROM with every change, checked
   bool has_changes() const { return !changes.empty(); }
 };
@@ -41,6 +44,9 @@ struct ApplyPlan {
 // without `force`, when animations changed (not supported), or when graphics cannot be stored
 // (a region that cannot hold them: the region, the bytes needed and the bytes free; a pixel a
 // partial last tile cannot hold), or when two numbers of one block are edited differently.
+// A graphics picture with colours outside the palette is refused unless `options.mapping` asks
+// for the nearest colours; an indexed one whose own colour table holds such colours gives its
+// indices as stored (a note says so) unless `options.mapping` says otherwise.
 bool plan_asset_apply(const RomImage& rom, const SpriteDirectory& directory,
                       const AssetReader& read, const ApplyOptions& options, ApplyPlan* plan,
                       std::string* error);

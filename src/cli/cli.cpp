@@ -24,11 +24,15 @@ const Command kCommands[] = {
      "      (one animation sequence as the panel plays it; --delay defaults to 150 ms)",
      cmd_export},
     {"import",
-     "import ROM --entry ID IN [--weapon-palette N] [--repack] [--pack game|optimal]\n"
-     "      [--at ADDRESS --file-offset OFFSET] [--no-backup] [--keep-history N] [--yes]\n"
+     "import ROM --entry ID IN [--weapon-palette N] [--map index|colour] [--nearest]\n"
+     "      [--repack] [--pack game|optimal] [--at ADDRESS --file-offset OFFSET] [--no-backup]\n"
+     "      [--keep-history N] [--yes]\n"
      "      (writes nothing without --yes; the picture must be as large as export --sheet's;\n"
      "      an indexed PNG or BMP gives its indices, a true-colour one (PNG, 24- or 32-bit BMP)\n"
      "      is matched onto the entry's palette with weapon palette N, 0 if not given;\n"
+     "      --map index|colour takes an indexed picture by its indices or by its colours\n"
+     "      whatever its colour table holds; --nearest maps colours outside the palette to\n"
+     "      the nearest palette colours (CIEDE2000) instead of refusing the picture;\n"
      "      --pack optimal stores the block (and a repacked region) with the smallest encoding\n"
      "      instead of the game's; the ROM as it was is kept as ROM.bak unless --no-backup)",
      cmd_import},
@@ -37,10 +41,11 @@ const Command kCommands[] = {
              "       positions, animations)",
      cmd_dump},
     {"apply",
-     "apply ROM DIR [--dry-run] [--pack game|optimal] [--no-backup] [--keep-history N] [--yes]\n"
-     "      [--force]\n"
+     "apply ROM DIR [--dry-run] [--pack game|optimal] [--map index|colour] [--nearest]\n"
+     "      [--no-backup] [--keep-history N] [--yes] [--force]\n"
      "      (writes what differs from DIR in one replacement; prints the plan only without\n"
-     "       --yes; --force applies a dump of another ROM)",
+     "       --yes; --force applies a dump of another ROM; --map and --nearest read the\n"
+     "       graphics pictures as import does)",
      cmd_apply},
     {"verify", "verify ROM [--reencode]\n"
                "      (one line per problem of the sprite tables; exit 1 when there is any)",

@@ -150,6 +150,21 @@ bool write_dump_files(const std::filesystem::path& folder, const std::vector<Ass
   return !failed();
 }
 
+bool take_mapping_options(ArgReader& reader, MappingOptions* options, std::string* why) {
+  options->nearest = reader.take_flag("--nearest");
+  std::string map;
+  if (!reader.take_value("--map", &map)) return true;
+  if (map == "index") {
+    options->indexed = IndexedMapping::kIndices;
+  } else if (map == "colour" || map == "color") {
+    options->indexed = IndexedMapping::kColours;
+  } else {
+    *why = "--map is index or colour, not '" + map + "'";
+    return false;
+  }
+  return true;
+}
+
 std::string to_unix_lines(const std::string& text) {
   std::string out;
   out.reserve(text.size());

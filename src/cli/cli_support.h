@@ -12,6 +12,7 @@
 #include "cli/progress.h"
 #include "document/document.h"
 #include "image/indexed_image.h"
+#include "image/palette_mapping.h"
 
 namespace vcv::cli {
 
@@ -21,6 +22,11 @@ bool take_number(ArgReader& reader, const std::string& command, const std::strin
                  long long low, long long high, int* value, Streams streams);
 bool take_number(ArgReader& reader, const std::string& command, const std::string& name,
                  long long low, long long high, long long* value, Streams streams);
+
+// Takes "--map index|colour" (how an indexed picture with a colour table of its own is read)
+// and "--nearest" (colours outside the palette take the nearest entries) into `options`. False,
+// with the reason in *why, when --map names neither.
+bool take_mapping_options(ArgReader& reader, MappingOptions* options, std::string* why);
 
 // Opens the ROM (a copier header is skipped, as the window program does). False, with one line
 // on the error stream saying why, when it cannot be opened.

@@ -19,8 +19,8 @@ namespace vcv::cli {
 namespace {
 
 constexpr const char* kApplyUsage =
-    "apply ROM DIR [--dry-run] [--pack game|optimal] [--no-backup] [--keep-history N] [--yes] "
-    "[--force]";
+    "apply ROM DIR [--dry-run] [--pack game|optimal] [--map index|colour] [--nearest] "
+    "[--no-backup] [--keep-history N] [--yes] [--force]";
 constexpr uint64_t kLargestAssetFile = 64ull * 1024 * 1024;
 
 int usage(Streams streams, const std::string& why) {
@@ -47,8 +47,11 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
   options.force = reader.take_flag("--force");
   std::string pack = "game";
   reader.take_value("--pack", &pack);
+  std::string mapping_error;
+  const bool mapping_read = take_mapping_options(reader, &options.mapping, &mapping_error);
   const std::vector<std::string> rest = reader.positionals();
   if (!reader.error().empty()) return usage(streams, reader.error());
+  if (!mapping_read) return usage(streams, mapping_error);
   if (rest.size() != 2) return usage(streams, "a ROM file and a dump folder are needed");
   if (!parse_pack_method(pack.c_str(), &options.method)) {
     return usage(streams, "--pack is game or optimal, not '" + pack + "'");

@@ -1,7 +1,8 @@
 // vantorchar import: a picture goes into the whole tile data of one entry, as Paste All Img takes
 // one, and then into the ROM through Write Image Changes. Indexed pictures give their indices (or
-// are matched by colour when their palette order differs); true-colour pictures are matched onto
-// the entry's palette, and refused whole when some pixel's colour is not in it. The window's
+// are matched by colour when their palette order differs; --map forces either); true-colour
+// pictures are matched onto the entry's palette, and refused whole when some pixel's colour is
+// not in it, unless --nearest maps such pixels to the nearest palette colours. The window's
 // prompts are answered by flags; nothing is written without --yes, and a prompt without its flag
 // stops the command before anything is written. Every prompt and message the window would show
 // is printed.
@@ -23,8 +24,9 @@ namespace vcv::cli {
 namespace {
 
 constexpr const char* kImportUsage =
-    "import ROM --entry ID IN [--weapon-palette N] [--repack] [--pack game|optimal] "
-    "[--at ADDRESS --file-offset OFFSET] [--no-backup] [--keep-history N] [--yes]";
+    "import ROM --entry ID IN [--weapon-palette N] [--map index|colour] [--nearest] [--repack] "
+    "[--pack game|optimal] [--at ADDRESS --file-offset OFFSET] [--no-backup] [--keep-history N] "
+    "[--yes]";
 constexpr int kIndexLimit = 16;  // palette indices a tile pixel can hold
 
 struct ImportAnswers {
@@ -176,8 +178,12 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   const bool has_offset = reader.take_value("--file-offset", &answers.file_offset);
   std::string pack_text = "game";
   reader.take_value("--pack", &pack_text);
+  MappingOptions mapping;
+  std::string mapping_error;
+  const bool mapping_read = take_mapping_options(reader, &mapping, &mapping_error);
   const std::vector<std::string> rest = reader.positionals();
   if (!reader.error().empty()) return usage(streams, reader.error());
+  if (!mapping_read) return usage(streams, mapping_error);
   if (rest.size() != 2) return usage(streams, "a ROM file and a picture are needed");
   if (entry < 0) return usage(streams, "--entry is needed");
   if (has_at != has_offset) return usage(streams, "--at and --file-offset go together");
@@ -190,6 +196,11 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   Picture image;
   std::string error;
   if (!read_picture_file(rest[1], &image, &error)) return fail(streams, "import", error);
+  if (mapping.indexed == IndexedMapping::kIndices && image.kind == PictureKind::kTrueColour) {
+    return fail(streams, "import",
+                rest[1] + " holds colours, not palette indices: --map index needs an indexed "
+                          "PNG or BMP; nothing was written");
+  }
 
   Document document;
   if (!open_document("import", rest[0], &document, streams, false)) return kExitFailure;
@@ -214,7 +225,12 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   PasteIndices indices;
   const CommandResult mapped = map_pasted_picture(
       image, document.working_set().palette, {sheet.pixels.data(), sheet.width, sheet.height, 0},
-      &indices);
+      mapping, &indices);
+  if (mapped.status == CommandStatus::kOutsidePalette) {
+    return fail(streams, "import",
+                mapped.detail + "; nothing was written (--nearest maps them to the nearest "
+                                "palette colours)");
+  }
   if (mapped.failed()) return fail(streams, "import", mapped.detail + "; nothing was written");
   if (const auto notice = message_for(mapped)) {
     std::fprintf(streams.out, "%s\n", to_unix_lines(notice->text).c_str());

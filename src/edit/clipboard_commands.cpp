@@ -10,6 +10,7 @@
 #include "image/dib_build.h"
 #include "image/dib_parse.h"
 #include "image/png_build.h"
+#include "edit/command_messages.h"
 #include "edit/edit_commands.h"
 #include "edit/paste_picture.h"
 #include "platform/ui.h"
@@ -37,13 +38,28 @@ CommandResult put_picture(const PanelContext& panel, Ui& ui, const uint8_t* pixe
 }
 
 // The clipboard's picture as indices over `target` (what the paste writes into, as it is now).
+// Colours outside the palette refuse the picture unless the user takes the nearest ones; a No
+// pastes nothing and needs no further word.
 CommandResult take_picture(const PanelContext& panel, Ui& ui, const PasteTarget& target,
                            PasteIndices* picture) {
   ClipboardContents contents;
   if (!ui.read_clipboard(&contents)) {
     return CommandResult(CommandStatus::kNoPicture, 0, "it could not be opened");
   }
-  return take_clipboard_picture(contents, panel.set.palette, target, picture);
+  const CommandResult exact =
+      take_clipboard_picture(contents, panel.set.palette, target, MappingOptions(), picture);
+  if (exact.status != CommandStatus::kOutsidePalette) return exact;
+  if (!ui.confirm(Prompt::kNearestColours, nearest_colours_question(picture->outside))) {
+    return CommandResult(CommandStatus::kCancelled);
+  }
+  MappingOptions nearest;
+  nearest.nearest = true;
+  return take_clipboard_picture(contents, panel.set.palette, target, nearest, picture);
+}
+
+// Whether a picture was taken to paste: not when it was refused, nor when the user said No.
+bool picture_taken(const CommandResult& taken) {
+  return !taken.failed() && taken.status != CommandStatus::kCancelled;
 }
 
 // The tile data as it is now, for a paste to change; the change is added to `changes` at the end.
@@ -87,7 +103,7 @@ CommandResult paste_sprite(const PanelContext& panel, Ui& ui,
   PasteIndices picture;
   const CommandResult taken =
       take_picture(panel, ui, {block_now, kBlockSize, kBlockSize, kPasteSpriteScratch}, &picture);
-  if (taken.failed()) return taken;
+  if (!picture_taken(taken)) return taken;
   if (has_image) {
     // The top-left 16 x 16 pixels; outside a smaller picture they are index 0.
     uint8_t area[kBlockSize * kBlockSize];
@@ -139,7 +155,7 @@ CommandResult paste_all_img(const PanelContext& panel, Ui& ui,
   PasteIndices picture;
   const CommandResult taken = take_picture(
       panel, ui, {panel.set.sheet, kSheetWidth, kSheetHeight, kPasteAllScratch}, &picture);
-  if (taken.failed()) return taken;
+  if (!picture_taken(taken)) return taken;
   const CommandResult pasted = paste_sheet_pixels(panel, picture.indices.data(), picture.width,
                                                   picture.height, changes);
   return pasted.failed() ? pasted : taken;

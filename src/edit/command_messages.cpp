@@ -100,6 +100,10 @@ const StatusMessage kStatusMessages[] = {
      [](const CommandResult& r) { return repack_success_text(r.value); }},
     {CommandStatus::kPastedByColour, MessageLevel::kInfo, kPasteTitle, kPastedByColourText,
      nullptr},
+    {CommandStatus::kPastedOwnTable, MessageLevel::kInfo, kPasteTitle, nullptr,
+     [](const CommandResult& r) { return r.detail + "."; }},
+    {CommandStatus::kPastedNearest, MessageLevel::kInfo, kPasteTitle, nullptr,
+     [](const CommandResult& r) { return r.detail + "."; }},
     {CommandStatus::kReadOnly, MessageLevel::kError, kWriteErrorTitle,
      "The ROM was opened read-only; open it again without \"Open as read-only\" to write to "
      "it. Nothing was written.",
@@ -160,6 +164,8 @@ bool CommandResult::failed() const {
     case CommandStatus::kWritten:
     case CommandStatus::kRepacked:
     case CommandStatus::kPastedByColour:
+    case CommandStatus::kPastedOwnTable:
+    case CommandStatus::kPastedNearest:
     case CommandStatus::kNothingToWrite:
       return false;
     default:
@@ -178,6 +184,23 @@ std::string repack_failure_text(int code) {
   return std::string("失敗しました。さらに続ける場合は次のダイアログで格納するアドレスを"
                      "指定してください。") +
          format("\r\n エラーコード=%0d", static_cast<unsigned>(code));
+}
+
+std::string nearest_colours_question(const OutsideColours& outside) {
+  char text[200];
+  const unsigned rgb = outside.first_rgb & 0xFFFFFF;
+  if (outside.pixels == 1) {
+    std::snprintf(text, sizeof text,
+                  "1 pixel has a colour outside the palette (at (%d, %d): #%06X). Use the "
+                  "nearest palette colour?",
+                  outside.first_x, outside.first_y, rgb);
+  } else {
+    std::snprintf(text, sizeof text,
+                  "%lld pixels have colours outside the palette (the first at (%d, %d): #%06X). "
+                  "Use the nearest palette colours?",
+                  outside.pixels, outside.first_x, outside.first_y, rgb);
+  }
+  return text;
 }
 
 std::string write_confirm_text(uint32_t address, uint32_t file_position, int stored_size,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "edit/command_result.h"
+#include "image/palette_mapping.h"
 #include "platform/ui.h"
 
 namespace vcv {
@@ -36,6 +37,10 @@ std::string repack_failure_text(int code);
 // The write-position dialog's error box.
 extern const char kAddressErrorTitle[];
 extern const char kAddressErrorText[];
+
+// Prompt::kNearestColours: a picture has colours outside the palette; use the nearest palette
+// colours? `outside` names how many and the first.
+std::string nearest_colours_question(const OutsideColours& outside);
 
 // ---- results ----
 

@@ -18,6 +18,10 @@ enum class CommandStatus {
   // Reported with a message.
   kRepacked,          // the bank region was repacked with the new data; `value`: bytes left free
   kPastedByColour,    // pasted, but the picture's palette order differed: matched by colour
+  kPastedOwnTable,    // pasted the indices as stored, although the picture's colour table is
+                      // not the palette; `detail` says so
+  kPastedNearest,     // pasted, with colours outside the palette mapped to the nearest entries;
+                      // `detail`: how many pixels, the largest colour difference
   kReadOnly,          // the ROM was opened read-only: nothing was written
   kNotWritable,       // the ROM file cannot be written (read-only file or folder, locked, gone)
   kWriteFailed,       // replacing the ROM file failed; `detail` says why; the file is as it was

@@ -1,7 +1,8 @@
 // The Edit-menu commands and the "Ed" button: clipboard exchange and the write-back commands.
 // Each works on what the panel shows, asks its prompts through the Ui, and returns its result.
 // Pastes and "Ed" do not change the working set: they add the new bytes to `changes`, which the
-// caller applies as one undoable edit.
+// caller applies as one undoable edit. A paste the user declined (kCancelled: no nearest
+// colours) adds nothing.
 #pragma once
 
 #include <string>

@@ -6,7 +6,6 @@
 
 #include "image/dib_header.h"
 #include "image/dib_parse.h"
-#include "image/palette_mapping.h"
 #include "image/picture_read.h"
 
 namespace vcv {
@@ -98,7 +97,8 @@ bool read_true_colour_dib(const ClipboardBlock& block, Picture* picture) {
 
 CommandResult map_pasted_picture(const Picture& picture,
                                  const uint16_t palette[kPastePaletteSize],
-                                 const PasteTarget& target, PasteIndices* out) {
+                                 const PasteTarget& target, const MappingOptions& options,
+                                 PasteIndices* out) {
   const int width = std::min(picture.width, target.width);
   const int height = std::min(picture.height, target.height);
   if (width <= 0 || height <= 0) {
@@ -106,21 +106,30 @@ CommandResult map_pasted_picture(const Picture& picture,
   }
   const Picture part = top_left(picture, width, height);
   const std::vector<uint8_t> current = current_under(target, width, height);
-  PaletteMapping mapping = map_picture_to_palette(part, palette, current.data());
+  PaletteMapping mapping = map_picture_to_palette(part, palette, current.data(), options);
   if (!mapping_accepted(mapping)) {
+    out->outside = mapping.outside;
     return CommandResult(CommandStatus::kOutsidePalette, 0, outside_palette_message(mapping));
   }
   out->width = width;
   out->height = height;
   out->indices = std::move(mapping.indices);
-  return CommandResult(mapping.result == MappingResult::kRemappedByColour
-                           ? CommandStatus::kPastedByColour
-                           : CommandStatus::kDone);
+  out->outside = OutsideColours();
+  if (mapped_to_nearest(mapping)) {
+    return CommandResult(CommandStatus::kPastedNearest, 0, nearest_colours_message(mapping));
+  }
+  switch (mapping.result) {
+    case MappingResult::kRemappedByColour: return CommandResult(CommandStatus::kPastedByColour);
+    case MappingResult::kIndicesOwnTable:
+      return CommandResult(CommandStatus::kPastedOwnTable, 0, own_table_message(mapping));
+    default: return CommandResult(CommandStatus::kDone);
+  }
 }
 
 CommandResult take_clipboard_picture(const ClipboardContents& contents,
                                      const uint16_t palette[kPastePaletteSize],
-                                     const PasteTarget& target, PasteIndices* out) {
+                                     const PasteTarget& target, const MappingOptions& options,
+                                     PasteIndices* out) {
   if (const ClipboardBlock* dib = find_block(contents, ClipboardFormat::kDib)) {
     if (take_eight_bit_dib(*dib, target, out)) return CommandResult(CommandStatus::kDone);
   }
@@ -128,13 +137,13 @@ CommandResult take_clipboard_picture(const ClipboardContents& contents,
   std::string error;
   if (const ClipboardBlock* png = find_block(contents, ClipboardFormat::kPng)) {
     if (read_png_picture(png->bytes.data(), png->bytes.size(), &picture, &error)) {
-      return map_pasted_picture(picture, palette, target, out);
+      return map_pasted_picture(picture, palette, target, options, out);
     }
   }
   for (ClipboardFormat format : {ClipboardFormat::kDibV5, ClipboardFormat::kDib}) {
     const ClipboardBlock* dib = find_block(contents, format);
     if (dib != nullptr && read_true_colour_dib(*dib, &picture)) {
-      return map_pasted_picture(picture, palette, target, out);
+      return map_pasted_picture(picture, palette, target, options, out);
     }
   }
   return CommandResult(CommandStatus::kNoPicture, 0, clipboard_format_list(contents.format_names));

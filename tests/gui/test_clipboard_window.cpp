@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "demo/demo_rom.h"
+#include "edit/command_messages.h"
 #include "gui_fixture.h"
 #include "image/picture_read.h"
 #include "image/png_build.h"
@@ -84,8 +85,9 @@ TEST_F(PanelWindow, CopyAllImgThenPasteAllImgKeepsTheTiles) {
   EXPECT_TRUE(tile_data(app.document) == before);
 }
 
-// A 24-bit bitmap in a colour the palette lacks, and text: refused with what the paste found.
-TEST_F(PanelWindow, PastesOfPicturesOutsideThePaletteOrOfTextAreRefusedWithAMessage) {
+// A 24-bit bitmap in a colour the palette lacks: the paste asks first; text: refused with what
+// the paste found.
+TEST_F(PanelWindow, PastesOfPicturesOutsideThePaletteAskFirstAndOfTextAreRefused) {
   open_demo_rom();
   select_entry(DemoRomFacts::kEntrySize1);
   const std::vector<uint8_t> before = tile_data(app.document);
@@ -105,12 +107,14 @@ TEST_F(PanelWindow, PastesOfPicturesOutsideThePaletteOrOfTextAreRefusedWithAMess
   EmptyClipboard();
   if (SetClipboardData(CF_DIB, memory) == nullptr) GlobalFree(memory);
   CloseClipboard();
+  // Asked whether to take the nearest palette colours, and answered No: nothing pasted, and
+  // nothing more said.
   choose_menu(IDM_PASTE_SPRITE);
   choose_menu(IDM_PASTE_ALL_IMG);
   EXPECT_TRUE(tile_data(app.document) == before);
-  const std::string refused = "Paste: 4 pixels have colours outside the palette; the first is at "
-                              "(0, 0): #777777. Nothing was pasted.";
-  EXPECT_EQ(ui.messages, std::vector<std::string>(2, refused));
+  EXPECT_EQ(ui.confirm_titles,
+            std::vector<std::string>(2, prompt_title(Prompt::kNearestColours)));
+  EXPECT_TRUE(ui.messages.empty());
 
   ASSERT_TRUE(OpenClipboard(app.main_window));
   EmptyClipboard();

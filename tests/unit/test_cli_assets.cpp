@@ -498,8 +498,9 @@ TEST_F(CliAssetsTest, AMalformedPictureIsRefusedWithThePixelAtFault) {
        "it must stay transparent"},
       {"graphics/013.png", -1, 0, 0, 16,
        "graphics/013.png: the picture is 128x8; it must stay 128x64 as dumped"},
+      // A colour table of the picture's own: its indices count, and 20 is no tile pixel.
       {"graphics/013.png", 3, 2, 20, 32,
-       "graphics/013.png: 1 pixel has a colour outside the palette; it is at (3, 2)"},
+       "graphics/013.png: pixel (3, 2) holds index 20; tiles hold indices 0 to 15"},
   };
   for (const Case& c : cases) {
     const std::string path = in_dump(c.file);
@@ -518,6 +519,23 @@ TEST_F(CliAssetsTest, AMalformedPictureIsRefusedWithThePixelAtFault) {
     EXPECT_TRUE(rom_unchanged());
     testing_support::write_all(path, before);
   }
+}
+
+// A pixel whose table colour (grey 808080, entry 20) the palette lacks: taken by colour it is
+// refused, unless --nearest maps it, which the plan notes.
+TEST_F(CliAssetsTest, ColoursOutsideThePaletteTakeTheNearestEntryOnRequest) {
+  const std::string path = in_dump("graphics/013.png");
+  Sheet sheet = read_sheet(path);
+  sheet.indices[2 * 128 + 3] = 20;
+  write_sheet(path, sheet, 32);
+  CliRun applied = run({"apply", rom, dump, "--map", "colour"});
+  EXPECT_NE(applied.err.find("graphics/013.png: 1 pixel has a colour outside the palette; it is "
+                             "at (3, 2): #808080 (--nearest maps them"), std::string::npos)
+      << applied.err;
+  applied = run({"apply", rom, dump, "--map", "colour", "--nearest", "--dry-run"});
+  EXPECT_NE(applied.out.find("note: graphics/013.png: 1 pixel was mapped to the nearest palette "
+                             "colour"), std::string::npos) << applied.out;
+  EXPECT_TRUE(rom_unchanged());
 }
 
 TEST_F(CliAssetsTest, AMissingFileIsNamed) {

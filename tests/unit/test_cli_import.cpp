@@ -2,6 +2,7 @@
 // refused by its flag, and pictures written by ImageMagick.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "sprite/tiles.h"
 #include "write_test_support.h"
 #include "cli_test_support.h"
+#include "image_test_support.h"
 
 namespace vcv {
 namespace {
@@ -280,6 +282,66 @@ TEST_F(CliImportTest, PictureTooWideForABitmapIsRefusedWithItsSize) {
   EXPECT_EQ(wide.code, cli::kExitFailure);
   EXPECT_NE(wide.err.find("40000x2"), std::string::npos) << wide.err;
   EXPECT_TRUE(read_all(rom) == demo_rom_bytes());
+}
+
+// Pictures taken as their format means, on an entry whose colour 1 is black like colour 0: a
+// 24-bit BMP (no alpha) of the sheet keeps its transparent background and its colour 1; --map
+// index refuses a picture in colours; a stray colour refuses it unless --nearest maps it.
+TEST_F(CliImportTest, PicturesAreTakenAsTheirFormatMeans) {
+  const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
+  std::vector<uint8_t> baseline = demo_rom_bytes();
+  const size_t colour1 = file_pos(kTableBank, kPaletteTable + kPaletteRecordSize *
+                                                                  loaded_entry(rom, entry)->palette_type);
+  baseline[colour1] = baseline[colour1 + 1] = 0;
+  write_all(rom, baseline);
+  const auto set = loaded_entry(rom, entry);
+  const int height = 8 * sheet_rows(rom, entry);
+  const std::vector<uint8_t> sheet(set->sheet, set->sheet + 128 * height);
+  ASSERT_TRUE(std::count(sheet.begin(), sheet.end(), 1) > 0 && sheet[0] == 0);
+  uint32_t colours[16];
+  palette_to_display(set->palette, colours, 0, 16);
+  auto rgb_bmp = [&](const std::string& name, uint32_t stray) {  // stray: pixel (5, 3)'s colour
+    image_test::DibFields f;
+    f.width = 128;
+    f.height = height;
+    f.bits = 24;
+    for (int y = height - 1; y >= 0; --y) {
+      for (int x = 0; x < 128; ++x) {
+        const uint32_t c = x == 5 && y == 3 && stray != 0 ? stray : colours[sheet[y * 128 + x]];
+        f.pixels.insert(f.pixels.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
+      }
+    }
+    write_all(folder + "/" + name, image_test::bmp_file(f));
+    return folder + "/" + name;
+  };
+  const std::string plain = rgb_bmp("plain.bmp", 0), stray = rgb_bmp("stray.bmp", 0xFF00FF);
+  std::vector<uint8_t> nearest = sheet;
+  const struct { std::string picture, option, said; const std::vector<uint8_t>* after; } cases[] = {
+      {plain, "", "wrote", &sheet},
+      {plain, "--map=index", "--map index needs an indexed PNG or BMP", nullptr},
+      {stray, "", "it is at (5, 3): #FF00FF; nothing was written (--nearest maps", nullptr},
+      {stray, "--nearest", "1 pixel was mapped to the nearest palette colour; its colour "
+                           "difference (CIEDE2000) is ", &nearest},
+  };
+  for (const auto& c : cases) {
+    write_all(rom, baseline);
+    std::vector<std::string> args = {"import", rom, "--entry", hex(entry), c.picture, "--repack",
+                                     "--yes"};
+    if (!c.option.empty()) args.push_back(c.option);
+    const CliRun result = run(args);
+    ASSERT_EQ(result.code, c.after == nullptr ? 1 : 0) << c.picture << c.option << result.err;
+    EXPECT_NE((result.out + result.err).find(c.said), std::string::npos) << result.out << result.err;
+    if (c.after == nullptr) {
+      EXPECT_TRUE(read_all(rom) == baseline);
+      continue;
+    }
+    const auto now = loaded_entry(rom, entry);
+    if (c.after == &nearest) {  // the stray pixel took an opaque entry; all else as it was
+      EXPECT_NE(now->sheet[3 * 128 + 5], 0);
+      nearest[3 * 128 + 5] = now->sheet[3 * 128 + 5];
+    }
+    EXPECT_TRUE(std::equal(c.after->begin(), c.after->end(), now->sheet)) << c.picture << c.option;
+  }
 }
 
 #ifndef _WIN32

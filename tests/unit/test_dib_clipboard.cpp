@@ -316,19 +316,35 @@ TEST_F(ColourPasteTest, PasteAllMatchesAgainstTheSheetAsItIsNow) {
   }
 }
 
-TEST_F(ColourPasteTest, ColoursOutsideThePaletteRefuseThePasteAndChangeNothing) {
+// Colours outside the palette: the paste asks whether to take the nearest palette colours. No
+// pastes nothing and says nothing more; Yes maps those pixels (never to the transparent 0) and
+// says how many and how far.
+TEST_F(ColourPasteTest, ColoursOutsideThePaletteAskForTheNearestColours) {
   clip_rgba(16, 16, [](int x, int y) { return (x == 5 && y == 2) || (x == 1 && y == 9) ? kOutside : 1; });
   const std::vector<uint8_t> before = tile_data();
-  document.take_panel_update();
   for (auto paste : {&Document::paste_sprite, &Document::paste_all_img}) {
-    const auto message = message_for((document.*paste)(ui));
-    ASSERT_TRUE(message.has_value());
-    EXPECT_EQ(message->title, kPasteTitle);
-    EXPECT_EQ(message->text, "2 pixels have colours outside the palette; the first is at (5, 2): "
-                             "#FF00FF. Nothing was pasted.");
+    ui.shown.clear();
+    ui.prompts.clear();
+    ui.confirm_answers = {false};
+    EXPECT_EQ((document.*paste)(ui).status, CommandStatus::kCancelled);
+    ASSERT_EQ(ui.prompts, std::vector<Prompt>{Prompt::kNearestColours});
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "2 pixels have colours outside the palette (the first at (5, 2): "
+                                "#FF00FF). Use the nearest palette colours?");
+    EXPECT_TRUE(tile_data() == before);
   }
-  EXPECT_TRUE(tile_data() == before);
-  EXPECT_TRUE(document.take_panel_update().empty());
+  ui.shown.clear();
+  ui.confirm_answers = {true};
+  const CommandResult result = document.paste_sprite(ui);
+  ASSERT_EQ(result.status, CommandStatus::kPastedNearest);
+  const std::string said = message_for(result)->text;
+  EXPECT_EQ(said.rfind("2 pixels were mapped to the nearest palette colours; the largest colour "
+                       "difference (CIEDE2000) is ", 0), 0u) << said;
+  std::vector<uint8_t> expected(256, 1);
+  const uint8_t nearest = block_pixels()[2 * 16 + 5];
+  expected[2 * 16 + 5] = expected[9 * 16 + 1] = nearest;
+  EXPECT_NE(nearest, 0);
+  EXPECT_EQ(block_pixels(), expected);
 }
 
 // A program that re-sorted the palette when it saved: an indexed PNG whose entries 1 and 2

@@ -42,29 +42,38 @@ TEST(MatchPaletteColour, RulesOneByOne) {
     const char* name;
     const uint16_t* palette;
     int r, g, b, a, current;
+    bool has_alpha;
     int expected;
   };
   const Case cases[] = {
-      {"alpha 127 is transparent", kPalette, 255, 255, 255, 127, 1, 0},
-      {"alpha 128 is opaque", kPalette, 255, 255, 255, 128, -1, 1},
-      {"5-bit value << 3", kPalette, 80, 160, 240, 255, -1, 7},
-      {"5-bit value x 255 / 31", kPalette, 82, 164, 246, 255, -1, 7},
-      {"low three bits ignored", kPalette, 87, 167, 247, 255, -1, 7},
-      {"one step off", kPalette, 79, 160, 240, 255, -1, -1},
-      {"bit 15 of the word ignored", kPalette, 0, 0, 255, 255, -1, 6},
-      {"repeated colour: lowest", kPalette, 255, 0, 0, 255, -1, 2},
-      {"repeated colour: the current index", kPalette, 255, 0, 0, 255, 4, 4},
-      {"repeated colour: current not among them", kPalette, 255, 0, 0, 255, 3, 2},
-      {"index 0's colour alone", kPalette, 8, 16, 24, 255, 5, 0},
-      {"index 0's colour shared: the opaque index", kSharedZero, 48, 48, 48, 255, -1, 11},
-      {"shared with 0, even when the pixel is 0 now", kSharedZero, 48, 48, 48, 255, 0, 11},
-      {"black twice, current 9", kPalette, 0, 0, 0, 255, 9, 9},
-      {"outside the palette", kPalette, 128, 0, 128, 255, 0, -1},
+      {"alpha 127 is transparent", kPalette, 255, 255, 255, 127, 1, true, 0},
+      {"alpha 128 is opaque", kPalette, 255, 255, 255, 128, -1, true, 1},
+      {"5-bit value << 3", kPalette, 80, 160, 240, 255, -1, true, 7},
+      {"5-bit value x 255 / 31", kPalette, 82, 164, 246, 255, -1, true, 7},
+      {"low three bits ignored", kPalette, 87, 167, 247, 255, -1, true, 7},
+      {"one step off", kPalette, 79, 160, 240, 255, -1, true, -1},
+      {"bit 15 of the word ignored", kPalette, 0, 0, 255, 255, -1, true, 6},
+      {"repeated colour: lowest", kPalette, 255, 0, 0, 255, -1, true, 2},
+      {"repeated colour: the current index", kPalette, 255, 0, 0, 255, 4, true, 4},
+      {"repeated colour: current not among them", kPalette, 255, 0, 0, 255, 3, true, 2},
+      {"index 0's colour alone", kPalette, 8, 16, 24, 255, 5, true, 0},
+      {"index 0's colour alone, no alpha", kPalette, 8, 16, 24, 255, 5, false, 0},
+      {"black twice, current 9", kPalette, 0, 0, 0, 255, 9, true, 9},
+      {"outside the palette", kPalette, 128, 0, 128, 255, 0, true, -1},
+      // Index 0's colour shared with 11. With alpha, transparency says what is 0: an opaque
+      // pixel takes 11. Without, the untouched background in 0's colour stays 0.
+      {"shared with 0, alpha: the opaque index", kSharedZero, 48, 48, 48, 255, -1, true, 11},
+      {"shared with 0, alpha, the pixel 0 now", kSharedZero, 48, 48, 48, 255, 0, true, 11},
+      {"shared with 0, no alpha, the pixel 0 now", kSharedZero, 48, 48, 48, 255, 0, false, 0},
+      {"shared with 0, no alpha, the pixel 11 now", kSharedZero, 48, 48, 48, 255, 11, false, 11},
+      {"shared with 0, no alpha, current elsewhere", kSharedZero, 48, 48, 48, 255, 3, false, 11},
+      {"shared with 0, no alpha, current unknown", kSharedZero, 48, 48, 48, 255, -1, false, 11},
+      {"repeated colour, no alpha: the current index", kPalette, 255, 0, 0, 255, 4, false, 4},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(match_palette_colour(static_cast<uint8_t>(c.r), static_cast<uint8_t>(c.g),
                                    static_cast<uint8_t>(c.b), static_cast<uint8_t>(c.a), c.palette,
-                                   c.current),
+                                   c.current, c.has_alpha),
               c.expected)
         << c.name;
   }
@@ -75,22 +84,22 @@ TEST(MapRgba, WholePictureOrARefusalNamingTheFirstOutsidePixel) {
   const Bytes rgba = {255, 255, 255, 255, 255, 0, 0, 255, 9, 9, 9, 0,
                       0, 0, 255, 255,     0, 0, 0, 255,   248, 248, 248, 255};
   const Bytes current = {1, 4, 3, 6, 9, 1};
-  PaletteMapping m = map_rgba_to_palette(rgba.data(), 3, 2, kPalette, current.data());
+  PaletteMapping m = map_rgba_to_palette(rgba.data(), 3, 2, true, kPalette, current.data());
   EXPECT_EQ(m.result, MappingResult::kMappedByColour);
   EXPECT_EQ(m.indices, (Bytes{1, 4, 0, 6, 9, 1}));
-  EXPECT_EQ(map_rgba_to_palette(rgba.data(), 3, 2, kPalette, nullptr).indices,
+  EXPECT_EQ(map_rgba_to_palette(rgba.data(), 3, 2, true, kPalette, nullptr).indices,
             (Bytes{1, 2, 0, 6, 5, 1}));
 
   Bytes outside = rgba;
   outside[3 * 4 + 1] = 0x7F;  // (0, 1) becomes #007FFF
   outside[5 * 4 + 0] = 0x10;  // (2, 1) too, later in row order
-  m = map_rgba_to_palette(outside.data(), 3, 2, kPalette, nullptr);
+  m = map_rgba_to_palette(outside.data(), 3, 2, true, kPalette, nullptr);
   EXPECT_FALSE(mapping_accepted(m));
   EXPECT_TRUE(m.indices.empty());
   EXPECT_EQ(outside_palette_message(m),
             "2 pixels have colours outside the palette; the first is at (0, 1): #007FFF");
   outside[5 * 4 + 0] = 248;
-  EXPECT_EQ(outside_palette_message(map_rgba_to_palette(outside.data(), 3, 2, kPalette, nullptr)),
+  EXPECT_EQ(outside_palette_message(map_rgba_to_palette(outside.data(), 3, 2, true, kPalette, nullptr)),
             "1 pixel has a colour outside the palette; it is at (0, 1): #007FFF");
 }
 
@@ -145,12 +154,6 @@ TEST(MapIndexedPicture, TableAgreesOrWasResortedOrHoldsForeignColours) {
   EXPECT_EQ(m.result, MappingResult::kRemappedByColour);
   EXPECT_EQ(m.indices, (Bytes{1, 0}));
 
-  // A used colour the palette lacks refuses the whole picture, named by its table colour.
-  p = indexed({1, 2, 15, 3}, 16);
-  p.colours[15] = 0x00FF8040;  // red 0x40, green 0x80, blue 0xFF
-  m = map_picture_to_palette(p, kPalette, nullptr);
-  EXPECT_EQ(outside_palette_message(m),
-            "1 pixel has a colour outside the palette; it is at (2, 0): #4080FF");
   // An index above 15 cannot agree with the 16 entries even with the right colour.
   p = indexed({1, 17}, 18);
   p.colours[17] = p.colours[1];
@@ -158,6 +161,36 @@ TEST(MapIndexedPicture, TableAgreesOrWasResortedOrHoldsForeignColours) {
   m = map_picture_to_palette(p, kPalette, nullptr);
   EXPECT_EQ(m.result, MappingResult::kRemappedByColour);
   EXPECT_EQ(m.indices, (Bytes{1, 1}));
+}
+
+// A table of the program's own (a grey ramp a paint program wrote, edited by index) holds
+// colours the palette lacks: its indices count, with a note. A re-sorted table is still matched
+// by colour. --map forces either way.
+TEST(MapIndexedPicture, OwnTablesByIndexResortedTablesByColourUnlessForced) {
+  Picture grey = indexed({1, 2, 15, 3}, 16);
+  for (int i = 0; i < 16; ++i) grey.colours[i] = 0x111111u * static_cast<uint32_t>(i);
+  Picture resorted = indexed({3, 7, 1}, 16);
+  std::swap(resorted.colours[3], resorted.colours[7]);
+  const struct { const Picture* picture; IndexedMapping how; MappingResult result; Bytes indices; }
+      cases[] = {
+          {&grey, IndexedMapping::kAuto, MappingResult::kIndicesOwnTable, {1, 2, 15, 3}},
+          {&grey, IndexedMapping::kIndices, MappingResult::kIndicesAsStored, {1, 2, 15, 3}},
+          {&grey, IndexedMapping::kColours, MappingResult::kColoursOutsidePalette, {}},
+          {&resorted, IndexedMapping::kAuto, MappingResult::kRemappedByColour, {7, 3, 1}},
+          {&resorted, IndexedMapping::kIndices, MappingResult::kIndicesAsStored, {3, 7, 1}},
+      };
+  for (const auto& c : cases) {
+    MappingOptions options;
+    options.indexed = c.how;
+    const PaletteMapping m = map_picture_to_palette(*c.picture, kPalette, nullptr, options);
+    EXPECT_EQ(m.result, c.result) << static_cast<int>(c.how);
+    EXPECT_EQ(m.indices, c.indices) << static_cast<int>(c.how);
+  }
+  // Of the greys 11, 22, FF and 33 only 11 has no entry (22, 33 and white have 8, 11 and 1):
+  // one such colour makes the table the picture's own.
+  EXPECT_EQ(own_table_message(map_picture_to_palette(grey, kPalette, nullptr)),
+            "The picture's colour table is not the palette (1 pixel has a colour outside it, at "
+            "(0, 0): #111111), so its indices were taken as stored");
 }
 
 #ifndef _WIN32

@@ -91,13 +91,13 @@ TEST(TakeClipboardPicture, TheFirstReadableFormatInOrderOfPreferenceWins) {
     ClipboardContents contents{c.offered, {"CF_DIB", "PNG"}};
     PasteIndices out;
     const CommandResult result =
-        take_clipboard_picture(contents, palette, {current, 16, 16, kPasteSpriteScratch}, &out);
+        take_clipboard_picture(contents, palette, {current, 16, 16, kPasteSpriteScratch}, {}, &out);
     if (c.index < 0) {
       EXPECT_EQ(result.status, CommandStatus::kNoPicture) << c.name;
       EXPECT_EQ(message_for(result)->text,
                 "The clipboard holds no picture this program can read: CF_DIB, PNG.");
       contents.format_names.clear();
-      EXPECT_EQ(take_clipboard_picture(contents, palette, {current, 16, 16, 256}, &out).detail,
+      EXPECT_EQ(take_clipboard_picture(contents, palette, {current, 16, 16, 256}, {}, &out).detail,
                 "it is empty");
       continue;
     }
