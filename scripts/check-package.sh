@@ -37,6 +37,12 @@ only_system_dlls() {
   done < <(pe_header "$1" | sed -n 's/^[[:space:]]*DLL Name: //p')
   return "$bad"
 }
+# crlf_copy_of ZIP MEMBER FILE: every line of the member ends with CRLF, and without the CRs it
+# is FILE.
+crlf_copy_of() {
+  ! unzip -p "$1" "$2" | grep -qv $'\r$' &&
+    cmp -s <(unzip -p "$1" "$2" | tr -d '\r') <(tr -d '\r' <"$3")
+}
 resource_version() { strings -el "$1" | grep -A1 -x FileVersion | tail -n 1; }
 png_size() { identify -format '%wx%h' "$1" 2>/dev/null; }
 
@@ -59,6 +65,8 @@ for arch in win32:pei-i386 win64:pei-x86-64; do
     check "$name $exe.exe in the zip is the one built" \
       cmp -s "$path" <(unzip -p "$zip" "$folder/$exe.exe")
   done
+  check "$zip: README.txt has CRLF line ends (Notepad), its text as in docs/" \
+    crlf_copy_of "$zip" "$folder/README.txt" docs/README.txt
 done
 check "vantorchar --version prints $version" \
   test "$(build/native/vantorchar --version)" = "vantorchar $version"

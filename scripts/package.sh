@@ -31,7 +31,8 @@ make_zip() {
   rm -rf "$stage"
   mkdir -p "$stage/$folder/images"
   cp "$root/build/$name/VantorCharViewer.exe" "$root/build/$name/vantorchar.exe" "$stage/$folder/"
-  cp "$root/docs/README.txt" "$stage/$folder/README.txt"
+  # The quick guide is read in Notepad, which wants CRLF line ends.
+  sed 's/\r*$/\r/' "$root/docs/README.txt" >"$stage/$folder/README.txt"
   cp "$root/docs/guide.md" "$stage/$folder/GUIDE.md"
   cp "$root/docs/images/"*.png "$stage/$folder/images/"
   cp "$root/LICENSE" "$stage/$folder/LICENSE.txt"

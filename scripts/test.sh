@@ -156,6 +156,16 @@ if configure_and_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw
       wine_run 900 ./gui_tests.exe --gtest_brief=1) >"$log_dir/win64-gui.log" 2>&1
     count_gtest "window tests" "$log_dir/win64-gui.log" $?
   fi
+  echo "== window tests of the Japanese texts on a prefix without the Japanese font settings"
+  plain="$root/build/wine-plain"
+  if wine_plain_prefix "$plain"; then
+    (cd "$root/build/win64" && WINEPREFIX="$plain/prefix" wine_run 300 ./gui_tests.exe \
+      --gtest_brief=1 --gtest_filter='ReadableText.*:PanelWindow.WritePositionDialog*') \
+      >"$log_dir/win64-gui-plain.log" 2>&1
+    count_gtest "window tests without the Japanese font settings" "$log_dir/win64-gui-plain.log" $?
+  else
+    note_fail 1 "Wine prefix without the Japanese font settings"
+  fi
   if [ -x "$root/scripts/gui-extra-tests.sh" ]; then
     echo "== end-to-end checks with real windows"
     if "$root/scripts/gui-extra-tests.sh" >"$log_dir/gui-extra.log" 2>&1; then

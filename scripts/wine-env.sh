@@ -5,9 +5,13 @@
 
 wine_state_dir=""
 wine_xvfb_pid=""
+wine_plain=""  # the prefix wine_plain_prefix made, if any
 
 wine_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then timeout 20 wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "$wine_plain" ]; then
+    WINEPREFIX="$wine_plain" timeout 20 wineserver -k >/dev/null 2>&1 || true
+  fi
   if [ -n "$wine_xvfb_pid" ]; then kill "$wine_xvfb_pid" >/dev/null 2>&1 || true; fi
   wine_xvfb_pid=""
 }
@@ -37,8 +41,28 @@ wine_start() {
   fi
 }
 
+# wine_plain_prefix DIR: makes, once, a second prefix in DIR/prefix without the Japanese font
+# settings below (the faces the program names are then missing, as on a fresh Wine), for the
+# tests of the fonts the program falls back to. Call it after wine_start, on whose display it
+# runs; run programs there with WINEPREFIX=DIR/prefix. wine_stop ends its server too.
+wine_plain_prefix() {
+  local main_dir="$wine_state_dir" main_prefix="$WINEPREFIX" made=0
+  wine_state_dir="$1"
+  mkdir -p "$wine_state_dir"
+  export WINEPREFIX="$wine_state_dir/prefix"
+  wine_plain="$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/.vantor-ready" ] ||
+      [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+    wine_make_prefix plain || made=1
+  fi
+  wine_state_dir="$main_dir"
+  export WINEPREFIX="$main_prefix"
+  return "$made"
+}
+
 # Builds the prefix; it is marked ready only when every step worked, so a broken prefix is made
-# again on the next run instead of being reused.
+# again on the next run instead of being reused. With "plain", only the window settings are
+# imported, not the Japanese font names.
 wine_make_prefix() {
   rm -rf "$WINEPREFIX"
   if ! ls /usr/share/wine/fonts/*.ttf >/dev/null 2>&1; then
@@ -51,12 +75,16 @@ wine_make_prefix() {
     return 1
   fi
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
-  local reg="$wine_state_dir/fonts.reg"
+  local reg="$wine_state_dir/fonts.reg" fonts="$wine_state_dir/japanese-fonts.reg"
   (printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE <<'REG'
 Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
+REG
+  ) > "$reg"
+  (printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE <<'REG'
+Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
 "MS UI Gothic"="IPAPGothic"
@@ -69,8 +97,9 @@ Windows Registry Editor Version 5.00
 "MS Shell Dlg"="MS UI Gothic"
 "MS Shell Dlg 2"="MS UI Gothic"
 REG
-  ) > "$reg"
-  if ! timeout 60 wine reg import "$reg" >/dev/null 2>&1; then
+  ) > "$fonts"
+  if ! timeout 60 wine reg import "$reg" >/dev/null 2>&1 ||
+      { [ "${1:-}" != plain ] && ! timeout 60 wine reg import "$fonts" >/dev/null 2>&1; }; then
     echo "wine-env: the font settings could not be imported into $WINEPREFIX" >&2
     return 1
   fi

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/readable_dialogs.h"
 #include "app/win32_ui.h"
 #include "platform/text_encoding.h"
 #include "res/resource.h"
@@ -247,8 +248,8 @@ INT_PTR CALLBACK panel_procedure(HWND panel, UINT message, WPARAM wparam, LPARAM
 }  // namespace
 
 HWND create_panel(Application& app) {
-  HWND panel = CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_PANEL), app.main_window,
-                                  panel_procedure, reinterpret_cast<LPARAM>(&app));
+  HWND panel = create_readable_dialog(app.instance, IDD_PANEL, app.main_window, panel_procedure,
+                                      reinterpret_cast<LPARAM>(&app));
   if (panel != nullptr) SetWindowPos(panel, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   return panel;
 }

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/readable_dialogs.h"
 #include "app/write_position_dialog.h"
 #include "edit/command_messages.h"
 #include "platform/text_encoding.h"
@@ -99,8 +100,8 @@ std::vector<uint8_t> global_bytes(HANDLE data) {
 }  // namespace
 
 bool Win32Ui::confirm(Prompt prompt, const std::string& text) {
-  return MessageBoxW(app_.main_window, utf8_to_wide(text).c_str(),
-                     utf8_to_wide(prompt_title(prompt)).c_str(), MB_OKCANCEL) == IDOK;
+  return show_readable_message_box(app_.main_window, utf8_to_wide(text),
+                                   utf8_to_wide(prompt_title(prompt)), MB_OKCANCEL) == IDOK;
 }
 
 Answer Win32Ui::ask(Prompt prompt, const std::string& text) {
@@ -114,7 +115,7 @@ Answer Win32Ui::ask(Prompt prompt, const std::string& text) {
 }
 
 void Win32Ui::message(const std::string& title, const std::string& text) {
-  MessageBoxW(app_.main_window, utf8_to_wide(text).c_str(), utf8_to_wide(title).c_str(), MB_OK);
+  show_readable_message_box(app_.main_window, utf8_to_wide(text), utf8_to_wide(title), MB_OK);
 }
 
 bool Win32Ui::choose_colour(uint32_t initial, const uint32_t custom[16], uint32_t* chosen) {

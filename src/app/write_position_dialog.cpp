@@ -1,5 +1,6 @@
 #include "app/write_position_dialog.h"
 
+#include "app/readable_dialogs.h"
 #include "edit/command_messages.h"
 #include "edit/scan_number.h"
 #include "platform/text_encoding.h"
@@ -27,8 +28,8 @@ void on_ok(HWND dialog, WritePositionRequest& request) {
   const std::string file_offset = field_text(dialog, IDC_WRITE_FILE_OFFSET);
   uint32_t ignored = 0;
   if (!parse_hex_field(address, &ignored) || !parse_hex_field(file_offset, &ignored)) {
-    MessageBoxW(dialog, utf8_to_wide(kAddressErrorText).c_str(),
-                utf8_to_wide(kAddressErrorTitle).c_str(), MB_OK);
+    show_readable_message_box(dialog, utf8_to_wide(kAddressErrorText),
+                              utf8_to_wide(kAddressErrorTitle), MB_OK);
     EndDialog(dialog, 0);
     return;
   }
@@ -75,8 +76,8 @@ bool run_write_position_dialog(HWND owner, const std::string& address_text,
   WritePositionRequest request{utf8_to_wide(address_text), utf8_to_wide(file_offset_text),
                                address_out, file_offset_out};
   const INT_PTR result =
-      DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_WRITE_POSITION), owner,
-                      write_position_dialog_proc, reinterpret_cast<LPARAM>(&request));
+      run_readable_dialog(GetModuleHandleW(nullptr), IDD_WRITE_POSITION, owner,
+                          write_position_dialog_proc, reinterpret_cast<LPARAM>(&request));
   return result == 1;
 }
 

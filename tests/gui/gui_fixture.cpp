@@ -1,6 +1,8 @@
 #include "gui_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/panel_dialog.h"
@@ -22,6 +24,25 @@ const std::string& demo_rom_path() {
     return file;
   }();
   return path;
+}
+
+bool has_its_glyphs(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
+  std::wstring sample;
+  for (const wchar_t* c = text; *c != L'\0'; ++c) {
+    if (*c >= 0x20) sample.push_back(*c);
+  }
+  std::vector<WORD> glyphs(sample.size() + 1);
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  const DWORD result = GetGlyphIndicesW(dc, sample.c_str(), static_cast<int>(sample.size()),
+                                        glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return result != GDI_ERROR &&
+         std::find(glyphs.begin(), glyphs.begin() + sample.size(), 0xFFFF) ==
+             glyphs.begin() + sample.size();
 }
 
 void PanelWindow::SetUp() {

@@ -18,6 +18,10 @@ namespace vcv {
 // The demo ROM, written once per run to a temporary folder.
 const std::string& demo_rom_path();
 
+// True when the font `window` draws with has a glyph for every character of its text (control
+// characters aside): Japanese texts in a font without them show as boxes.
+bool has_its_glyphs(HWND window);
+
 class ScriptedWin32Ui : public Win32Ui {
  public:
   using Win32Ui::Win32Ui;

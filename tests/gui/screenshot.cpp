@@ -1,5 +1,7 @@
 #include "screenshot.h"
 
+#include <algorithm>
+
 #include "image/png_build.h"
 #include "platform/file_io.h"
 
@@ -33,6 +35,37 @@ void draw_digit(ScreenPicture& picture, int x, int y, int digit) {
           put(picture, x + column * kGlyphScale + dx, y + row * kGlyphScale + dy, kBadgeWhite);
     }
   }
+}
+
+SIZE badge_size(int number) {
+  const int digits = number >= 10 ? 2 : 1;
+  return SIZE{4 + digits * kGlyphWidth * kGlyphScale + (digits - 1) * 2,
+              4 + kGlyphHeight * kGlyphScale};
+}
+
+bool overlaps(const RECT& a, const RECT& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+RECT badge_at(int x, int y, SIZE size) { return RECT{x, y, x + size.cx, y + size.cy}; }
+
+// The places beside the target, in the order they are tried: down its left edge, along its top,
+// down its right edge, along its bottom, each a pixel away from it.
+std::vector<RECT> places_beside(const RECT& target, SIZE size) {
+  std::vector<RECT> places;
+  const int middle = (target.top + target.bottom - size.cy) / 2;
+  auto down_edge = [&](int x) {
+    places.push_back(badge_at(x, middle, size));
+    for (int y = target.top; y + size.cy <= target.bottom; ++y) places.push_back(badge_at(x, y, size));
+  };
+  auto along_edge = [&](int y) {
+    for (int x = target.left; x + size.cx <= target.right; ++x) places.push_back(badge_at(x, y, size));
+  };
+  down_edge(target.left - 1 - size.cx);
+  along_edge(target.top - 1 - size.cy);
+  down_edge(target.right + 1);
+  along_edge(target.bottom + 1);
+  return places;
 }
 
 }  // namespace
@@ -72,13 +105,11 @@ ScreenPicture capture_window(HWND window) {
 }
 
 void draw_badge(ScreenPicture& picture, int x, int y, int number) {
-  const int digits = number >= 10 ? 2 : 1;
   const int glyph = kGlyphWidth * kGlyphScale;
-  const int width = 4 + digits * glyph + (digits - 1) * 2;
-  const int height = 4 + kGlyphHeight * kGlyphScale;
-  for (int dy = 0; dy < height; ++dy)
-    for (int dx = 0; dx < width; ++dx) put(picture, x + dx, y + dy, kBadgeRed);
-  if (digits == 2) {
+  const SIZE size = badge_size(number);
+  for (int dy = 0; dy < size.cy; ++dy)
+    for (int dx = 0; dx < size.cx; ++dx) put(picture, x + dx, y + dy, kBadgeRed);
+  if (number >= 10) {
     draw_digit(picture, x + 2, y + 2, (number / 10) % 10);
     draw_digit(picture, x + 2 + glyph + 2, y + 2, number % 10);
   } else {
@@ -91,6 +122,24 @@ bool save_picture(const ScreenPicture& picture, const std::string& path) {
       build_rgb_png(picture.pixels.data(), picture.width, picture.height);
   std::string error;
   return !png.empty() && write_file_atomically(path, png, &error);
+}
+
+void draw_badge_beside(ScreenPicture& picture, const RECT& target, const RECT& bounds,
+                       std::vector<RECT>& taken, int number) {
+  const SIZE size = badge_size(number);
+  RECT chosen = badge_at(target.left, target.top, size);
+  for (const RECT& place : places_beside(target, size)) {
+    const bool inside = place.left >= bounds.left && place.top >= bounds.top &&
+                        place.right <= bounds.right && place.bottom <= bounds.bottom;
+    const bool free = std::none_of(taken.begin(), taken.end(),
+                                   [&](const RECT& r) { return overlaps(place, r); });
+    if (inside && free) {
+      chosen = place;
+      break;
+    }
+  }
+  taken.push_back(chosen);
+  draw_badge(picture, chosen.left, chosen.top, number);
 }
 
 }  // namespace vcv

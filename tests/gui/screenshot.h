@@ -22,6 +22,13 @@ ScreenPicture capture_window(HWND window);
 // A red badge with the white `number` (1 to 99) whose top-left corner is at (x, y).
 void draw_badge(ScreenPicture& picture, int x, int y, int number);
 
+// A badge beside `target` that covers nothing in `taken`: at its left edge, else along its top,
+// right or bottom edge, the first place inside `bounds` that overlaps no rectangle of `taken`
+// (which then holds the badge too); inside the target's top-left corner when there is none.
+// Rectangles in picture coordinates.
+void draw_badge_beside(ScreenPicture& picture, const RECT& target, const RECT& bounds,
+                       std::vector<RECT>& taken, int number);
+
 // Writes the picture as a PNG; false when it cannot be written.
 bool save_picture(const ScreenPicture& picture, const std::string& path);
 

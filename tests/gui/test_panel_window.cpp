@@ -383,7 +383,9 @@ TEST_F(PanelWindow, PicturesForTheGuide) {
   ScreenPicture window = capture_window(app.main_window);
   save(window, "window.png");
 
-  // The numbers the guide's table of controls uses, at each control's top-left corner.
+  // The numbers the guide's table of controls uses, each beside its control, covering no control,
+  // no drawing area and no menu title (the controls of the top row have room only in the menu
+  // bar above them).
   const int numbered[] = {IDC_ENTRY_LIST,     IDC_TABLE_BUTTON,  IDC_ANIMATION_ARROWS,
                           IDC_SEQUENCE_RADIO, IDC_IMAGE_RADIO,   IDC_WEAPON_ARROWS,
                           IDC_FACE_BUTTON,    IDC_PALETTE_ANCHOR, IDC_ED_BUTTON,
@@ -392,10 +394,38 @@ TEST_F(PanelWindow, PicturesForTheGuide) {
                           IDC_FLIPX};
   RECT origin;
   GetWindowRect(app.main_window, &origin);
-  for (int i = 0; i < static_cast<int>(sizeof numbered / sizeof numbered[0]); ++i) {
+  auto in_picture = [&](RECT r) {
+    OffsetRect(&r, -origin.left, -origin.top);
+    return r;
+  };
+  auto window_rect = [&](HWND control) {
     RECT r;
-    GetWindowRect(GetDlgItem(panel, numbered[i]), &r);
-    draw_badge(window, r.left - origin.left, r.top - origin.top, i + 1);
+    GetWindowRect(control, &r);
+    return in_picture(r);
+  };
+  std::vector<RECT> taken;
+  for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    taken.push_back(window_rect(child));
+  }
+  HMENU menu = GetMenu(app.main_window);
+  for (int item = 0; item < GetMenuItemCount(menu); ++item) {
+    RECT r;
+    GetMenuItemRect(app.main_window, menu, static_cast<UINT>(item), &r);
+    taken.push_back(in_picture(r));
+  }
+  MENUBARINFO bar = {};
+  bar.cbSize = sizeof bar;
+  GetMenuBarInfo(app.main_window, static_cast<LONG>(OBJID_MENU), 0, &bar);
+  RECT bounds = window_rect(panel);
+  bounds.top = in_picture(bar.rcBar).top;
+  const ViewAreas drawn = areas();
+  for (const Rect& area : {drawn.frame, drawn.sheet, drawn.palette}) {
+    RECT r = {area.left, area.top, area.right, area.bottom};
+    MapWindowPoints(panel, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+    taken.push_back(in_picture(r));
+  }
+  for (int i = 0; i < static_cast<int>(sizeof numbered / sizeof numbered[0]); ++i) {
+    draw_badge_beside(window, window_rect(GetDlgItem(panel, numbered[i])), bounds, taken, i + 1);
   }
   save(window, "panel-labelled.png");
 
@@ -411,6 +441,13 @@ TEST_F(PanelWindow, PicturesForTheGuide) {
   const int kept = frame.tile[0][0] & 0x3800;
   left_click(bx + 2, by + 2);
   EXPECT_EQ(frame.tile[0][0], 0x4011 | kept);
+  // The Tile Info box is narrower than its lines: it is shown scrolled to the end of the
+  // upper-left quadrant's line, so that the flips the tile was placed with can be read.
+  HWND tile_info = GetDlgItem(panel, IDC_TILE_INFO_TEXT);
+  const LRESULT line_start = SendMessageW(tile_info, EM_LINEINDEX, 1, 0);
+  const LRESULT line_end = line_start + SendMessageW(tile_info, EM_LINELENGTH, line_start, 0);
+  SendMessageW(tile_info, EM_SETSEL, line_end, line_end);
+  SendMessageW(tile_info, EM_SCROLLCARET, 0, 0);
   save(capture_window(app.main_window), "tile-placed.png");
 }
 

@@ -1,6 +1,6 @@
 // The write-position dialog from the real resources, driven from a thread timer while it runs
-// its own modal loop: the fields it shows, the keys that must not end it, OK, CANCEL, and the
-// error box for an unreadable field.
+// its own modal loop: the fields it shows (its Japanese labels with their glyphs), the keys that
+// must not end it, OK, CANCEL, and the error box for an unreadable field.
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,6 +62,7 @@ bool run_scripted(DialogScript& script, HWND owner, std::string* address, std::s
 TEST_F(PanelWindow, WritePositionDialogShowsBothFieldsAndOnlyOkOrCancelEndIt) {
   std::string shown_address, shown_offset;
   bool survived_keys = false;
+  int texts_with_glyphs = 0;
   DialogScript script;
   script.steps = {
       [&] {
@@ -69,6 +70,9 @@ TEST_F(PanelWindow, WritePositionDialogShowsBothFieldsAndOnlyOkOrCancelEndIt) {
         if (box == nullptr) return false;
         shown_address = field(box, IDC_WRITE_ADDRESS);
         shown_offset = field(box, IDC_WRITE_FILE_OFFSET);
+        for (HWND c = GetWindow(box, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+          texts_with_glyphs += has_its_glyphs(c) ? 1 : 0;
+        }
         return true;
       },
       [&] {
@@ -92,6 +96,7 @@ TEST_F(PanelWindow, WritePositionDialogShowsBothFieldsAndOnlyOkOrCancelEndIt) {
   EXPECT_EQ(shown_address, "D61000");
   EXPECT_EQ(shown_offset, "161000");
   EXPECT_TRUE(survived_keys);
+  EXPECT_EQ(texts_with_glyphs, 6);  // the Japanese labels too, whatever fonts are installed
   EXPECT_EQ(address, "  c01100");  // handed over as typed; the command converts it
   EXPECT_EQ(offset, "0x1100zz");
 }
@@ -127,7 +132,7 @@ TEST_F(PanelWindow, WritePositionDialogRefusesAFieldWithoutAHexNumber) {
         if (error == nullptr) return false;
         wchar_t text[128] = {};
         GetDlgItemTextW(error, 0xFFFF, text, 128);
-        error_text = wide_to_utf8(text);
+        error_text = has_its_glyphs(GetDlgItem(error, 0xFFFF)) ? wide_to_utf8(text) : "(boxes)";
         error_owner = GetWindow(error, GW_OWNER);
         EXPECT_EQ(error_owner, write_position_box());
         SendMessageW(error, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
