@@ -175,6 +175,7 @@ std::map<vcv::BufferId, std::vector<uint8_t>> buffers_now(
 }  // namespace
 
 VCV_FUZZ_TARGET(fuzz_edit_history) {
+  if (size == 0) return 0;
   static bool last_wrote = false;
   vcv::Document document;
   VCV_FUZZ_CHECK(document.open(session_rom(last_wrote)).ok());
@@ -208,6 +209,9 @@ VCV_FUZZ_TARGET(fuzz_edit_history) {
   }
   VCV_FUZZ_CHECK(buffers_now(document, ids) == edited);
 
+  // Writing (a 4 MiB file, read back, perhaps a repacked region) costs most of a run under the
+  // sanitizers: one session in four writes, chosen by its last byte.
+  if ((data[size - 1] & 3) != 0) return 0;
   const vcv::CommandResult written = document.write_all_changes(ui);
   if (!written.wrote()) return 0;  // a grown block no region takes: nothing was written
   last_wrote = true;
