@@ -100,8 +100,11 @@ std::vector<uint8_t> global_bytes(HANDLE data) {
 }  // namespace
 
 bool Win32Ui::confirm(Prompt prompt, const std::string& text) {
-  return show_readable_message_box(app_.main_window, utf8_to_wide(text),
-                                   utf8_to_wide(prompt_title(prompt)), MB_OKCANCEL) == IDOK;
+  // The nearest-colours question asks Yes or No; the others have always been OK or Cancel.
+  const UINT buttons = prompt == Prompt::kNearestColours ? MB_YESNO : MB_OKCANCEL;
+  const int answer = show_readable_message_box(app_.main_window, utf8_to_wide(text),
+                                               utf8_to_wide(prompt_title(prompt)), buttons);
+  return answer == IDOK || answer == IDYES;
 }
 
 Answer Win32Ui::ask(Prompt prompt, const std::string& text) {

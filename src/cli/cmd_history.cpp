@@ -192,9 +192,9 @@ int cmd_restore(const std::vector<std::string>& args, Streams streams) {
   if (!yes) return fail(streams, "restore", "nothing written: add --yes");
   file.set_keep_history(keep);
   // The state's bytes exactly, through the plain commit: nothing is recomputed on the way.
-  const RomWriteResult written = file.replace_image(RomImage(bytes, kMappingHiRom, 0));
+  const CommitResult written = file.replace_image(RomImage(bytes, kMappingHiRom, 0));
   print_write_notes(written.notes, streams);
-  if (!written.ok()) return fail(streams, "restore", written.detail + "; the ROM is as it was");
+  if (!written.ok()) return fail(streams, "restore", written.describe() + "; the ROM is as it was");
   std::fprintf(streams.out, "restored state %lld into %s\n", number, rom.c_str());
   if (!written.backup_path.empty()) {
     std::fprintf(streams.out, "the ROM as it was before is kept in %s\n",

@@ -309,8 +309,16 @@ const char* describe_commit_code(CommitCode code) {
     case CommitCode::kRestoreFailed:
       return "The new ROM failed its check and the old one could not be put back; it is kept "
              "beside it under the name the detail gives.";
+    case CommitCode::kNotOpen: return "No ROM is open.";
+    case CommitCode::kReadOnly: return "The ROM was opened read-only.";
   }
   return "Unknown result.";
+}
+
+std::string CommitResult::describe() const {
+  std::string text = describe_commit_code(code);
+  if (!detail.empty()) text += " (" + detail + ")";
+  return text;
 }
 
 CommitResult commit_rom_file(const std::string& path, const RomFingerprint& expected,

@@ -63,6 +63,9 @@ enum class CommitCode {
   kReadBackFailed,  // the ROM read back differs from the new bytes, or could not be read
   kRestoreFailed,   // a failure after the rename, and the old file could not be put back (its
                     // temporary name is in the detail)
+  // Refused by RomFile before any commit starts (the file is not touched):
+  kNotOpen,         // no ROM is open
+  kReadOnly,        // the user opened the ROM read-only
 };
 
 struct CommitResult {
@@ -75,6 +78,8 @@ struct CommitResult {
   std::vector<std::string> notes;
 
   bool ok() const { return code == CommitCode::kOk; }
+  // The code's line of English, with the detail after it in parentheses when there is one.
+  std::string describe() const;
 };
 
 // One line of English for each code.

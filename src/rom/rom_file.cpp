@@ -15,23 +15,6 @@ RomOpenResult refused(RomOpenStatus status, std::string reason) {
   return result;
 }
 
-RomWriteStatus write_status_of(CommitCode code) {
-  switch (code) {
-    case CommitCode::kOk:
-      return RomWriteStatus::kWritten;
-    case CommitCode::kBusy:
-      return RomWriteStatus::kBusy;
-    case CommitCode::kMissing:
-    case CommitCode::kChangedOnDisk:
-      return RomWriteStatus::kChangedOnDisk;
-    case CommitCode::kNotRegularFile:
-    case CommitCode::kNotWritable:
-      return RomWriteStatus::kNotWritable;
-    default:
-      return RomWriteStatus::kWriteFailed;
-  }
-}
-
 }  // namespace
 
 int copier_header_for_size(long long size) {
@@ -77,34 +60,22 @@ void RomFile::close() {
   fingerprint_ = RomFingerprint();
 }
 
-RomWriteResult RomFile::replace_image(const RomImage& changed, FileSystem& fs) {
-  RomWriteResult result;
+CommitResult RomFile::replace_image(const RomImage& changed, FileSystem& fs) {
   last_notes_.clear();
-  if (!open_) {
-    result.status = RomWriteStatus::kNotOpen;
-    return result;
-  }
-  if (read_only_) {
-    result.status = RomWriteStatus::kReadOnly;
-    return result;
+  CommitResult refused;
+  if (!open_ || read_only_) {
+    refused.code = open_ ? CommitCode::kReadOnly : CommitCode::kNotOpen;
+    return refused;
   }
   CommitOptions options;
   options.keep_backup = keep_backup_;
   options.keep_history = keep_history_;
-  const CommitResult committed =
-      commit_rom_file(path_, fingerprint_, changed.bytes(), options, fs);
-  result.status = write_status_of(committed.code);
-  result.notes = committed.notes;
+  CommitResult committed = commit_rom_file(path_, fingerprint_, changed.bytes(), options, fs);
   last_notes_ = committed.notes;
-  if (!committed.ok()) {
-    result.detail = describe_commit_code(committed.code);
-    if (!committed.detail.empty()) result.detail += " (" + committed.detail + ")";
-    return result;
-  }
-  result.backup_path = committed.backup_path;
+  if (!committed.ok()) return committed;
   image_ = changed;
   fingerprint_ = fingerprint_of(image_.bytes());
-  return result;
+  return committed;
 }
 
 }  // namespace vcv

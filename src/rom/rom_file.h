@@ -36,24 +36,6 @@ struct RomOpenResult {
   bool ok() const { return status == RomOpenStatus::kOpened; }
 };
 
-enum class RomWriteStatus {
-  kWritten,
-  kNotOpen,        // no ROM is open
-  kReadOnly,       // the user opened the ROM read-only
-  kNotWritable,    // the file cannot be written (a read-only file or folder); `detail` says why
-  kBusy,           // another program is writing the ROM right now
-  kChangedOnDisk,  // the file was changed, replaced or removed since it was read
-  kWriteFailed,    // the file could not be replaced; `detail` says why; the file is as it was
-};
-
-struct RomWriteResult {
-  RomWriteStatus status = RomWriteStatus::kWritten;
-  std::string detail;       // the reason of a failure
-  std::string backup_path;  // where the image as it was before lies, when one was kept
-  std::vector<std::string> notes;  // what else the write did (rom_commit.h), one line each
-  bool ok() const { return status == RomWriteStatus::kWritten; }
-};
-
 class RomFile {
  public:
   // Reads the whole file into memory as an image with the given mapping and base. Replaces what
@@ -82,7 +64,8 @@ class RomFile {
   // Puts `changed` (a changed copy of image()) in place of the file; on success image() is the
   // new image. On failure the file and image() stay as they were. `fs` is the file seam (a
   // fault-injecting one in tests).
-  RomWriteResult replace_image(const RomImage& changed, FileSystem& fs = native_file_system());
+  // The result is the commit's (rom_commit.h), or kNotOpen / kReadOnly when no commit started.
+  CommitResult replace_image(const RomImage& changed, FileSystem& fs = native_file_system());
 
  private:
   std::string path_;

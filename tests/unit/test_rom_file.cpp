@@ -155,13 +155,13 @@ TEST_F(RomFileTest, AChangedImageReplacesTheFileAndKeepsTheOldOneAsItsBackup) {
   ASSERT_TRUE(changed.write_at(0x10, 2, bytes));
 
   rom.set_read_only(true);
-  EXPECT_EQ(rom.replace_image(changed).status, RomWriteStatus::kReadOnly);
+  EXPECT_EQ(rom.replace_image(changed).code, CommitCode::kReadOnly);
   EXPECT_EQ(read_back(path), original);
   EXPECT_EQ(rom.image().bytes(), original);
 
   rom.set_read_only(false);
-  const RomWriteResult written = rom.replace_image(changed);
-  ASSERT_TRUE(written.ok()) << written.detail;
+  const CommitResult written = rom.replace_image(changed);
+  ASSERT_TRUE(written.ok()) << written.describe();
   EXPECT_EQ(read_back(path), changed.bytes());
   EXPECT_EQ(rom.image().bytes(), changed.bytes());
   EXPECT_EQ(written.backup_path, path + ".bak");
@@ -175,7 +175,7 @@ TEST_F(RomFileTest, AChangedImageReplacesTheFileAndKeepsTheOldOneAsItsBackup) {
   EXPECT_EQ(read_back(path), again.bytes());
   EXPECT_EQ(read_back(path + ".bak"), original);
   rom.close();
-  EXPECT_EQ(rom.replace_image(changed).status, RomWriteStatus::kNotOpen);
+  EXPECT_EQ(rom.replace_image(changed).code, CommitCode::kNotOpen);
 }
 
 // What the commit refuses reaches the caller as a status of its own, with the file untouched.
@@ -183,10 +183,10 @@ TEST_F(RomFileTest, AFileChangedOrBusyOrFailingIsLeftAsItIs) {
   const std::vector<uint8_t> original(0x3000, 0x22);
   const struct {
     const char* name;
-    RomWriteStatus status;
-  } cases[] = {{"changed", RomWriteStatus::kChangedOnDisk},
-               {"removed", RomWriteStatus::kChangedOnDisk},
-               {"full disk", RomWriteStatus::kWriteFailed}};
+    CommitCode code;
+  } cases[] = {{"changed", CommitCode::kChangedOnDisk},
+               {"removed", CommitCode::kMissing},
+               {"full disk", CommitCode::kWriteFailed}};
   for (const auto& c : cases) {
     const std::string path = write_image("case.sfc", original);
     RomFile rom;
@@ -205,8 +205,8 @@ TEST_F(RomFileTest, AFileChangedOrBusyOrFailingIsLeftAsItIs) {
     } else {
       fs.set_free_space(100);
     }
-    const RomWriteResult result = rom.replace_image(changed, fs);
-    EXPECT_EQ(result.status, c.status) << c.name;
+    const CommitResult result = rom.replace_image(changed, fs);
+    EXPECT_EQ(result.code, c.code) << c.name;
     EXPECT_FALSE(result.detail.empty()) << c.name;
     EXPECT_EQ(read_back(path), expected) << c.name;
     EXPECT_EQ(rom.image().bytes(), original) << c.name;
