@@ -2,6 +2,8 @@
 // panel and the window handles. The windows reach it through their user data.
 #pragma once
 
+#include <string>
+
 #include "app/win32.h"
 #include "document/document.h"
 #include "view/panel_paint.h"
@@ -19,6 +21,7 @@ struct Application {
   HWND main_window = nullptr;
   HWND panel = nullptr;
   HACCEL accelerators = nullptr;  // the menu's keys (menu_commands.h)
+  std::string patch_original;     // the clean original Export Patch was last given
 };
 
 }  // namespace vcv

@@ -165,18 +165,22 @@ bool on_menu_command(Application& app, int command_id) {
   return run_menu_command(app, command_id);
 }
 
+void dispatch_message(Application& app, MSG& message) {
+  // The keys of the menu work whichever control has the focus.
+  if (app.accelerators != nullptr && app.main_window != nullptr &&
+      TranslateAcceleratorW(app.main_window, app.accelerators, &message)) {
+    return;
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
+
 int run_message_loop(Application& app) {
   MSG message;
   BOOL result;
   while ((result = GetMessageW(&message, nullptr, 0, 0)) != 0) {
     if (result == -1) return 0;
-    // The keys of the menu work whichever control has the focus.
-    if (app.accelerators != nullptr && app.main_window != nullptr &&
-        TranslateAcceleratorW(app.main_window, app.accelerators, &message)) {
-      continue;
-    }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    dispatch_message(app, message);
   }
   return static_cast<int>(message.wParam);
 }

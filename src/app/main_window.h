@@ -36,6 +36,10 @@ void open_rom_from_command_line(Application& app);
 // Shows the message a command's result calls for, if any.
 void show_result(Application& app, const CommandResult& result);
 
+// One message of the loop: the menu's keys first (whichever control has the focus), then the
+// usual translation and dispatch.
+void dispatch_message(Application& app, MSG& message);
+
 // Runs the message loop, with the menu's keys, until the quit message; returns its exit code.
 int run_message_loop(Application& app);
 

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/panel_dialog.h"
 #include "app/win32_ui.h"
+#include "patch/patch_file.h"
 #include "platform/text_encoding.h"
 #include "res/resource.h"
 
@@ -55,6 +56,27 @@ void redo(Application& app) {
   show_panel_update(app);
 }
 
+const char kExportPatchTitle[] = "Export Patch";
+
+// A patch from the clean original the user chooses to the ROM as written on disk.
+void export_patch(Application& app) {
+  Document& document = app.document;
+  if (!document.is_open()) return;
+  std::string original, output;
+  if (!app.ui->choose_patch_original(app.patch_original, &original)) return;
+  app.patch_original = original;
+  const std::string rom = document.rom_path();
+  const std::string stem = rom.substr(0, rom.find_last_of('.'));
+  if (!app.ui->choose_patch_output(stem + ".bps", &output)) return;
+  const PatchFileResult made = make_patch_file(original, rom, output);
+  std::string text = made.message;
+  if (made.ok && document.has_unwritten_edits()) {
+    text += "\r\n\r\nThe patch holds the ROM as written on disk: the changes not yet written "
+            "are not in it (Write All Changes writes them).";
+  }
+  app.ui->message(kExportPatchTitle, text);
+}
+
 void exit_program(Application& app) { SendMessageW(app.main_window, WM_CLOSE, 0, 0); }
 
 std::string undo_caption(const Application& app) { return app.document.undo_caption(); }
@@ -86,6 +108,7 @@ const std::vector<MenuRow>& menu_rows() {
       {IDM_OPEN, kFile, "&Open", nullptr, {}, always, open_rom_from_dialog, nullptr},
       {IDM_WRITE_ALL, kFile, "Write &All Changes", "Ctrl+S", {{FCONTROL, 'S'}}, has_unwritten,
        write_all_changes, nullptr},
+      {IDM_EXPORT_PATCH, kFile, "Export &Patch...", nullptr, {}, rom_open, export_patch, nullptr},
       {0, kFile, nullptr, nullptr, {}, nullptr, nullptr, nullptr},
       {IDM_EXIT, kFile, "E&xit", nullptr, {}, always, exit_program, nullptr},
       {IDM_UNDO, kEdit, "&Undo", "Ctrl+Z", {{FCONTROL, 'Z'}}, can_undo, undo, undo_caption},

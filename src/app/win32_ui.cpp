@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -195,6 +196,54 @@ bool Win32Ui::choose_rom_file(std::string* path, bool* read_only) {
   *path = wide_to_utf8(file);
   *read_only = (settings.Flags & OFN_READONLY) != 0;
   return true;
+}
+
+}  // namespace vcv
+
+namespace vcv {
+
+namespace {
+
+constexpr int kPathCapacity = 32768;  // long paths too
+
+// The common Open or Save dialog over `filter`, starting at `initial`; the chosen path in UTF-8.
+bool run_file_dialog(HWND owner, bool save, const wchar_t* title, const wchar_t* filter,
+                     const wchar_t* default_extension, const std::string& initial,
+                     std::string* path) {
+  std::wstring file(kPathCapacity, L'\0');
+  const std::wstring start = utf8_to_wide(initial);
+  std::copy(start.begin(), start.begin() + std::min<size_t>(start.size(), kPathCapacity - 1),
+            file.begin());
+  OPENFILENAMEW settings = {};
+  settings.lStructSize = sizeof settings;
+  settings.hwndOwner = owner;
+  settings.lpstrFilter = filter;
+  settings.nFilterIndex = 1;
+  settings.lpstrFile = file.data();
+  settings.nMaxFile = kPathCapacity;
+  settings.lpstrTitle = title;
+  settings.lpstrDefExt = default_extension;
+  settings.Flags = save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN
+                        : OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  const BOOL chosen = save ? GetSaveFileNameW(&settings) : GetOpenFileNameW(&settings);
+  if (!chosen) return false;
+  *path = wide_to_utf8(file.c_str());
+  return true;
+}
+
+}  // namespace
+
+bool Win32Ui::choose_patch_original(const std::string& initial, std::string* path) {
+  return run_file_dialog(app_.main_window, false, L"Clean Original ROM",
+                         L"ROM files (*.smc;*.sfc;*.fig;*.bin)\0*.smc;*.sfc;*.fig;*.bin\0"
+                         L"All files (*.*)\0*.*\0",
+                         nullptr, initial, path);
+}
+
+bool Win32Ui::choose_patch_output(const std::string& initial, std::string* path) {
+  return run_file_dialog(app_.main_window, true, L"Export Patch",
+                         L"BPS patch (*.bps)\0*.bps\0IPS patch (*.ips)\0*.ips\0", L"bps",
+                         initial, path);
 }
 
 }  // namespace vcv

@@ -27,6 +27,10 @@ class Win32Ui : public Ui {
   // The Open dialog; false when cancelled. The path is UTF-8; `read_only` tells whether the
   // dialog's "Open as read-only" box was ticked.
   virtual bool choose_rom_file(std::string* path, bool* read_only);
+  // Export Patch: the clean original (an Open dialog starting at `initial`) and the patch's name
+  // (a Save dialog, .bps by default, .ips allowed). False when cancelled.
+  virtual bool choose_patch_original(const std::string& initial, std::string* path);
+  virtual bool choose_patch_output(const std::string& initial, std::string* path);
 
  protected:
   Application& app_;

@@ -19,6 +19,7 @@
 #define IDM_UNDO 32782
 #define IDM_REDO 32783
 #define IDM_EXIT 32784
+#define IDM_EXPORT_PATCH 32785
 
 // Panel controls.
 #define IDC_ENTRY_LIST 1002

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/menu_commands.h"
 #include "demo/demo_rom.h"
 #include "gui_fixture.h"
 #include "image/picture_read.h"
@@ -215,6 +216,149 @@ TEST_F(WriteWindow, ABlockChangedInTrueColourByAnXProgramIsWrittenWithItsIndices
   std::vector<uint8_t> in_rom(256);
   render_block(app.document.working_set(), image, block, in_rom.data());
   EXPECT_EQ(in_rom, drawn);
+}
+
+}  // namespace
+}  // namespace vcv
+
+// ---- the edit history in the window ----
+
+namespace vcv {
+namespace {
+
+// The frame area's pixels as shown on the screen.
+std::vector<uint32_t> frame_pixels(HWND panel, const ViewAreas& a) {
+  UpdateWindow(panel);
+  HDC dc = GetDC(panel);
+  std::vector<uint32_t> pixels;
+  for (int y = a.frame.top; y < a.frame.bottom; y += 3) {
+    for (int x = a.frame.left; x < a.frame.right; x += 3) pixels.push_back(GetPixel(dc, x, y));
+  }
+  ReleaseDC(panel, dc);
+  return pixels;
+}
+
+std::wstring list_label(HWND panel, int entry) {
+  wchar_t item[64] = {};
+  SendDlgItemMessageW(panel, IDC_ENTRY_LIST, CB_GETLBTEXT, static_cast<WPARAM>(entry),
+                      reinterpret_cast<LPARAM>(item));
+  return item;
+}
+
+class HistoryWindow : public WriteWindow {
+ protected:
+  const Frame& shown_frame() {
+    return app.document.working_set().frames[app.document.view().image_no];
+  }
+  // Places a tile that looks different from the one there into the upper-left quadrant of
+  // block 0 of the shown image.
+  void place_tile() {
+    const ViewAreas a = areas();
+    const Frame& frame = shown_frame();
+    const uint8_t* tiles = app.document.working_set().tile_data;
+    const uint8_t* now = tiles + (frame.tile[0][0] & 0x7FF) * kTileBytes;
+    int tile = 1;
+    while (tile < 511 && std::equal(now, now + kTileBytes, tiles + tile * kTileBytes)) ++tile;
+    left_click(a.sheet.left + (tile % 16) * 16 + 8, a.sheet.top + (tile / 16) * 16 + 8);
+    left_click(a.frame.left + byte_to_signed(frame.x[0]) * 3 / 2 + 144 + 2,
+               a.frame.top + byte_to_signed(frame.y[0]) * 3 / 2 + 144 + 2);
+  }
+  // Real key presses, through the program's own message loop step.
+  void press_keys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+      INPUT input = {};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = key;
+      inputs.push_back(input);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+      INPUT input = {};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = *--key;
+      input.ki.dwFlags = KEYEVENTF_KEYUP;
+      inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    const DWORD until = GetTickCount() + 2000;
+    MSG message;
+    while (GetTickCount() < until) {
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) dispatch_message(app, message);
+      Sleep(10);
+    }
+  }
+};
+
+TEST_F(HistoryWindow, CtrlZWithTheEntryListFocusedTakesThePlacementBack) {
+  open_copy();
+  select_entry(demo::DemoRomFacts::kEntrySize1);
+  toggle_box(IDC_IMAGE_RADIO);
+  const ViewAreas a = areas();
+  const std::vector<uint32_t> before = frame_pixels(panel, a);
+  const uint16_t entry_before = shown_frame().tile[0][0];
+  place_tile();
+  ASSERT_NE(shown_frame().tile[0][0], entry_before);
+  ASSERT_NE(frame_pixels(panel, a), before);
+  EXPECT_EQ(menu_caption(app, IDM_UNDO), L"&Undo Place Tile\tCtrl+Z");
+  EXPECT_EQ(list_label(panel, demo::DemoRomFacts::kEntrySize1), L"007 *");
+  EXPECT_NE(title().find("game.sfc* "), std::string::npos) << title();
+
+  SetForegroundWindow(app.main_window);
+  SetFocus(GetDlgItem(panel, IDC_ENTRY_LIST));
+  press_keys({VK_CONTROL, 'Z'});
+  EXPECT_EQ(shown_frame().tile[0][0], entry_before);
+  EXPECT_EQ(frame_pixels(panel, a), before);
+  EXPECT_EQ(list_label(panel, demo::DemoRomFacts::kEntrySize1), L"007");
+  EXPECT_EQ(title().find('*'), std::string::npos) << title();
+  press_keys({VK_CONTROL, 'Y'});
+  EXPECT_NE(frame_pixels(panel, a), before);
+}
+
+TEST_F(HistoryWindow, EditsStayAcrossEntriesAndWriteAllReplacesTheFileOnce) {
+  open_copy();
+  select_entry(demo::DemoRomFacts::kEntrySize1);
+  toggle_box(IDC_IMAGE_RADIO);
+  const ViewAreas a = areas();
+  place_tile();
+  const std::vector<uint32_t> edited = frame_pixels(panel, a);
+  select_entry(demo::DemoRomFacts::kEntrySize3);
+  place_tile();
+  select_entry(demo::DemoRomFacts::kEntrySize1);
+  EXPECT_EQ(frame_pixels(panel, a), edited);
+
+  ui.confirm_answers = {true};
+  choose_menu(IDM_WRITE_ALL);
+  ASSERT_EQ(ui.confirm_titles, std::vector<std::string>{"Write Confirm"});
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(file_bytes(folder_ / L"game.sfc.bak"), original_) << "one replacement";
+  EXPECT_NE(file_bytes(rom_), original_);
+  EXPECT_FALSE(app.document.has_unwritten_edits());
+  EXPECT_EQ(list_label(panel, demo::DemoRomFacts::kEntrySize3).back(), L'C');
+}
+
+TEST_F(HistoryWindow, ClosingWithUnwrittenEditsAsksAndCancelKeepsTheWindow) {
+  open_copy();
+  select_entry(demo::DemoRomFacts::kEntrySize1);
+  place_tile();
+  ui.ask_answers = {Answer::kCancel};
+  SendMessageW(app.main_window, WM_CLOSE, 0, 0);
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_NE(ui.asked[0].find("changes that are not written to the ROM (007"),
+            std::string::npos)
+      << ui.asked[0];
+  EXPECT_TRUE(IsWindow(app.main_window));
+  // A failed opening keeps the ROM and its edits.
+  ui.ask_answers = {Answer::kNo};
+  ui.rom_answers.push_back((folder_ / L"missing.sfc").u8string());
+  choose_menu(IDM_OPEN);
+  EXPECT_TRUE(app.document.has_unwritten_edits());
+  EXPECT_EQ(app.document.rom_path(), rom_.u8string());
+  // No drops the edits and closes.
+  ui.ask_answers = {Answer::kNo};
+  SendMessageW(app.main_window, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(app.main_window));
+  app.main_window = nullptr;
+  EXPECT_EQ(file_bytes(rom_), original_);
 }
 
 }  // namespace
