@@ -1,6 +1,7 @@
 // pack / unpack: the packed-block codec on plain files.
 #include <cctype>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -112,23 +113,24 @@ int cmd_pack(const std::vector<std::string>& args, Streams streams) {
                 files[0] + ": " + error + "; a block decodes to at most " +
                     std::to_string(kLargestPackInput) + " bytes");
   }
-  std::vector<uint8_t> block(kPackedBufferSize);
+  // Uninitialised, so that only the pages the block is written to are touched.
+  const std::unique_ptr<uint8_t[]> packed(new uint8_t[kPackedBufferSize]);
   const int count = static_cast<int>(input.size());
   int size = kPackRefused;
   if (mode == "best") {
-    size = pack_block_best(input.data(), count, block.data(), kPackedBufferSize, search);
+    size = pack_block_best(input.data(), count, packed.get(), kPackedBufferSize, search);
   } else if (mode == "optimal") {
-    size = pack_block_optimal(input.data(), count, block.data(), kPackedBufferSize);
+    size = pack_block_optimal(input.data(), count, packed.get(), kPackedBufferSize);
   } else {
     const PackMode pack_mode = mode == "short" ? PackMode::kShortWindow : PackMode::kLongWindow;
-    size = pack_block(input.data(), count, block.data(), kPackedBufferSize, pack_mode, search);
+    size = pack_block(input.data(), count, packed.get(), kPackedBufferSize, pack_mode, search);
   }
   if (size == kPackRefused) {
     return fail(streams, "pack",
                 files[0] + " does not compress into one block of " +
                     std::to_string(kPackedBufferSize) + " bytes");
   }
-  block.resize(static_cast<size_t>(size));
+  const std::vector<uint8_t> block(packed.get(), packed.get() + size);
   if (!write_output("pack", files[1], block, streams)) return kExitFailure;
   std::fprintf(streams.out, "packed=%d\n", size);
   return kExitOk;
