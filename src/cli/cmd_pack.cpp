@@ -42,30 +42,6 @@ std::string hex(long long value) {
   return text;
 }
 
-// The value of up to `max_digits` hexadecimal digits; -1 for anything else.
-long long hex_digits_value(const std::string& digits, size_t max_digits) {
-  if (digits.empty() || digits.size() > max_digits) return -1;
-  long long value = 0;
-  for (char c : digits) {
-    if (!std::isxdigit(static_cast<unsigned char>(c))) return -1;
-    value = value * 16 + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
-  }
-  return value;
-}
-
-// A SNES address as "BANK:OFFSET" (C8:1234) or up to six hexadecimal digits (C81234,
-// 0xC81234); -1 when the text is neither.
-long long parse_snes_address(const std::string& text) {
-  const size_t colon = text.find(':');
-  if (colon != std::string::npos) {
-    const long long bank = hex_digits_value(text.substr(0, colon), 2);
-    const long long offset = hex_digits_value(text.substr(colon + 1), 4);
-    return bank < 0 || offset < 0 ? -1 : (bank << 16) | offset;
-  }
-  const bool prefixed = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  return hex_digits_value(prefixed ? text.substr(2) : text, 6);
-}
-
 // The input file, at most `max_bytes`; false after one line on the error stream.
 bool read_input(const char* command, const std::string& path, long long max_bytes,
                 std::vector<uint8_t>* bytes, Streams streams) {
