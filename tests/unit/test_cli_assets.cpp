@@ -33,12 +33,6 @@ using testing_support::TempFolder;
 
 CliRun run(const std::vector<std::string>& args) { return cli_test::run_captured(args); }
 
-std::string hex(int value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%0*X", digits, value);
-  return text;
-}
-
 // Every file below `folder`, by its path relative to it.
 std::map<std::string, std::vector<uint8_t>> files_below(const std::filesystem::path& folder) {
   std::map<std::string, std::vector<uint8_t>> files;
@@ -414,8 +408,8 @@ TEST_F(CliAssetsTest, AnEditTooLargeForItsRegionFailsAndLeavesTheRomAsItWas) {
 // Region D3 holds graphics 1B and, after it, graphics 27. As planted, 27 does not decode at all:
 // the region can neither be repacked nor searched for free space, and apply says which block
 // stops it. Made a block that loads but decodes past repacking's limit (65312 bytes), 27 still
-// stops the repack, and map says why; a grown 1B then goes into the free space behind 27, by
-// apply and by import --repack alike, and 27 stays where it is.
+// stops the repack, and map says why; a grown 1B then goes into the free space behind 27 and 27
+// stays where it is (import --repack takes the same path: test_repack.cpp).
 TEST_F(CliAssetsTest, ARegionThatCannotBeRepackedTakesAGrownBlockIntoItsFreeSpace) {
   std::vector<uint8_t> past_limit_rom = testing_support::demo_rom_bytes();
   {
@@ -481,23 +475,6 @@ TEST_F(CliAssetsTest, ARegionThatCannotBeRepackedTakesAGrownBlockIntoItsFreeSpac
       return read_sheet(in_dump("graphics/01B.png"));
     }();
     EXPECT_TRUE(back.indices == sheet.indices);
-
-    // import --repack does the same from the window's write path.
-    testing_support::write_all(rom, before);
-    const int entry = testing_support::entry_with_graphics(before, 0x1B);
-    ASSERT_GE(entry, 0);
-    const std::string picture = folder.path("1b.png");
-    ASSERT_EQ(run({"export", rom, "--entry", hex(entry, 3), "--sheet", "-o", picture}).code, 0);
-    Sheet exported = read_sheet(picture);
-    for (int x = 0; x < 128; ++x) exported.indices[static_cast<size_t>(20) * 128 + x] = 1 + x % 15;
-    write_sheet(picture, exported);
-    const CliRun imported =
-        run({"import", rom, "--entry", hex(entry, 3), picture, "--repack", "--yes"});
-    EXPECT_EQ(imported.code, 0) << imported.err;
-    EXPECT_NE(imported.out.find("[Placed in Free Space]\nThe bank region could not be repacked: "
-                                "the block at D3:E898 " + reason),
-              std::string::npos)
-        << imported.out;
   }
 }
 

@@ -157,26 +157,5 @@ TEST(HexField, ReadsLikeFormattedInput) {
   }
 }
 
-// The address field also takes BANK:OFFSET as the program prints addresses; anything else is
-// read as "%X" reads it.
-TEST(WritePositionField, AddressesAsTheProgramPrintsThemOrAsHexadecimal) {
-  const struct {
-    const char* text;
-    bool ok;
-    uint32_t value;
-  } cases[] = {
-      {"D6:8000", true, 0xD68000}, {" d6:80", true, 0xD60080},  {"C0:FFB0x", true, 0xC0FFB0},
-      {"D68000", true, 0xD68000},  {"D6:80000", true, 0xD6},     {"D6:", true, 0xD6},
-      {"123:45", true, 0x123},     {":8000", false, 0},
-  };
-  for (const auto& c : cases) {
-    uint32_t value = 0xDEADBEEF;
-    EXPECT_EQ(parse_address_field(c.text, &value), c.ok) << c.text;
-    if (c.ok) {
-      EXPECT_EQ(value, c.value) << c.text;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace vcv
