@@ -290,8 +290,9 @@ bool settle_shared_blocks(const RomAssets& original, RomAssets* target, SharedBl
 
 class CopyWriter {
  public:
-  CopyWriter(const RomImage& rom, const ApplyOptions& options, ApplyPlan* plan)
-      : options_(options), plan_(plan) {
+  CopyWriter(const RomImage& rom, const SpriteDirectory& directory, const ApplyOptions& options,
+             ApplyPlan* plan)
+      : directory_(directory), options_(options), plan_(plan) {
     plan_->changed = rom;
   }
 
@@ -470,9 +471,23 @@ class CopyWriter {
     RepackSizes sizes;
     const int free_bytes = repack_bank_images(plan_->changed, g.number, size, block.data(),
                                               MatchSearch::kFast, options_.method, &sizes);
+    const BankRegion* region = find_bank_region(bank);
+    if (free_bytes == kRepackUndecodable) {
+      // The region cannot be repacked, but the block may still fit in its free space.
+      const int at =
+          place_in_free_space(plan_->changed, directory_, g.number, size, block.data());
+      if (at >= 0) {
+        banks_.insert(bank);
+        change(what + " at " + address_text(address) + ": packed " + std::to_string(stored) +
+               " -> " + std::to_string(size) + " bytes, placed in free space at " +
+               address_text((bank << 16) | at) + " (region " + region_text(*region) +
+               " cannot be repacked: " + stopping_block(bank, sizes) + "; no other block moved)" +
+               shared);
+        return true;
+      }
+    }
     if (free_bytes < 0) return repack_failed(g, before, free_bytes, sizes, stored, size, error);
     banks_.insert(bank);
-    const BankRegion* region = find_bank_region(bank);
     change(what + " at " + address_text(address) + ": packed " + std::to_string(stored) + " -> " +
            std::to_string(size) + " bytes, repacked region " + region_text(*region) + shared);
     return true;
@@ -496,8 +511,8 @@ class CopyWriter {
                  " are free (one byte of the region must stay free)";
         break;
       case kRepackUndecodable:
-        *error = lead + "region " + region_text(*region) +
-                 " holds a block that does not decode, so it cannot be repacked";
+        *error = lead + "region " + region_text(*region) + " cannot be repacked (" +
+                 stopping_block(bank, sizes) + ") and its free space cannot hold the block";
         break;
       case kRepackImageOutsideRegion:
         *error = lead + "its block lies outside region " + region_text(*region);
@@ -512,6 +527,14 @@ class CopyWriter {
     return false;
   }
 
+  // "the block at D6:0000 decodes to 65312 bytes, more than repacking takes (at most 65279)".
+  static std::string stopping_block(int bank, const RepackSizes& sizes) {
+    if (sizes.stopping_offset < 0) return "a block of it cannot be decoded";
+    return "the block at " + address_text((bank << 16) | sizes.stopping_offset) + " " +
+           sizes.stopping_reason;
+  }
+
+  const SpriteDirectory& directory_;
   const ApplyOptions& options_;
   ApplyPlan* plan_;
   std::set<int> banks_;
@@ -570,7 +593,7 @@ bool plan_asset_apply(const RomImage& rom, const SpriteDirectory& directory,
   if (!settle_shared_blocks(original, &target, &shared_graphics, &shared_positions, error)) {
     return false;
   }
-  CopyWriter writer(rom, options, plan);
+  CopyWriter writer(rom, directory, options, plan);
   if (!writer.headers(original, target, error) || !writer.palettes(original, target, error) ||
       !writer.positions(original, target, shared_positions, error) ||
       !writer.graphics(original, target, shared_graphics, error)) {

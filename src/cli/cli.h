@@ -22,27 +22,42 @@ int run_cli(const std::vector<std::string>& args, Streams streams);
 
 // ---- shared helpers for the commands ----
 
-// Parses decimal, or hexadecimal with a 0x prefix; the whole text must be a number.
+// Parses decimal, or hexadecimal with a 0x prefix; the whole text must be a number. For counts,
+// sizes, offsets and delays.
 bool parse_number(const std::string& text, long long* value);
+// Parses hexadecimal with or without a 0x prefix, as the program shows ids ("1F0", "0x1F0");
+// the whole text must be a number. For entry, frame, image, animation, sequence, block and
+// weapon-palette numbers.
+bool parse_id(const std::string& text, long long* value);
 
 // Walks the arguments of one command: flags with or without a value, and positionals.
 class ArgReader {
  public:
   explicit ArgReader(std::vector<std::string> args) : args_(std::move(args)) {}
-  // Takes "--name VALUE" (or "--name=VALUE"); false when absent. Sets error on a missing value.
+  // Takes "--name VALUE" (or "--name=VALUE"); false when absent. Sets error, and gives false,
+  // when the value is missing (nothing follows, or another option does) or the option is given
+  // twice.
   bool take_value(const std::string& name, std::string* value);
+  // Takes "--name"; sets error when it is given twice.
   bool take_flag(const std::string& name);
   // What is left after the flags have been taken; unknown "--" options count as an error.
   std::vector<std::string> positionals();
   const std::string& error() const { return error_; }
 
  private:
+  void fail(const std::string& text);  // keeps the first error
+
   std::vector<std::string> args_;
   std::string error_;
 };
 
 
-// One command: its name, a one-line synopsis for --help, and its handler.
+// What --help says of the numbers every command takes.
+extern const char kNumbersHelp[];
+// What demo-rom and verify say of the demo ROM's planted faults ("; it carries ...").
+extern const char kPlantedFaults[];
+
+// One command: its name, its synopsis for --help, and its handler.
 struct Command {
   const char* name;
   const char* synopsis;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <system_error>
@@ -53,12 +54,41 @@ bool parse_in_range(const std::string& text, long long low, long long high, long
   return true;
 }
 
+// Hexadecimal digits enough for `high`, at least two: the width the program shows such ids in.
+int id_digits(long long high) {
+  int digits = 2;
+  while (digits < 8 && (high >> (4 * digits)) != 0) ++digits;
+  return digits;
+}
+
+// The value of up to `max_digits` hexadecimal digits; -1 for anything else.
+long long hex_digits_value(const std::string& digits, size_t max_digits) {
+  if (digits.empty() || digits.size() > max_digits) return -1;
+  long long value = 0;
+  for (char c : digits) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return -1;
+    value = value * 16 + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+  }
+  return value;
+}
+
 }  // namespace
+
+long long parse_snes_address(const std::string& text) {
+  const size_t colon = text.find(':');
+  if (colon != std::string::npos) {
+    const long long bank = hex_digits_value(text.substr(0, colon), 2);
+    const long long offset = hex_digits_value(text.substr(colon + 1), 4);
+    return bank < 0 || offset < 0 ? -1 : (bank << 16) | offset;
+  }
+  const bool prefixed = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  return hex_digits_value(prefixed ? text.substr(2) : text, 6);
+}
 
 bool take_number(ArgReader& reader, const std::string& command, const std::string& name,
                  long long low, long long high, long long* value, Streams streams) {
   std::string text;
-  if (!reader.take_value(name, &text)) return reader.error().empty();
+  if (!reader.take_value(name, &text)) return true;  // absent, or the reader's error says why
   if (!parse_in_range(text, low, high, value)) {
     std::fprintf(streams.err,
                  "vantorchar %s: %s takes a number from %lld to %lld (0x%llX), not '%s'\n",
@@ -73,6 +103,22 @@ bool take_number(ArgReader& reader, const std::string& command, const std::strin
   long long wide = *value;
   if (!take_number(reader, command, name, low, high, &wide, streams)) return false;
   *value = static_cast<int>(wide);
+  return true;
+}
+
+bool take_id(ArgReader& reader, const std::string& command, const std::string& name,
+             long long high, int* value, Streams streams) {
+  std::string text;
+  if (!reader.take_value(name, &text)) return true;  // as take_number
+  long long parsed = 0;
+  if (!parse_id(text, &parsed) || parsed > high) {
+    const int digits = id_digits(high);
+    std::fprintf(streams.err,
+                 "vantorchar %s: %s takes a hexadecimal number from %0*X to %0*llX, not '%s'\n",
+                 command.c_str(), name.c_str(), digits, 0, digits, high, text.c_str());
+    return false;
+  }
+  *value = static_cast<int>(parsed);
   return true;
 }
 

@@ -16,12 +16,20 @@
 
 namespace vcv::cli {
 
-// Takes "--NAME VALUE" as a number within low..high. Absent: keeps *value, true. Present but not
-// a number in range: one line on the error stream, false.
+// Takes "--NAME VALUE" as a count, size, offset or delay (decimal, or hexadecimal with 0x)
+// within low..high. Absent, or without its value (the reader's error says so): keeps *value,
+// true. Present but not a number in range: one line on the error stream, false.
 bool take_number(ArgReader& reader, const std::string& command, const std::string& name,
                  long long low, long long high, int* value, Streams streams);
 bool take_number(ArgReader& reader, const std::string& command, const std::string& name,
                  long long low, long long high, long long* value, Streams streams);
+// The same for an id, hexadecimal as the program shows it (with or without 0x), 0..high.
+bool take_id(ArgReader& reader, const std::string& command, const std::string& name,
+             long long high, int* value, Streams streams);
+
+// A SNES address as the tool prints it, "BANK:OFFSET" (D6:8000), or as up to six hexadecimal
+// digits with or without 0x (D68000, 0xD68000); -1 when the text is neither.
+long long parse_snes_address(const std::string& text);
 
 // Takes "--map index|colour" (how an indexed picture with a colour table of its own is read)
 // and "--nearest" (colours outside the palette take the nearest entries) into `options`. False,

@@ -1,7 +1,8 @@
 // vantorchar apply: the files of a dump (edited or not) back into the ROM. Every difference
 // between the files and the ROM is made in one copy of the image, checked, and written as one
 // replacement of the ROM file; the folder is then dumped again from the ROM as written. Without
-// --yes (or with --dry-run) only the plan is printed.
+// --yes only the plan is printed and the command fails ("nothing written: add --yes"); with
+// --dry-run the plan is printed and that is success.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -77,9 +78,10 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
     return kExitOk;
   }
   if (dry_run || !yes) {
-    std::fprintf(streams.out, "%zu change%s planned; nothing was written (%s)\n",
-                 plan.changes.size(), plan.changes.size() == 1 ? "" : "s",
-                 dry_run ? "--dry-run" : "give --yes to write");
+    std::fprintf(streams.out, "%zu change%s planned\n", plan.changes.size(),
+                 plan.changes.size() == 1 ? "" : "s");
+    if (!dry_run) return fail(streams, "apply", "nothing written: add --yes");
+    std::fprintf(streams.out, "nothing written (--dry-run)\n");
     return kExitOk;
   }
   document.rom().set_keep_backup(!no_backup);
@@ -90,7 +92,10 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
     std::string why = result.detail;
     if (const auto shown = message_for(result)) why = shown->text;
     if (why.empty()) why = "the ROM file could not be replaced";
-    return fail(streams, "apply", why + "; the ROM is as it was");
+    // The message says itself that nothing was written, or what became of the file.
+    const bool said = why.find("Nothing was written") != std::string::npos ||
+                      result.status == CommandStatus::kWriteFailed;
+    return fail(streams, "apply", said ? why : why + " Nothing was written.");
   }
   std::fprintf(streams.out, "wrote %zu change%s to %s\n", plan.changes.size(),
                plan.changes.size() == 1 ? "" : "s", rest[0].c_str());

@@ -104,6 +104,13 @@ int export_animation(Document& document, int entry, const AnimationRequest& requ
   for (int step = 0; step < steps; ++step) {
     view.sequence_no = step;
     document.refresh();
+    if (view.image_no >= view.image_count) {
+      // Drawn as the panel draws it, but not silently.
+      std::fprintf(streams.err,
+                   "vantorchar export: note: step %X of animation %02X names image %02X, past the "
+                   "images of entry %03X (%d of them); it is drawn as the panel draws it\n",
+                   step, request.animation, view.image_no, entry, view.image_count);
+    }
     const DisplayState& display = document.display();
     canvases.emplace_back(display.canvas, display.canvas + kCanvasSize * kCanvasSize);
     grow_crop(display.canvas, &crop);
@@ -145,9 +152,9 @@ int cmd_export(const std::vector<std::string>& args, Streams streams) {
   int frame = -1;
   std::string out;
   AnimationRequest animation;
-  if (!take_number(reader, "export", "--entry", 0, kLastEntry, &entry, streams) ||
-      !take_number(reader, "export", "--frame", 0, 0xFF, &frame, streams) ||
-      !take_number(reader, "export", "--anim", 0, 0xFFFF, &animation.animation, streams) ||
+  if (!take_id(reader, "export", "--entry", kLastEntry, &entry, streams) ||
+      !take_id(reader, "export", "--frame", 0xFF, &frame, streams) ||
+      !take_id(reader, "export", "--anim", 0xFFFF, &animation.animation, streams) ||
       !take_number(reader, "export", "--anim-table", 0, 1, &animation.table, streams) ||
       !take_number(reader, "export", "--face", 0, 3, &animation.face, streams) ||
       !take_number(reader, "export", "--delay", kMsPerGifTick, kGifMaxDelay * kMsPerGifTick,
@@ -155,9 +162,14 @@ int cmd_export(const std::vector<std::string>& args, Streams streams) {
     return kExitUsage;
   }
   const bool sheet = reader.take_flag("--sheet");
-  const bool has_out = reader.take_value("-o", &out) || reader.take_value("--output", &out);
+  std::string long_out;
+  const bool short_named = reader.take_value("-o", &out);
+  const bool long_named = reader.take_value("--output", &long_out);
+  const bool has_out = short_named || long_named;
+  if (long_named) out = long_out;
   const std::vector<std::string> rest = reader.positionals();
   if (!reader.error().empty()) return usage(streams, reader.error());
+  if (short_named && long_named) return usage(streams, "-o and --output name one output");
   if (rest.size() != 1) return usage(streams, "one ROM file is needed");
   if (entry < 0) return usage(streams, "--entry is needed");
   if (!has_out || out.empty()) return usage(streams, "-o OUT is needed");

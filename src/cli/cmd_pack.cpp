@@ -1,6 +1,7 @@
 // pack / unpack: the packed-block codec on plain files.
 #include <cctype>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,30 +40,6 @@ std::string hex(long long value) {
   char text[32];
   std::snprintf(text, sizeof text, "0x%llX", value);
   return text;
-}
-
-// The value of up to `max_digits` hexadecimal digits; -1 for anything else.
-long long hex_digits_value(const std::string& digits, size_t max_digits) {
-  if (digits.empty() || digits.size() > max_digits) return -1;
-  long long value = 0;
-  for (char c : digits) {
-    if (!std::isxdigit(static_cast<unsigned char>(c))) return -1;
-    value = value * 16 + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
-  }
-  return value;
-}
-
-// A SNES address as "BANK:OFFSET" (C8:1234) or up to six hexadecimal digits (C81234,
-// 0xC81234); -1 when the text is neither.
-long long parse_snes_address(const std::string& text) {
-  const size_t colon = text.find(':');
-  if (colon != std::string::npos) {
-    const long long bank = hex_digits_value(text.substr(0, colon), 2);
-    const long long offset = hex_digits_value(text.substr(colon + 1), 4);
-    return bank < 0 || offset < 0 ? -1 : (bank << 16) | offset;
-  }
-  const bool prefixed = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  return hex_digits_value(prefixed ? text.substr(2) : text, 6);
 }
 
 // The input file, at most `max_bytes`; false after one line on the error stream.
@@ -112,23 +89,24 @@ int cmd_pack(const std::vector<std::string>& args, Streams streams) {
                 files[0] + ": " + error + "; a block decodes to at most " +
                     std::to_string(kLargestPackInput) + " bytes");
   }
-  std::vector<uint8_t> block(kPackedBufferSize);
+  // Uninitialised, so that only the pages the block is written to are touched.
+  const std::unique_ptr<uint8_t[]> packed(new uint8_t[kPackedBufferSize]);
   const int count = static_cast<int>(input.size());
   int size = kPackRefused;
   if (mode == "best") {
-    size = pack_block_best(input.data(), count, block.data(), kPackedBufferSize, search);
+    size = pack_block_best(input.data(), count, packed.get(), kPackedBufferSize, search);
   } else if (mode == "optimal") {
-    size = pack_block_optimal(input.data(), count, block.data(), kPackedBufferSize);
+    size = pack_block_optimal(input.data(), count, packed.get(), kPackedBufferSize);
   } else {
     const PackMode pack_mode = mode == "short" ? PackMode::kShortWindow : PackMode::kLongWindow;
-    size = pack_block(input.data(), count, block.data(), kPackedBufferSize, pack_mode, search);
+    size = pack_block(input.data(), count, packed.get(), kPackedBufferSize, pack_mode, search);
   }
   if (size == kPackRefused) {
     return fail(streams, "pack",
                 files[0] + " does not compress into one block of " +
                     std::to_string(kPackedBufferSize) + " bytes");
   }
-  block.resize(static_cast<size_t>(size));
+  const std::vector<uint8_t> block(packed.get(), packed.get() + size);
   if (!write_output("pack", files[1], block, streams)) return kExitFailure;
   std::fprintf(streams.out, "packed=%d\n", size);
   return kExitOk;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "rom/rom_image.h"
 #include "sprite/rom_check.h"
 
 namespace vcv::cli {
@@ -16,6 +17,15 @@ constexpr const char* kVerifyUsage = "verify ROM [--reencode]";
 int usage(Streams streams, const std::string& why) {
   std::fprintf(streams.err, "vantorchar verify: %s; usage: %s\n", why.c_str(), kVerifyUsage);
   return kExitUsage;
+}
+
+// The demo ROM names itself in the cartridge header.
+bool is_demo_rom(const RomImage& image) {
+  static const char kTitle[] = "VANTOR DEMO SPRITES";
+  char title[sizeof kTitle] = {};
+  image.read_block(0xC0, 0xFFC0, static_cast<int>(sizeof kTitle - 1),
+                   reinterpret_cast<uint8_t*>(title));
+  return std::string(title) == kTitle;
 }
 
 void print_reencoding(const RomCheckReport& report, Streams streams) {
@@ -50,6 +60,9 @@ int cmd_verify(const std::vector<std::string>& args, Streams streams) {
   }
   std::fprintf(streams.out, "%zu problem%s found\n", report.problems.size(),
                report.problems.size() == 1 ? "" : "s");
+  if (is_demo_rom(document.image())) {
+    std::fprintf(streams.out, "note: this is the demo ROM%s\n", kPlantedFaults);
+  }
   return kExitFailure;
 }
 

@@ -29,6 +29,7 @@ constexpr int kUndecodableBlockSize = 64;
 constexpr uint8_t kRomFill = 0xFF;
 constexpr int kEntryFlags = 0x2000;  // bits 11-13 of every tile entry, kept but not drawn
 constexpr uint8_t kSequenceEnd = 0xFF;
+constexpr int kImagePastLastFrame = 0x30;  // more than any critter's frames
 
 constexpr int kHumanoidGraphics[] = {7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 38};
 constexpr int kCritterGraphics[] = {19, 20, 21, 22, 23, 24, 25, 26};
@@ -83,8 +84,8 @@ int pick(const int (&list)[N], int entry) {
   return list[static_cast<size_t>(entry * 5 + entry / 9) % N];
 }
 
-int entry_graphics(int entry) {
-  if (entry == DemoRomFacts::kEntryUndecodable) return DemoRomFacts::kUndecodableGraphics;
+// The picture an entry's position type draws.
+int design_graphics(int entry) {
   const int p = entry_position_type(entry);
   switch (position_design(p)) {
     case Design::kCharacter:
@@ -101,6 +102,11 @@ int entry_graphics(int entry) {
       return DemoRomFacts::kLongGiantGraphics;
   }
   return 0;
+}
+
+int entry_graphics(int entry) {
+  if (entry == DemoRomFacts::kEntryUndecodable) return DemoRomFacts::kUndecodableGraphics;
+  return design_graphics(entry);
 }
 
 // Animation types: 0 and 5 walkers (5 without an Animation 2), 1 critters, 2 flyers, 3 giants,
@@ -285,7 +291,8 @@ std::vector<uint8_t> animation_block(int count, Fn sequence) {
 
 constexpr int E = kSequenceEnd;
 
-void animation_blocks(int type, std::vector<uint8_t>* first, std::vector<uint8_t>* second) {
+void animation_blocks(int type, DemoRomKind kind, std::vector<uint8_t>* first,
+                      std::vector<uint8_t>* second) {
   // First image of each facing: Up, Down, Left, Right.
   static const int kWalkerBase[4] = {3, 0, 6, 9};
   static const int kCritterBase[4] = {2, 0, 4, 6};
@@ -317,7 +324,7 @@ void animation_blocks(int type, std::vector<uint8_t>* first, std::vector<uint8_t
       }
       return;
     case 1:
-      *first = animation_block(4, [](int f, int a) -> Sequence {
+      *first = animation_block(4, [kind](int f, int a) -> Sequence {
         const int b = kCritterBase[f];
         switch (a) {
           case 0:
@@ -327,7 +334,8 @@ void animation_blocks(int type, std::vector<uint8_t>* first, std::vector<uint8_t
           case 2:
             return {8, b, E, E};  // bite
           default:
-            return {b, 0x30, E, E};  // names an image past the last frame
+            // The planted fault: a step that names an image past the last frame.
+            return {b, kind == DemoRomKind::kClean ? b + 1 : kImagePastLastFrame, E, E};
         }
       });
       // Eight bytes: two per facing, shorter than one sequence of the table.
@@ -499,7 +507,7 @@ bool place(Region& region, const std::vector<uint8_t>& block, Image& image, int3
   return true;
 }
 
-bool place_graphics(Image& image, DemoRomLayout* layout) {
+bool place_graphics(Image& image, DemoRomLayout* layout, DemoRomKind kind) {
   // Plain graphics, one bank each, outside every region.
   for (int g = 0; g < kPlayableCount; ++g) {
     const Picture picture = graphics_picture(g);
@@ -533,9 +541,9 @@ bool place_graphics(Image& image, DemoRomLayout* layout) {
   // The roomy region: the long giant and one more giant.
   if (!put_in(DemoRomFacts::kRoomyBank, DemoRomFacts::kLongGiantGraphics)) return false;
   if (!put_in(DemoRomFacts::kRoomyBank, kGiantGraphics[0])) return false;
-  // The undecodable block's region: one flyer, then the broken block.
+  // The undecodable block's region: one flyer, then the broken block (none when clean).
   if (!put_in(DemoRomFacts::kUndecodableBank, kFlyerGraphics[0])) return false;
-  {
+  if (kind == DemoRomKind::kWithPlantedFault) {
     std::vector<uint8_t> broken(kUndecodableBlockSize, 0xA5);
     broken[0] = 0xFF;  // header word FFFF: the first control position lies past any block
     broken[1] = 0xFF;
@@ -572,6 +580,14 @@ bool place_graphics(Image& image, DemoRomLayout* layout) {
       layout->graphics_address[DemoRomFacts::kSharedGraphics[0]];
   layout->graphics_packed_size[DemoRomFacts::kSharedGraphics[1]] =
       layout->graphics_packed_size[DemoRomFacts::kSharedGraphics[0]];
+  if (kind == DemoRomKind::kClean) {
+    // The planted fault's graphics number names the picture its entry's position type draws.
+    const int shared = design_graphics(DemoRomFacts::kEntryUndecodable);
+    layout->graphics_address[DemoRomFacts::kUndecodableGraphics] =
+        layout->graphics_address[shared];
+    layout->graphics_packed_size[DemoRomFacts::kUndecodableGraphics] =
+        layout->graphics_packed_size[shared];
+  }
   layout->nearly_full_free = tight.end - tight.cursor;
   const Region& roomy = *region_of(regions, DemoRomFacts::kRoomyBank);
   layout->roomy_free = roomy.end - roomy.cursor;
@@ -686,7 +702,7 @@ bool place_position_data(Image& image, const uint8_t* size_type_of, DemoRomLayou
   return true;
 }
 
-void write_tables(Image& image, DemoRomLayout* layout, uint8_t* size_type_of) {
+void write_tables(Image& image, DemoRomLayout* layout, uint8_t* size_type_of, DemoRomKind kind) {
   // Header records.
   for (int e = 0; e < kEntryCount; ++e) {
     const int p = entry_position_type(e);
@@ -722,7 +738,9 @@ void write_tables(Image& image, DemoRomLayout* layout, uint8_t* size_type_of) {
   }
   // Animation data: all Animation 1 blocks, then all Animation 2 blocks, from E4:2A00.
   std::vector<uint8_t> blocks[2][kAnimationTypeCount];
-  for (int t = 0; t < kAnimationTypeCount; ++t) animation_blocks(t, &blocks[0][t], &blocks[1][t]);
+  for (int t = 0; t < kAnimationTypeCount; ++t) {
+    animation_blocks(t, kind, &blocks[0][t], &blocks[1][t]);
+  }
   int offset = kAnimationDataStart;
   for (int table = 0; table < 2; ++table) {
     for (int t = 0; t < kAnimationTypeCount; ++t) {
@@ -746,7 +764,7 @@ void write_cartridge_header(Image& image) {
 
 }  // namespace
 
-bool build_demo_rom(std::vector<uint8_t>* rom, DemoRomLayout* layout) {
+bool build_demo_rom(std::vector<uint8_t>* rom, DemoRomLayout* layout, DemoRomKind kind) {
   DemoRomLayout local;
   if (layout == nullptr) layout = &local;
   *layout = DemoRomLayout();
@@ -756,9 +774,9 @@ bool build_demo_rom(std::vector<uint8_t>* rom, DemoRomLayout* layout) {
   image.put(0xC0, 0x0000, empty_block, sizeof empty_block);
   write_cartridge_header(image);
 
-  if (!place_graphics(image, layout)) return false;
+  if (!place_graphics(image, layout, kind)) return false;
   uint8_t size_type_of[256] = {};
-  write_tables(image, layout, size_type_of);
+  write_tables(image, layout, size_type_of, kind);
   int32_t pointers[kPositionTypeCount] = {};
   if (!place_position_data(image, size_type_of, layout, pointers)) return false;
   for (int p = 0; p < kPositionTypeCount; ++p) {
@@ -767,9 +785,9 @@ bool build_demo_rom(std::vector<uint8_t>* rom, DemoRomLayout* layout) {
   return true;
 }
 
-bool write_demo_rom(const std::string& path, std::string* error) {
+bool write_demo_rom(const std::string& path, std::string* error, DemoRomKind kind) {
   std::vector<uint8_t> rom;
-  if (!build_demo_rom(&rom, nullptr)) {
+  if (!build_demo_rom(&rom, nullptr, kind)) {
     *error = "the demo ROM design does not fit its banks";
     return false;
   }

@@ -47,7 +47,7 @@ struct DemoRomFacts {
 struct DemoRomLayout {
   int nearly_full_free = 0;           // bytes left free in the nearly full region
   int roomy_free = 0;                 // bytes left free in the roomy region
-  int32_t undecodable_address = 0;    // 24-bit address of the undecodable block
+  int32_t undecodable_address = 0;    // 24-bit address of the undecodable block (0 when clean)
   int32_t graphics_address[40] = {};  // 24-bit address of graphics 0..39
   int graphics_packed_size[40] = {};  // packed size of graphics 7..39 (0 for plain or undecodable)
   int highest_position_type = -1;     // the block ending at E3:F8C0
@@ -57,11 +57,20 @@ struct DemoRomLayout {
   int shared_position_types[2] = {-1, -1};  // two position types with one pointer
 };
 
+// The demo ROM carries two planted faults on purpose, so that the refusals and reports of every
+// command can be tried on it: the packed block of graphics 27 (kUndecodableGraphics, named by
+// entry 1F0) does not decode, and animation 03 of animation type 01 (Animation 1) names image 30,
+// past the frames of every critter. A clean demo ROM has neither: graphics 27 names the picture
+// entry 1F0's position type draws, the step names a frame of its own, and verify finds nothing.
+enum class DemoRomKind { kWithPlantedFault, kClean };
+
 // Builds the image into `rom` (resized to kDemoRomSize). Returns false only if the design does
 // not fit (a fault of this generator, never of the input).
-bool build_demo_rom(std::vector<uint8_t>* rom, DemoRomLayout* layout);
+bool build_demo_rom(std::vector<uint8_t>* rom, DemoRomLayout* layout,
+                    DemoRomKind kind = DemoRomKind::kWithPlantedFault);
 
 // Builds the image and writes it to `path`; false with `error` set on failure.
-bool write_demo_rom(const std::string& path, std::string* error);
+bool write_demo_rom(const std::string& path, std::string* error,
+                    DemoRomKind kind = DemoRomKind::kWithPlantedFault);
 
 }  // namespace vcv::demo

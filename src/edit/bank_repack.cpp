@@ -5,6 +5,7 @@
 // disk only when all of it holds.
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "edit/write_image.h"
@@ -53,7 +54,13 @@ struct Placement {
 // still encoded, so that `needed` says what the whole region would take.
 int place_blocks(const RomImage& image, const BankRegion& region, int own_offset, int new_size,
                  const uint8_t* new_data, const std::vector<uint8_t>& own_decoded,
-                 MatchSearch search, PackMethod method, Placement* placement, int* needed) {
+                 MatchSearch search, PackMethod method, Placement* placement, int* needed,
+                 RepackSizes* stopped) {
+  auto stop = [&](int offset, std::string why) {
+    stopped->stopping_offset = offset;
+    stopped->stopping_reason = std::move(why);
+    return kRepackUndecodable;
+  };
   std::vector<uint8_t> block(kPackedBufferSize);
   MatchWorkspace workspace;  // one index memory for every block of the region
   placement->next = region.first;
@@ -68,13 +75,17 @@ int place_blocks(const RomImage& image, const BankRegion& region, int own_offset
     } else {
       const int decoded = decode_stored_block(image, region.bank, offset,
                                               BlockReading::kAsRepacking, &original);
-      if (decoded < 0) return kRepackUndecodable;
+      if (decoded < 0) return stop(offset, repack_decode_problem(image, region.bank, offset));
       size = pack_block_with(method, original.data(), decoded, block.data(), kPackedBufferSize,
                              search, &workspace);
-      if (size < 0) return kRepackUndecodable;  // refused by the encoder
+      if (size < 0) return stop(offset, "cannot be re-encoded into one block");
       // Loading reads a block through kPackedReadSize bytes. A block that another encoder stored
       // more densely than ours can come out longer than that, and would never load again.
-      if (size > kPackedReadSize) return kRepackUndecodable;
+      if (size > kPackedReadSize) {
+        return stop(offset, "re-encoded takes " + std::to_string(size) +
+                                " bytes, more than loading reads (" +
+                                std::to_string(kPackedReadSize) + ")");
+      }
       data = block.data();
     }
     *needed += size;
@@ -177,10 +188,15 @@ int repack_bank_images(RomImage& image, int graphics_number, int new_size,
   Placement placement;
   placement.old_offset = region_block_offsets(table, *region);
   int needed = 0;
+  RepackSizes stopped;
   const int placed = place_blocks(image, *region, own_offset, new_size, new_data, own_decoded,
-                                  search, method, &placement, &needed);
-  if (placed == 0 || placed == kRepackDoesNotFit) {
-    if (sizes != nullptr) *sizes = RepackSizes{region->end - region->first, needed};
+                                  search, method, &placement, &needed, &stopped);
+  if (sizes != nullptr) {
+    *sizes = stopped;
+    if (placed == 0 || placed == kRepackDoesNotFit) {
+      sizes->region_bytes = region->end - region->first;
+      sizes->needed_bytes = needed;
+    }
   }
   if (placed < 0) return placed;
 

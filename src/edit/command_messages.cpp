@@ -19,6 +19,7 @@ const char kAddressErrorText[] = "アドレスが間違ってます";
 const char kWriteErrorTitle[] = "Write Error";
 const char kPasteTitle[] = "Paste";
 const char kUnwrittenTitle[] = "Unwritten Changes";
+const char kFreeSpaceTitle[] = "Placed in Free Space";
 
 namespace {
 
@@ -43,6 +44,14 @@ std::string counted(size_t count, const char* one, const char* many) {
 std::string repack_success_text(int free_bytes) {
   return std::string("成功しました。") +
          format("\r\n バンク余り領域サイズ=%06X", static_cast<unsigned>(free_bytes));
+}
+
+std::string free_space_text(const CommandResult& result) {
+  return "The bank region could not be repacked: " + result.detail + "." +
+         format("\r\nThe block was written into free space of the region at %02X:%04X "
+                "instead; no other block moved.",
+                static_cast<unsigned>((result.value >> 16) & 0xFF),
+                static_cast<unsigned>(result.value & 0xFFFF));
 }
 
 std::string repack_stop_text(int code) {
@@ -98,6 +107,8 @@ struct StatusMessage {
 const StatusMessage kStatusMessages[] = {
     {CommandStatus::kRepacked, MessageLevel::kInfo, kRepackSuccessTitle, nullptr,
      [](const CommandResult& r) { return repack_success_text(r.value); }},
+    {CommandStatus::kPlacedInFreeSpace, MessageLevel::kInfo, kFreeSpaceTitle, nullptr,
+     free_space_text},
     {CommandStatus::kPastedByColour, MessageLevel::kInfo, kPasteTitle, kPastedByColourText,
      nullptr},
     {CommandStatus::kPastedOwnTable, MessageLevel::kInfo, kPasteTitle, nullptr,
@@ -163,6 +174,7 @@ bool CommandResult::failed() const {
     case CommandStatus::kCancelled:
     case CommandStatus::kWritten:
     case CommandStatus::kRepacked:
+    case CommandStatus::kPlacedInFreeSpace:
     case CommandStatus::kPastedByColour:
     case CommandStatus::kPastedOwnTable:
     case CommandStatus::kPastedNearest:

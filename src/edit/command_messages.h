@@ -47,6 +47,7 @@ std::string nearest_colours_question(const OutsideColours& outside);
 extern const char kRepackSuccessTitle[];
 extern const char kWriteErrorTitle[];
 extern const char kPasteTitle[];  // what a paste reports
+extern const char kFreeSpaceTitle[];  // a grown block placed into free space of its region
 
 // The question before unwritten edits would be dropped: "N entries have changes that are not
 // written to the ROM (00C, 0F3, ...). Write them now?" `weapon_palettes` are edited weapon

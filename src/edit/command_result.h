@@ -17,6 +17,9 @@ enum class CommandStatus {
   kWritten,        // the data is in the ROM file
   // Reported with a message.
   kRepacked,          // the bank region was repacked with the new data; `value`: bytes left free
+  kPlacedInFreeSpace,  // the region could not be repacked (`detail` says which block stopped
+                       // it); the new data went into its free space at `value` (bank << 16 |
+                       // offset), no other block moved
   kPastedByColour,    // pasted, but the picture's palette order differed: matched by colour
   kPastedOwnTable,    // pasted the indices as stored, although the picture's colour table is
                       // not the palette; `detail` says so
@@ -58,7 +61,10 @@ struct CommandResult {
       : status(s), value(v), detail(std::move(d)) {}
 
   // The ROM file now holds the command's data.
-  bool wrote() const { return status == CommandStatus::kWritten || status == CommandStatus::kRepacked; }
+  bool wrote() const {
+    return status == CommandStatus::kWritten || status == CommandStatus::kRepacked ||
+           status == CommandStatus::kPlacedInFreeSpace;
+  }
   // The command could not do what was asked (a cancel or a missing ROM is not a failure).
   bool failed() const;
 };

@@ -1,5 +1,7 @@
 #include "edit/scan_number.h"
 
+#include <cctype>
+
 #include <climits>
 
 namespace vcv {
@@ -70,6 +72,33 @@ bool scan_decimal(const char** cursor, const char* end, int* value) {
 bool parse_hex_field(const std::string& text, uint32_t* value) {
   const char* cursor = text.data();
   return scan_hex(&cursor, text.data() + text.size(), value);
+}
+
+bool parse_address_field(const std::string& text, uint32_t* value) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end && is_scan_space(*p)) ++p;
+  auto hex_run = [&](const char* from, int most, uint32_t* run, const char** after) {
+    uint32_t v = 0;
+    int digits = 0;
+    for (; from < end && digits < most && std::isxdigit(static_cast<unsigned char>(*from));
+         ++from, ++digits) {
+      v = v * 16 + static_cast<uint32_t>(*from <= '9' ? *from - '0' : (*from | 0x20) - 'a' + 10);
+    }
+    *run = v;
+    *after = from;
+    return digits > 0;
+  };
+  uint32_t bank = 0, offset = 0;
+  const char* colon = nullptr;
+  const char* after = nullptr;
+  if (hex_run(p, 2, &bank, &colon) && colon < end && *colon == ':' &&
+      hex_run(colon + 1, 4, &offset, &after) &&
+      (after == end || !std::isxdigit(static_cast<unsigned char>(*after)))) {
+    *value = (bank << 16) | offset;
+    return true;
+  }
+  return parse_hex_field(text, value);
 }
 
 }  // namespace vcv

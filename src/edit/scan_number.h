@@ -23,4 +23,9 @@ bool scan_decimal(const char** cursor, const char* end, int* value);
 // does not start with a hexadecimal number.
 bool parse_hex_field(const std::string& text, uint32_t* value);
 
+// The address field: "BANK:OFFSET" as the program prints addresses (D6:8000, after leading
+// blanks; one or two bank digits, one to four offset digits) is bank << 16 | offset; anything
+// else is read as parse_hex_field reads it.
+bool parse_address_field(const std::string& text, uint32_t* value);
+
 }  // namespace vcv

@@ -87,7 +87,8 @@ CommandResult put_on_disk(RomFile& rom, const RomImage& changed, SpriteWorkingSe
 // What a typed block would overwrite, of everything the tables name; empty when nothing. The
 // image's own old block is free to take unless another graphics number shares it.
 std::string overwritten_block(const PanelContext& panel, long long start, long long end) {
-  const std::vector<KnownBlock> blocks = known_blocks(*panel.rom, panel.directory);
+  std::vector<KnownBlock> blocks = known_blocks(*panel.rom, panel.directory);
+  blocks.push_back(cartridge_header_block(*panel.rom));
   const int own = panel.set.assembly();
   long long own_start = -1;
   for (const KnownBlock& block : blocks) {
@@ -111,7 +112,7 @@ CommandResult ask_target(const PanelContext& panel, Ui& ui, int new_size, WriteT
     return CommandResult(CommandStatus::kCancelled);
   }
   uint32_t address = 0, position = 0;
-  const bool readable = parse_hex_field(address_text, &address) &&
+  const bool readable = parse_address_field(address_text, &address) &&
                         parse_hex_field(position_text, &position);
   // The position is a signed file offset; one that is negative or that would put the block
   // (partly) outside the file is refused like unreadable text, never sought to.
@@ -138,8 +139,10 @@ CommandResult offer_repacking(PanelContext& panel, RomFile& rom, Ui& ui,
     return CommandResult(CommandStatus::kDone);
   }
   RomImage repacked = rom.image();
+  RepackSizes sizes;
   const int free_bytes = repack_bank_images(repacked, set.assembly(), pending.new_size,
-                                            pending.data.data(), MatchSearch::kFast, method);
+                                            pending.data.data(), MatchSearch::kFast, method,
+                                            &sizes);
   if (free_bytes >= 0) {
     CommandResult result = put_on_disk(rom, repacked, set);
     if (result.status == CommandStatus::kWritten) {
@@ -147,6 +150,23 @@ CommandResult offer_repacking(PanelContext& panel, RomFile& rom, Ui& ui,
       result.value = free_bytes;
     }
     return result;
+  }
+  if (free_bytes == kRepackUndecodable) {
+    // The region cannot be repacked, but the block may still fit in its free space.
+    const int at = place_in_free_space(repacked, panel.directory, set.assembly(),
+                                       pending.new_size, pending.data.data());
+    if (at >= 0) {
+      const int bank = set.graphics_bank & 0xFF;
+      CommandResult result = put_on_disk(rom, repacked, set);
+      if (result.status == CommandStatus::kWritten) {
+        char block[16];
+        std::snprintf(block, sizeof block, "%02X:%04X", bank, sizes.stopping_offset & 0xFFFF);
+        result.status = CommandStatus::kPlacedInFreeSpace;
+        result.value = (bank << 16) | at;
+        result.detail = std::string("the block at ") + block + " " + sizes.stopping_reason;
+      }
+      return result;
+    }
   }
   if (!repack_error_allows_typed_address(free_bytes)) {
     return CommandResult(CommandStatus::kRepackStopped, -free_bytes);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "edit/command_result.h"
@@ -16,6 +17,7 @@ class RomFile;
 class RomImage;
 class Ui;
 struct PanelContext;
+struct SpriteDirectory;
 
 // "Write Image Changes": the prompts go through `ui`; the result says what happened. `method`
 // encodes the edited block and, when the region is repacked, every other block of it.
@@ -52,6 +54,10 @@ CommandResult pack_tile_data(PackMethod method, const uint8_t* tiles, int size,
 struct RepackSizes {
   int region_bytes = 0;  // end - first of the region
   int needed_bytes = 0;  // all its blocks back to back (one byte more must stay free)
+  // With kRepackUndecodable: the block that stopped the repack (its offset in the bank) and why
+  // ("does not decode", "decodes to 65312 bytes, more than repacking takes (at most 65279)").
+  int stopping_offset = -1;
+  std::string stopping_reason;
 };
 
 // Re-encodes every packed block of the region that holds graphics number `graphics_number`
@@ -63,6 +69,18 @@ struct RepackSizes {
 int repack_bank_images(RomImage& image, int graphics_number, int new_size,
                        const uint8_t* new_data, MatchSearch search = MatchSearch::kFast,
                        PackMethod method = PackMethod::kGame, RepackSizes* sizes = nullptr);
+
+// When the region cannot be repacked (kRepackUndecodable: a block of it cannot be decoded within
+// repacking's limit, or re-encoded), the grown block can still go into free space of the region
+// without moving any other block: the lowest stretch of the region, between the blocks the
+// pointer table names and clear of everything else the tables name, that holds `new_size`
+// bytes. The image's old block counts as free, and every pointer-table entry that named it is
+// pointed at the new place; the block is decoded again from there. Needs every other block of
+// the region to load (its extent known). Returns the new offset in the bank, or a RepackError
+// (kRepackDoesNotFit when no stretch is large enough, kRepackUndecodable when a block's extent
+// is unknown); on failure `image` is unchanged.
+int place_in_free_space(RomImage& image, const SpriteDirectory& directory, int graphics_number,
+                        int new_size, const uint8_t* new_data);
 
 // Decodes the block at bank:offset of `image` as repacking reads it (0xA000 bytes, a limit of
 // 0xFF00; see decode_stored_block), copies the result into `scratch` (65536 bytes) when it is

@@ -4,13 +4,74 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
+#include <deque>
+#include <iterator>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/text_encoding.h"
 
 namespace vcv {
 
 // ---- values ----
+
+namespace {
+
+const std::string kNoText;
+const std::vector<JsonValue> kNoItems;
+const std::vector<JsonValue::Member> kNoMembers;
+
+}  // namespace
+
+JsonValue::JsonValue(const JsonValue& other) { copy_from(other); }
+
+JsonValue::JsonValue(JsonValue&& other) noexcept
+    : type_(other.type_), integral_(other.integral_), integer_(other.integer_) {
+  other.type_ = JsonType::kNull;  // the owned pointer, if any, moved with the bits
+}
+
+JsonValue& JsonValue::operator=(const JsonValue& other) {
+  if (this != &other) {
+    JsonValue copy(other);
+    *this = std::move(copy);
+  }
+  return *this;
+}
+
+JsonValue& JsonValue::operator=(JsonValue&& other) noexcept {
+  if (this != &other) {
+    release();
+    type_ = other.type_;
+    integral_ = other.integral_;
+    integer_ = other.integer_;
+    other.type_ = JsonType::kNull;
+  }
+  return *this;
+}
+
+JsonValue::~JsonValue() { release(); }
+
+void JsonValue::release() {
+  switch (type_) {
+    case JsonType::kString: delete string_; break;
+    case JsonType::kArray: delete items_; break;
+    case JsonType::kObject: delete members_; break;
+    default: break;
+  }
+  type_ = JsonType::kNull;
+}
+
+void JsonValue::copy_from(const JsonValue& other) {
+  type_ = other.type_;
+  integral_ = other.integral_;
+  integer_ = other.integer_;
+  switch (type_) {
+    case JsonType::kString: string_ = new std::string(*other.string_); break;
+    case JsonType::kArray: items_ = new std::vector<JsonValue>(*other.items_); break;
+    case JsonType::kObject: members_ = new std::vector<Member>(*other.members_); break;
+    default: break;
+  }
+}
 
 JsonValue JsonValue::boolean(bool value) {
   JsonValue v;
@@ -24,7 +85,6 @@ JsonValue JsonValue::integer(long long value) {
   v.type_ = JsonType::kNumber;
   v.integral_ = true;
   v.integer_ = value;
-  v.number_ = static_cast<double>(value);
   return v;
 }
 
@@ -37,35 +97,66 @@ JsonValue JsonValue::number(double value) {
 
 JsonValue JsonValue::string(std::string value) {
   JsonValue v;
+  v.string_ = new std::string(std::move(value));
   v.type_ = JsonType::kString;
-  v.string_ = std::move(value);
   return v;
 }
 
-JsonValue JsonValue::array() {
+JsonValue JsonValue::array() { return array(std::vector<JsonValue>()); }
+
+JsonValue JsonValue::object() { return object(std::vector<Member>()); }
+
+JsonValue JsonValue::array(std::vector<JsonValue> items) {
   JsonValue v;
+  v.items_ = new std::vector<JsonValue>(std::move(items));
   v.type_ = JsonType::kArray;
   return v;
 }
 
-JsonValue JsonValue::object() {
+JsonValue JsonValue::object(std::vector<Member> members) {
   JsonValue v;
+  v.members_ = new std::vector<Member>(std::move(members));
   v.type_ = JsonType::kObject;
   return v;
 }
 
+double JsonValue::as_number() const {
+  if (type_ != JsonType::kNumber) return 0;
+  return integral_ ? static_cast<double>(integer_) : number_;
+}
+
+const std::string& JsonValue::as_string() const {
+  return type_ == JsonType::kString ? *string_ : kNoText;
+}
+
+const std::vector<JsonValue>& JsonValue::items() const {
+  return type_ == JsonType::kArray ? *items_ : kNoItems;
+}
+
+const std::vector<JsonValue::Member>& JsonValue::members() const {
+  return type_ == JsonType::kObject ? *members_ : kNoMembers;
+}
+
+size_t JsonValue::size() const {
+  if (type_ == JsonType::kArray) return items_->size();
+  if (type_ == JsonType::kObject) return members_->size();
+  return 0;
+}
+
 JsonValue& JsonValue::push(JsonValue value) {
-  items_.push_back(std::move(value));
-  return items_.back();
+  if (type_ != JsonType::kArray) *this = array();
+  items_->push_back(std::move(value));
+  return items_->back();
 }
 
 JsonValue& JsonValue::set(std::string key, JsonValue value) {
-  members_.emplace_back(std::move(key), std::move(value));
-  return members_.back().second;
+  if (type_ != JsonType::kObject) *this = object();
+  members_->emplace_back(std::move(key), std::move(value));
+  return members_->back().second;
 }
 
 const JsonValue* JsonValue::find(const std::string& key) const {
-  for (const Member& member : members_) {
+  for (const Member& member : members()) {
     if (member.first == key) return &member.second;
   }
   return nullptr;
@@ -78,10 +169,10 @@ bool JsonValue::operator==(const JsonValue& other) const {
     case JsonType::kBool: return bool_ == other.bool_;
     case JsonType::kNumber:
       if (integral_ && other.integral_) return integer_ == other.integer_;
-      return number_ == other.number_;
-    case JsonType::kString: return string_ == other.string_;
-    case JsonType::kArray: return items_ == other.items_;
-    case JsonType::kObject: return members_ == other.members_;
+      return as_number() == other.as_number();
+    case JsonType::kString: return *string_ == *other.string_;
+    case JsonType::kArray: return *items_ == *other.items_;
+    case JsonType::kObject: return *members_ == *other.members_;
   }
   return false;
 }
@@ -111,19 +202,22 @@ std::string describe_json_error(const JsonError& error) {
 
 namespace {
 
+// Reads in one pass. The place of a fault is kept as a stack of path steps (a member's key or an
+// item's index) and turned into a JSON pointer only when reading fails, so a value costs the
+// same however deep or long its pointer is.
 class Reader {
  public:
   Reader(const char* text, size_t size) : text_(text), size_(size) {}
 
   bool read_document(JsonValue* value, JsonError* error) {
     skip_space();
-    if (!read_value(value, "", 0)) {
+    if (!read_value(value, 0)) {
       fill(error);
       return false;
     }
     skip_space();
     if (at_ < size_) {
-      fail("", "unexpected text after the value");
+      fail("unexpected text after the value");
       fill(error);
       return false;
     }
@@ -131,9 +225,37 @@ class Reader {
   }
 
  private:
-  bool fail(const std::string& pointer, const std::string& message) {
+  // One step of the path to the value being read: a member's key, or an item's index.
+  struct PathStep {
+    const std::string* key;  // null for an array item
+    size_t index;
+  };
+
+  // Holds a step on the path for as long as the value it names is being read.
+  class StepScope {
+   public:
+    StepScope(std::vector<PathStep>& path, PathStep step) : path_(path) { path_.push_back(step); }
+    ~StepScope() { path_.pop_back(); }
+    StepScope(const StepScope&) = delete;
+    StepScope& operator=(const StepScope&) = delete;
+
+   private:
+    std::vector<PathStep>& path_;
+  };
+
+  std::string current_pointer() const {
+    std::string pointer;
+    for (const PathStep& step : path_) {
+      pointer = step.key != nullptr ? json_pointer_append(pointer, *step.key)
+                                    : json_pointer_append(pointer, step.index);
+    }
+    return pointer;
+  }
+
+  // Records the first fault, at the current path and position.
+  bool fail(const std::string& message) {
     if (message_.empty()) {
-      pointer_ = pointer;
+      pointer_ = current_pointer();
       message_ = message;
       fail_at_ = at_;
     }
@@ -175,21 +297,20 @@ class Reader {
     return true;
   }
 
-  bool read_value(JsonValue* value, const std::string& pointer, int depth) {
+  bool read_value(JsonValue* value, int depth) {
     const int c = peek();
-    if (c == -1) return fail(pointer, "the text ends where a value should be");
+    if (c == -1) return fail("the text ends where a value should be");
     if (c == '{' || c == '[') {
-      if (depth >= kJsonMaxDepth) return fail(pointer, "nested too deeply");
-      return c == '{' ? read_object(value, pointer, depth + 1)
-                      : read_array(value, pointer, depth + 1);
+      if (depth >= kJsonMaxDepth) return fail("nested too deeply");
+      return c == '{' ? read_object(value, depth + 1) : read_array(value, depth + 1);
     }
     if (c == '"') {
       std::string text;
-      if (!read_string(&text, pointer)) return false;
+      if (!read_string(&text)) return false;
       *value = JsonValue::string(std::move(text));
       return true;
     }
-    if (c == '-' || (c >= '0' && c <= '9')) return read_number(value, pointer);
+    if (c == '-' || (c >= '0' && c <= '9')) return read_number(value);
     if (literal("true")) {
       *value = JsonValue::boolean(true);
       return true;
@@ -202,79 +323,102 @@ class Reader {
       *value = JsonValue::null();
       return true;
     }
-    return fail(pointer, "expected a value");
+    return fail("expected a value");
   }
 
-  bool read_object(JsonValue* value, const std::string& pointer, int depth) {
+  // Objects of a few members are searched for a repeated key as they are; larger ones through a
+  // set of their keys, so that a huge object is read in linear time too.
+  static constexpr size_t kKeysSearchedInPlace = 16;
+
+  bool read_object(JsonValue* value, int depth) {
     ++at_;  // '{'
-    JsonValue object = JsonValue::object();
-    std::set<std::string> keys;
     skip_space();
     if (peek() == '}') {
       ++at_;
-      *value = std::move(object);
+      *value = JsonValue::object();
       return true;
     }
+    // The members are gathered on a stack shared by all open objects and moved into a vector of
+    // their exact count when the object closes.
+    const size_t first = member_stack_.size();
+    std::unordered_set<std::string> keys;
     for (;;) {
       skip_space();
-      if (peek() != '"') return fail(pointer, "expected a key in double quotes");
+      if (peek() != '"') return fail("expected a key in double quotes");
       const size_t key_at = at_;
       std::string key;
-      if (!read_string(&key, pointer)) return false;
-      const std::string member_pointer = json_pointer_append(pointer, key);
-      if (!keys.insert(key).second) {
+      if (!read_string(&key)) return false;
+      const StepScope step(path_, PathStep{&key, 0});
+      if (repeated_key(first, key, &keys)) {
         at_ = key_at;
-        return fail(member_pointer, "the key appears twice");
+        return fail("the key appears twice");
       }
       skip_space();
-      if (peek() != ':') return fail(member_pointer, "expected ':' after the key");
+      if (peek() != ':') return fail("expected ':' after the key");
       ++at_;
       skip_space();
       JsonValue member;
-      if (!read_value(&member, member_pointer, depth)) return false;
-      object.set(key, std::move(member));
+      if (!read_value(&member, depth)) return false;
       skip_space();
       const int c = peek();
-      if (c == ',') {
-        ++at_;
-        continue;
-      }
+      if (c != ',' && c != '}') return fail("expected ',' or '}' after the value");
+      ++at_;
+      member_stack_.emplace_back(std::move(key), std::move(member));
       if (c == '}') {
-        ++at_;
-        *value = std::move(object);
+        *value = JsonValue::object(take_from(member_stack_, first));
         return true;
       }
-      return fail(member_pointer, "expected ',' or '}' after the value");
     }
   }
 
-  bool read_array(JsonValue* value, const std::string& pointer, int depth) {
+  // The stack's entries from `first` on, moved out into a vector of their count.
+  template <typename T>
+  static std::vector<T> take_from(std::deque<T>& stack, size_t first) {
+    std::vector<T> taken(std::make_move_iterator(stack.begin() + static_cast<std::ptrdiff_t>(first)),
+                         std::make_move_iterator(stack.end()));
+    stack.resize(first);
+    return taken;
+  }
+
+  // True when `key` is already a member of the object whose members start at `first` on the
+  // member stack; otherwise notes it.
+  bool repeated_key(size_t first, const std::string& key,
+                    std::unordered_set<std::string>* keys) const {
+    if (member_stack_.size() - first < kKeysSearchedInPlace) {
+      for (size_t i = first; i < member_stack_.size(); ++i) {
+        if (member_stack_[i].first == key) return true;
+      }
+      return false;
+    }
+    if (keys->empty()) {
+      for (size_t i = first; i < member_stack_.size(); ++i) keys->insert(member_stack_[i].first);
+    }
+    return !keys->insert(key).second;
+  }
+
+  bool read_array(JsonValue* value, int depth) {
     ++at_;  // '['
-    JsonValue array = JsonValue::array();
     skip_space();
     if (peek() == ']') {
       ++at_;
-      *value = std::move(array);
+      *value = JsonValue::array();
       return true;
     }
+    const size_t first = item_stack_.size();  // as for objects' members
     for (;;) {
       skip_space();
-      const std::string item_pointer = json_pointer_append(pointer, array.size());
+      const StepScope step(path_, PathStep{nullptr, item_stack_.size() - first});
       JsonValue item;
-      if (!read_value(&item, item_pointer, depth)) return false;
-      array.push(std::move(item));
+      if (!read_value(&item, depth)) return false;
       skip_space();
       const int c = peek();
-      if (c == ',') {
-        ++at_;
-        continue;
-      }
+      if (c != ',' && c != ']') return fail("expected ',' or ']' after the value");
+      ++at_;
+      item_stack_.push_back(std::move(item));
       if (c == ']') {
-        ++at_;
-        *value = std::move(array);
+        *value = JsonValue::array(take_from(item_stack_, first));
         return true;
       }
-      return fail(item_pointer, "expected ',' or ']' after the value");
     }
   }
 
@@ -295,7 +439,7 @@ class Reader {
     return true;
   }
 
-  bool read_escape(std::string* out, const std::string& pointer) {
+  bool read_escape(std::string* out) {
     ++at_;  // '\\'
     const int c = peek();
     ++at_;
@@ -311,15 +455,15 @@ class Reader {
       case 'u': break;
       default:
         --at_;
-        return fail(pointer, "unknown escape in a string");
+        return fail("unknown escape in a string");
     }
     uint32_t code = 0;
-    if (!read_hex4(&code)) return fail(pointer, "\\u needs four hexadecimal digits");
-    if (code >= 0xDC00 && code <= 0xDFFF) return fail(pointer, "a lone low surrogate");
+    if (!read_hex4(&code)) return fail("\\u needs four hexadecimal digits");
+    if (code >= 0xDC00 && code <= 0xDFFF) return fail("a lone low surrogate");
     if (code >= 0xD800 && code <= 0xDBFF) {
       uint32_t low = 0;
       if (!literal("\\u") || !read_hex4(&low) || low < 0xDC00 || low > 0xDFFF) {
-        return fail(pointer, "a high surrogate without its low surrogate");
+        return fail("a high surrogate without its low surrogate");
       }
       code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
     }
@@ -333,27 +477,27 @@ class Reader {
     return utf8_sequence_length(text_ + at_, size_ - at_, &code);
   }
 
-  bool read_string(std::string* out, const std::string& pointer) {
+  bool read_string(std::string* out) {
     ++at_;  // '"'
     for (;;) {
       const int c = peek();
-      if (c == -1) return fail(pointer, "the text ends inside a string");
+      if (c == -1) return fail("the text ends inside a string");
       if (c == '"') {
         ++at_;
         return true;
       }
       if (c == '\\') {
-        if (!read_escape(out, pointer)) return false;
+        if (!read_escape(out)) return false;
         continue;
       }
-      if (c < 0x20) return fail(pointer, "a control character inside a string");
+      if (c < 0x20) return fail("a control character inside a string");
       if (c < 0x80) {
         *out += static_cast<char>(c);
         ++at_;
         continue;
       }
       const size_t length = utf8_sequence();
-      if (length == 0) return fail(pointer, "bytes that are not UTF-8 inside a string");
+      if (length == 0) return fail("bytes that are not UTF-8 inside a string");
       out->append(text_ + at_, length);
       at_ += length;
     }
@@ -365,26 +509,26 @@ class Reader {
     return at_ > start;
   }
 
-  bool read_number(JsonValue* value, const std::string& pointer) {
+  bool read_number(JsonValue* value) {
     const size_t start = at_;
     if (peek() == '-') ++at_;
     if (peek() == '0') {
       ++at_;
-      if (peek() >= '0' && peek() <= '9') return fail(pointer, "a number with a leading zero");
+      if (peek() >= '0' && peek() <= '9') return fail("a number with a leading zero");
     } else if (!digits()) {
-      return fail(pointer, "expected digits");
+      return fail("expected digits");
     }
     bool integral = true;
     if (peek() == '.') {
       ++at_;
       integral = false;
-      if (!digits()) return fail(pointer, "expected digits after the decimal point");
+      if (!digits()) return fail("expected digits after the decimal point");
     }
     if (peek() == 'e' || peek() == 'E') {
       ++at_;
       integral = false;
       if (peek() == '+' || peek() == '-') ++at_;
-      if (!digits()) return fail(pointer, "expected digits in the exponent");
+      if (!digits()) return fail("expected digits in the exponent");
     }
     const std::string text(text_ + start, at_ - start);
     if (integral) {
@@ -399,7 +543,7 @@ class Reader {
     const double parsed = std::strtod(text.c_str(), nullptr);
     if (!std::isfinite(parsed)) {
       at_ = start;
-      return fail(pointer, "a number too large to hold");
+      return fail("a number too large to hold");
     }
     *value = JsonValue::number(parsed);
     return true;
@@ -408,6 +552,9 @@ class Reader {
   const char* text_;
   size_t size_;
   size_t at_ = 0;
+  std::vector<PathStep> path_;
+  std::deque<JsonValue> item_stack_;
+  std::deque<JsonValue::Member> member_stack_;
   std::string pointer_;
   std::string message_;
   size_t fail_at_ = 0;

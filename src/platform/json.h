@@ -20,11 +20,19 @@ constexpr int kJsonMaxDepth = 64;
 
 enum class JsonType { kNull, kBool, kNumber, kString, kArray, kObject };
 
+// A value is 16 bytes: its type and a number, or a pointer to the text or container it owns, so
+// that large documents (millions of numbers) take little memory.
 class JsonValue {
  public:
   using Member = std::pair<std::string, JsonValue>;
 
   JsonValue() = default;
+  JsonValue(const JsonValue& other);
+  JsonValue(JsonValue&& other) noexcept;
+  JsonValue& operator=(const JsonValue& other);
+  JsonValue& operator=(JsonValue&& other) noexcept;
+  ~JsonValue();
+
   static JsonValue null() { return JsonValue(); }
   static JsonValue boolean(bool value);
   static JsonValue integer(long long value);
@@ -32,6 +40,9 @@ class JsonValue {
   static JsonValue string(std::string value);
   static JsonValue array();
   static JsonValue object();
+  // A container of the given items or members (the caller keeps keys unique).
+  static JsonValue array(std::vector<JsonValue> items);
+  static JsonValue object(std::vector<Member> members);
 
   JsonType type() const { return type_; }
   bool is_null() const { return type_ == JsonType::kNull; }
@@ -43,36 +54,43 @@ class JsonValue {
   // A number without fraction or exponent that fits a long long.
   bool is_integer() const { return type_ == JsonType::kNumber && integral_; }
 
-  bool as_bool() const { return bool_; }
-  long long as_integer() const { return integer_; }
-  double as_number() const { return number_; }
-  const std::string& as_string() const { return string_; }
+  // Each accessor gives false, 0 or an empty text or container for a value of another type.
+  bool as_bool() const { return type_ == JsonType::kBool && bool_; }
+  long long as_integer() const { return is_integer() ? integer_ : 0; }
+  double as_number() const;
+  const std::string& as_string() const;
 
   // Arrays.
-  const std::vector<JsonValue>& items() const { return items_; }
+  const std::vector<JsonValue>& items() const;
+  // Appends to an array (a null value becomes an empty array first).
   JsonValue& push(JsonValue value);
   // Objects: members in the order they were added (or read).
-  const std::vector<Member>& members() const { return members_; }
-  // Adds a member; the caller keeps keys unique.
+  const std::vector<Member>& members() const;
+  // Adds a member (a null value becomes an empty object first); the caller keeps keys unique.
   JsonValue& set(std::string key, JsonValue value);
   // The member's value, or null when there is none.
   const JsonValue* find(const std::string& key) const;
 
-  size_t size() const { return type_ == JsonType::kObject ? members_.size() : items_.size(); }
+  size_t size() const;
 
   // Same type and content; members compare in order, numbers by value.
   bool operator==(const JsonValue& other) const;
   bool operator!=(const JsonValue& other) const { return !(*this == other); }
 
  private:
+  void release();
+  void copy_from(const JsonValue& other);
+
   JsonType type_ = JsonType::kNull;
-  bool bool_ = false;
   bool integral_ = false;
-  long long integer_ = 0;
-  double number_ = 0;
-  std::string string_;
-  std::vector<JsonValue> items_;
-  std::vector<Member> members_;
+  union {
+    bool bool_;
+    long long integer_ = 0;
+    double number_;
+    std::string* string_;             // owned, for kString
+    std::vector<JsonValue>* items_;   // owned, for kArray
+    std::vector<Member>* members_;    // owned, for kObject
+  };
 };
 
 struct JsonError {

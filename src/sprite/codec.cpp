@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -127,13 +128,14 @@ int pack_block_best(const uint8_t* input, int count, uint8_t* output, int output
   MatchFinder* fast = finder ? &*finder : nullptr;
   const int short_size = pack_one_mode(input, count, output, output_capacity,
                                        PackMode::kShortWindow, fast);
-  std::vector<uint8_t> long_block(kPackedBufferSize);
-  const int long_size = pack_one_mode(input, count, long_block.data(),
+  // Uninitialised: only the pages the block is written to are touched.
+  const std::unique_ptr<uint8_t[]> long_block(new uint8_t[kPackedBufferSize]);
+  const int long_size = pack_one_mode(input, count, long_block.get(),
                                       std::min(output_capacity, kPackedBufferSize),
                                       PackMode::kLongWindow, fast);
   if (long_size == kPackRefused) return short_size;
   if (short_size != kPackRefused && short_size <= long_size) return short_size;
-  std::memcpy(output, long_block.data(), static_cast<size_t>(long_size));
+  std::memcpy(output, long_block.get(), static_cast<size_t>(long_size));
   return long_size;
 }
 

@@ -10,12 +10,27 @@ constexpr int kMaxBucketBits = 14;
 constexpr int kMinBucketBits = 8;
 constexpr int kByteBuckets = 8;      // one bucket per byte value: single-byte chains are exact
 constexpr int kRunEndKeyLimit = 256;  // longer runs outlast any copy: no run-end key needed
+constexpr int kLongestRun = 0xFFFF;   // run lengths are held at this
+// Positions per bucket the tables are sized for: more buckets shorten the chains a little, but
+// cost memory that a single block pays for in page faults.
+constexpr int kPositionsPerBucket = 16;
+// How far behind the window a cursor is kept: the encoder's look-ahead searches up to 34 bytes
+// ahead and then steps back, and a cursor that lags this far serves it without restarting.
+constexpr int kCursorLag = 64;
 
 // Enough buckets for the input, so small inputs do not pay for clearing a large table.
 int bucket_bits_for(int count) {
   int bits = kMinBucketBits;
-  while (bits < kMaxBucketBits && (4 << bits) < count) ++bits;
+  while (bits < kMaxBucketBits && (kPositionsPerBucket << bits) < count) ++bits;
   return bits;
+}
+
+// Carves `count` values of T from the memory at `*memory`.
+template <typename T>
+T* carve(unsigned char** memory, size_t count) {
+  T* values = reinterpret_cast<T*>(*memory);
+  *memory += count * sizeof(T);
+  return values;
 }
 
 }  // namespace
@@ -23,30 +38,40 @@ int bucket_bits_for(int count) {
 MatchFinder::MatchFinder(const uint8_t* input, int count, MatchWorkspace* workspace,
                          int bucket_bits)
     : input_(input),
-      count_(count > 0 && input != nullptr ? count : 0),
+      count_(count > 0 && input != nullptr ? std::min(count, kMaxDecodedInput) : 0),
       own_work_(workspace == nullptr ? std::make_unique<MatchWorkspace>() : nullptr),
       work_(workspace != nullptr ? *workspace : *own_work_) {
   bucket_bits_ = bucket_bits >= 1 && bucket_bits <= kMaxBucketBits ? bucket_bits
                                                                     : bucket_bits_for(count_);
-  // One block for the run lengths and both chains the copy search uses.
-  const size_t chains = chain_size(count_, bucket_bits_);
-  int32_t* memory = work_.index_.reserve(static_cast<size_t>(count_) + 2 * chains);
-  run_ = memory;
-  memory += count_;
-  std::fill_n(run_, count_, 1);
+  // One block for both chains the copy search uses and the run lengths: the 32-bit bucket
+  // tables first, then the 16-bit arrays.
+  const size_t buckets = bucket_bytes(bucket_bits_);
+  const size_t steps = step_bytes(count_);
+  unsigned char* memory =
+      work_.index_.reserve(2 * buckets + 2 * steps + sizeof(uint16_t) * count_);
+  unsigned char* step_memory = memory + 2 * buckets;
+  build_runs(&step_memory);
+  build(triples_, 3, bucket_bits_, &memory, &step_memory);
+  build(run_ends_, kRunEndChain, bucket_bits_, &memory, &step_memory);
+}
+
+void MatchFinder::build_runs(unsigned char** memory) {
+  run_ = carve<uint16_t>(memory, static_cast<size_t>(count_));
+  if (count_ > 0) run_[count_ - 1] = 1;
   for (int i = count_ - 2; i >= 0; --i) {
-    if (input_[i] == input_[i + 1]) run_[i] = run_[i + 1] + 1;
+    int run = 1;
+    if (input_[i] == input_[i + 1]) run = std::min(run_[i + 1] + 1, kLongestRun);
+    run_[i] = static_cast<uint16_t>(run);
   }
-  build(triples_, 3, bucket_bits_, &memory);
-  build(run_ends_, kRunEndChain, bucket_bits_, &memory);
 }
 
 void MatchFinder::build_short_chains() {
   if (short_chains_built_) return;
-  int32_t* memory = work_.short_.reserve(chain_size(count_, bucket_bits_) +
-                                         chain_size(count_, kByteBuckets));
-  build(pairs_, 2, bucket_bits_, &memory);
-  build(singles_, 1, kByteBuckets, &memory);
+  const size_t buckets = bucket_bytes(bucket_bits_) + bucket_bytes(kByteBuckets);
+  unsigned char* memory = work_.short_.reserve(buckets + 2 * step_bytes(count_));
+  unsigned char* step_memory = memory + buckets;
+  build(pairs_, 2, bucket_bits_, &memory, &step_memory);
+  build(singles_, 1, kByteBuckets, &memory, &step_memory);
   short_chains_built_ = true;
 }
 
@@ -82,49 +107,54 @@ bool MatchFinder::same_run_end(int a, int b) const {
          input_[a + run] == input_[b + run];
 }
 
-size_t MatchFinder::chain_size(int positions, int bucket_bits) {
-  return 2 * static_cast<size_t>(positions) + 2 * (size_t{1} << bucket_bits);
+size_t MatchFinder::bucket_bytes(int bucket_bits) {
+  return 2 * sizeof(int32_t) * (size_t{1} << bucket_bits);
+}
+
+size_t MatchFinder::step_bytes(int positions) {
+  return sizeof(uint16_t) * static_cast<size_t>(positions);
 }
 
 void MatchFinder::build(PrefixChains& chains, int prefix_length, int bucket_bits,
-                        int32_t** memory) {
+                        unsigned char** buckets_memory, unsigned char** step_memory) {
   chains.prefix_length = prefix_length;
   chains.bucket_bits = bucket_bits;
   const bool run_ends = prefix_length == kRunEndChain;
   const int positions = run_ends ? count_ : std::max(0, count_ - prefix_length + 1);
   const size_t buckets = size_t{1} << bucket_bits;
-  chains.next = *memory;
-  chains.prev = chains.next + count_;
-  chains.cursor = chains.prev + count_;
-  chains.first = chains.cursor + buckets;
-  *memory = chains.first + buckets;
-  std::fill_n(chains.next, positions, -1);
-  std::fill_n(chains.prev, positions, -1);
-  std::fill_n(chains.cursor, buckets, -1);  // starts at the first of each bucket
-  // Built from the end, so each bucket's head is its first position when the loop ends.
+  chains.cursor = carve<int32_t>(buckets_memory, buckets);
+  chains.first = carve<int32_t>(buckets_memory, buckets);
+  chains.step = carve<uint16_t>(step_memory, static_cast<size_t>(count_));
+  std::fill_n(chains.first, buckets, -1);
+  // Built from the end, so each bucket's head is its first position when the loop ends. Only
+  // chained positions are ever read, so only they are written: the pages of a chain's steps
+  // that hold no chained position are never touched.
   for (int i = positions - 1; i >= 0; --i) {
     if (run_ends && !in_run_end_chain(i)) continue;
     const uint32_t bucket = bucket_of(chains, i);
-    const int32_t after = chains.cursor[bucket];
-    chains.next[i] = after;
-    if (after >= 0) chains.prev[after] = i;
-    chains.cursor[bucket] = i;
+    const int32_t after = chains.first[bucket];
+    // Positions are below kMaxDecodedInput, so the distance fits 16 bits.
+    chains.step[i] = static_cast<uint16_t>(after < 0 ? 0 : after - i);
+    chains.first[bucket] = i;
   }
-  std::copy_n(chains.cursor, buckets, chains.first);
+  std::copy_n(chains.first, buckets, chains.cursor);
 }
 
 int MatchFinder::first_in_window(PrefixChains& chains, int p, int window_start) {
   const uint32_t bucket = bucket_of(chains, p);
-  int32_t at = chains.cursor[bucket];
+  int at = chains.cursor[bucket];
   if (at < 0) return -1;
-  // Searches move mostly forward; the encoder's look-ahead steps back by a few bytes.
-  while (chains.prev[at] >= window_start) {
-    at = chains.prev[at];
+  // The cursor lies before the window of an earlier search; a search whose window starts at or
+  // before it (one that stepped back further than the lag) starts again from the first.
+  if (at >= window_start) at = chains.first[bucket];
+  int behind = at;
+  while (at < window_start) {
+    if (at < window_start - kCursorLag) behind = at;
+    const int next = next_in(chains, at);
+    if (next < 0) break;
+    at = next;
   }
-  while (at < window_start && chains.next[at] >= 0) {
-    at = chains.next[at];
-  }
-  chains.cursor[bucket] = at;
+  chains.cursor[bucket] = behind;
   return at >= window_start ? at : -1;
 }
 
@@ -144,7 +174,7 @@ Match MatchFinder::longest_in_runs(int p, int window_start, int length_cap) {
   if (here_run < length_cap) {
     Match best;
     for (int at = first_in_window(run_ends_, p, window_start); at >= 0 && at < p;
-         at = run_ends_.next[at]) {
+         at = next_in(run_ends_, at)) {
       if (!same_run_end(at, p)) continue;  // another key in the same bucket
       const uint8_t* there = input_ + at;
       if (best.length > 0 && there[best.length] != here[best.length]) continue;
@@ -170,12 +200,12 @@ Match MatchFinder::longest_run_in_window(int p, int window_start, int wanted) {
   while (at >= 0 && at < p) {
     const int there_run = run_[at];
     if (input_[at] != byte || there_run < 3) {  // another prefix in the same bucket
-      at = triples_.next[at];
+      at = next_in(triples_, at);
       continue;
     }
     if (there_run >= wanted) return Match{wanted, at};
     if (there_run > best.length) best = Match{there_run, at};
-    at = triples_.next[at + there_run - 3];
+    at = next_in(triples_, at + there_run - 3);
   }
   return best;
 }
@@ -185,7 +215,7 @@ Match MatchFinder::longest_from_triples(int p, int window_start, int length_cap)
   Match best;
   const uint8_t* here = input_ + p;
   for (int at = first_in_window(triples_, p, window_start); at >= 0 && at < p;
-       at = triples_.next[at]) {
+       at = next_in(triples_, at)) {
     const uint8_t* there = input_ + at;
     if (!same_prefix(at, p, 3)) continue;  // another prefix in the same bucket
     // A candidate can only win if it also matches at the current best length.
@@ -202,7 +232,7 @@ Match MatchFinder::longest_from_triples(int p, int window_start, int length_cap)
 
 int MatchFinder::earliest_with_prefix(PrefixChains& chains, int p, int window_start) {
   for (int at = first_in_window(chains, p, window_start); at >= 0 && at < p;
-       at = chains.next[at]) {
+       at = next_in(chains, at)) {
     if (same_prefix(at, p, chains.prefix_length)) return at;
   }
   return -1;

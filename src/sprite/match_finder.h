@@ -7,6 +7,10 @@
 // oldest first and stops at the first one that reaches the longest possible length. Inside runs
 // of one byte value, candidates are chained by run length and the byte after the run, so the
 // many runs of the window that end differently are never visited.
+//
+// A single block must not pay for a large index: the index holds 16-bit values (a run length,
+// the distance to the next position of a chain) and two small per-bucket tables per chain, about
+// 6 bytes per input byte, and only the memory of chained positions is ever written.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +21,7 @@
 
 namespace vcv {
 
-// The memory of the encoders: the index of a MatchFinder (about 5 int32 per input byte) and an
+// The memory of the encoders: the index of a MatchFinder (about 6 bytes per input byte) and an
 // encoder's own per-position tables. Filling memory that was used before is cheaper than
 // filling fresh pages, and one block is easier for the allocator to hand out again than many. A
 // caller that packs many blocks one after another (repacking a bank region) keeps one workspace
@@ -33,6 +37,9 @@ class MatchWorkspace {
   // next call.
   unsigned char* encoder_tables(size_t bytes) { return tables_.reserve(bytes); }
 
+  // The bytes the finders' copy-search index has taken so far.
+  size_t index_bytes() const { return index_.size(); }
+
  private:
   friend class MatchFinder;
 
@@ -47,20 +54,23 @@ class MatchWorkspace {
       }
       return data_.get();
     }
+    size_t size() const { return size_; }
 
    private:
     std::unique_ptr<T[]> data_;
     size_t size_ = 0;
   };
 
-  Arena<int32_t> index_;  // the run lengths, the 3-byte chains and the run-end chains
-  Arena<int32_t> short_;  // the 2- and 1-byte chains, built only for searches shorter than a copy
+  Arena<unsigned char> index_;  // the run lengths, the 3-byte chains and the run-end chains
+  Arena<unsigned char> short_;  // the 2- and 1-byte chains, built only for searches shorter
+                                // than a copy
   Arena<unsigned char> tables_;
 };
 
 class MatchFinder {
  public:
-  // Indexes `count` bytes of `input`; the bytes must stay unchanged while the finder is used.
+  // Indexes `count` bytes of `input` (at most kMaxDecodedInput; bytes past that are not
+  // searched); the bytes must stay unchanged while the finder is used.
   // The index lives in `workspace` (which must outlive the finder), or in one of the finder's
   // own when null. `bucket_bits` (1..14) fixes the size of the prefix hash tables, so tests can
   // force collisions; 0 sizes them for the input.
@@ -90,17 +100,25 @@ class MatchFinder {
   struct PrefixChains {
     int prefix_length = 0;
     int bucket_bits = 0;
-    int32_t* next = nullptr;    // per position: the next in its bucket, or -1
-    int32_t* prev = nullptr;    // per position: the one before in its bucket, or -1
-    int32_t* cursor = nullptr;  // per bucket: where the last search in it started
-    int32_t* first = nullptr;   // per bucket: its first position, for rewinding
+    uint16_t* step = nullptr;   // per chained position: the distance to the next one, 0 at the end
+    int32_t* cursor = nullptr;  // per bucket: a position before the last search's window, or
+                                //   the first position; -1 for an empty bucket
+    int32_t* first = nullptr;   // per bucket: its first position, -1 when empty
   };
 
-  // int32 values taken by one chain over `positions` positions with 2^bucket_bits buckets.
-  static size_t chain_size(int positions, int bucket_bits);
-  // Builds `chains` in the memory at `*memory`, and moves `*memory` past it.
-  void build(PrefixChains& chains, int prefix_length, int bucket_bits, int32_t** memory);
+  // Bytes taken by the per-bucket tables and the per-position steps of one chain.
+  static size_t bucket_bytes(int bucket_bits);
+  static size_t step_bytes(int positions);
+  // Builds `chains` with its tables at `*buckets` and its steps at `*steps`, moving both past
+  // what it takes.
+  void build(PrefixChains& chains, int prefix_length, int bucket_bits, unsigned char** buckets,
+             unsigned char** steps);
   uint32_t bucket_of(const PrefixChains& chains, int position) const;
+  // The chained position after `at`, or -1.
+  static int next_in(const PrefixChains& chains, int at) {
+    const int step = chains.step[at];
+    return step == 0 ? -1 : at + step;
+  }
   // The first chained position at or after `window_start` in the bucket of p; -1 when none.
   int first_in_window(PrefixChains& chains, int p, int window_start);
   bool same_prefix(int a, int b, int prefix_length) const;
@@ -111,6 +129,7 @@ class MatchFinder {
   bool same_run_end(int a, int b) const;
   int earliest_with_prefix(PrefixChains& chains, int p, int window_start);
 
+  void build_runs(unsigned char** memory);
   void build_short_chains();
 
   const uint8_t* input_;
@@ -119,7 +138,9 @@ class MatchFinder {
   bool short_chains_built_ = false;
   std::unique_ptr<MatchWorkspace> own_work_;  // only when the caller gave none
   MatchWorkspace& work_;
-  int32_t* run_ = nullptr;  // per position: bytes equal to input[i] from i on (at least 1)
+  // Per position: bytes equal to input[i] from i on (at least 1), held at 65535. A run that
+  // long outlasts any copy, and a search that skips a run by it only looks at more positions.
+  uint16_t* run_ = nullptr;
   PrefixChains triples_;
   PrefixChains run_ends_;
   PrefixChains pairs_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <string>
 
 #include "rom/rom_image.h"
 #include "sprite/codec.h"
@@ -49,12 +50,15 @@ RegionMap map_region(const RomImage& image, const BankRegion& region, bool reenc
       if (size >= 0) {
         entry.reencoded_size = pack_block_with(method, decoded.data(), size, block.data(),
                                                kPackedBufferSize, MatchSearch::kFast, workspace);
+      } else {
+        entry.repack_problem = repack_decode_problem(image, region.bank, offset);
       }
       if (entry.reencoded_size < 0 && map.repackable) {
         map.repackable = false;
         char text[48];
-        std::snprintf(text, sizeof text, "graphics %02X does not decode", numbers.front());
-        map.not_repackable_reason = text;
+        std::snprintf(text, sizeof text, "graphics %02X ", numbers.front());
+        map.not_repackable_reason =
+            text + (size < 0 ? entry.repack_problem : std::string("cannot be re-encoded"));
       }
       // Loading reads kPackedReadSize bytes of a block: a longer one would not load again.
       if (entry.reencoded_size > kPackedReadSize && map.repackable) {

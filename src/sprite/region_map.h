@@ -19,6 +19,9 @@ struct RegionBlock {
   int packed_size = -1;       // as loading measures it; -1 when the block does not decode
   int reencoded_size = -1;    // encoded again (only when asked for); -1 when it does not decode
   std::vector<int> graphics;  // the graphics numbers whose pointers name it, ascending
+  // When re-encoding was asked for and repacking cannot decode the block: why
+  // (repack_decode_problem: "does not decode", or too large for repacking's limit).
+  std::string repack_problem;
 };
 
 struct RegionMap {
@@ -33,7 +36,9 @@ struct RegionMap {
   // Every block decodes, none is plain graphics (numbers 0..6) and, when re-encoded, every block
   // still loads and all fit: repacking can run.
   bool repackable = true;
-  std::string not_repackable_reason;  // "graphics 27 does not decode", "plain graphics 03"
+  // "graphics 27 does not decode", "graphics 25 decodes to 65312 bytes, more than repacking
+  // takes (at most 65279)", "plain graphics 03 lies in it"
+  std::string not_repackable_reason;
 };
 
 // Every region of the table, in table order. With `reencode`, each block is decoded as

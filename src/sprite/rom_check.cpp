@@ -20,6 +20,12 @@ namespace vcv {
 
 namespace {
 
+// An animation is a sequence of 4 steps, each an image number, ended early by FF; a table holds
+// one quarter per facing, and the panel counts size / 16 animations in it.
+constexpr int kAnimationStepsPerSequence = 4;
+constexpr int kAnimationTableBytesPerAnimation = 16;
+constexpr int kAnimationSequenceEnd = 0xFF;
+
 VCV_PRINTF_FORMAT(1, 2) std::string format(const char* pattern, ...) {
   char text[256];
   va_list args;
@@ -46,6 +52,7 @@ class Checker {
     check_graphics(reencode);
     check_positions();
     check_animations();
+    check_animation_frames();
     check_overlaps();
     report_.reencoded = reencode;
     return std::move(report_);
@@ -167,6 +174,71 @@ class Checker {
         }
       }
     }
+  }
+
+  // Each animation step names an image of the entry: a step past the frames of the entry's
+  // position type shows an empty frame. One line per animation table and type, naming the
+  // entries whose position type has too few frames, the first such step and the range of
+  // frame counts among them.
+  void check_animation_frames() {
+    for (const auto& [type, entries] : entries_by_field(headers_, kFieldAnimationType)) {
+      for (int table = 0; table < 2; ++table) {
+        const int at = kAnimationPointerTable[table] + 2 * type;
+        const int offset = rom_.read_word(kTableBank, at);
+        const std::vector<uint8_t> steps =
+            animation_steps(offset, rom_.read_word(kTableBank, at + 2) - offset);
+        std::vector<int> short_entries;
+        int fewest = kFrameStoreSize, most = 0;
+        for (int e : entries) {
+          const int position_type = headers_[static_cast<size_t>(e)].field[kFieldPositionType];
+          if (position_type >= kPositionTypeCount) continue;  // check_positions says so
+          const int frames = directory_.frame_count[position_type];
+          if (first_step_past(steps, frames) < 0) continue;
+          short_entries.push_back(e);
+          fewest = std::min(fewest, frames);
+          most = std::max(most, frames);
+        }
+        if (short_entries.empty()) continue;
+        const int first = first_step_past(steps, fewest);
+        const int quarter = static_cast<int>(steps.size()) / kFacingCount;
+        const int index = first % quarter;
+        problem(format("Animation %d data of type %02X at %02X:%04X", table + 1, type, kTableBank,
+                       offset),
+                short_entries,
+                format("animation %02X facing %d step %d names image %02X, past the %X%s frames "
+                       "of their position types", index / kAnimationStepsPerSequence,
+                       first / quarter, index % kAnimationStepsPerSequence, steps[first], fewest,
+                       most == fewest ? "" : format(" to %X", most).c_str()));
+      }
+    }
+  }
+
+  // The steps the panel shows of one animation table: each facing's quarter, cut to the whole
+  // animations the panel counts and to what loading keeps; bytes past those read as ends.
+  std::vector<uint8_t> animation_steps(int offset, int size) const {
+    const AnimationQuarters split = animation_quarters(size);
+    const int shown = std::min(split.kept, std::max(size, 0) / kAnimationTableBytesPerAnimation *
+                                               kAnimationStepsPerSequence);
+    std::vector<uint8_t> steps;
+    for (int facing = 0; facing < kFacingCount; ++facing) {
+      for (int index = 0; index < shown; ++index) {
+        steps.push_back(static_cast<uint8_t>(
+            rom_.read_byte(kTableBank, offset + facing * split.quarter + index)));
+      }
+    }
+    return steps;
+  }
+
+  // The first step (index into `steps`) that names an image of `frames` or more, counting only
+  // steps before the end of their sequence; -1 when none.
+  static int first_step_past(const std::vector<uint8_t>& steps, int frames) {
+    bool ended = false;
+    for (size_t i = 0; i < steps.size(); ++i) {
+      if (i % kAnimationStepsPerSequence == 0) ended = false;
+      if (steps[i] == kAnimationSequenceEnd) ended = true;
+      if (!ended && steps[i] >= frames) return static_cast<int>(i);
+    }
+    return -1;
   }
 
   void check_overlaps() {

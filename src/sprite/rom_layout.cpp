@@ -80,7 +80,17 @@ void add_tables(std::vector<KnownBlock>& blocks, const RomImage& rom) {
             kWeaponRecordSize * kWeaponPaletteCount, "the weapon palette table");
 }
 
+constexpr int kCartridgeHeaderBank = 0xC0;
+constexpr int kCartridgeHeaderOffset = 0xFFB0;
+constexpr int kCartridgeHeaderSize = 0x50;  // to the end of the bank
+
 }  // namespace
+
+KnownBlock cartridge_header_block(const RomImage& rom) {
+  const long long start = rom.file_offset(kCartridgeHeaderBank, kCartridgeHeaderOffset);
+  return {BlockKind::kTable, -1, start, start + kCartridgeHeaderSize,
+          "the cartridge header at C0FFB0"};
+}
 
 int loaded_packed_size(const RomImage& rom, int bank, int offset) {
   std::vector<uint8_t> decoded;

@@ -27,6 +27,10 @@ struct KnownBlock {
 // its extent is unknown. Blocks of size 0 are left out.
 std::vector<KnownBlock> known_blocks(const RomImage& rom, const SpriteDirectory& directory);
 
+// The cartridge's internal header and vectors, C0:FFB0 to C0:FFFF (file offsets FFB0 to FFFF
+// of a headerless image): not a table the sprites use, but nothing may be written over it.
+KnownBlock cartridge_header_block(const RomImage& rom);
+
 // The packed size of the block at bank:offset, measured as loading measures it (reading
 // kPackedReadSize bytes, decoding with its limit); -1 when no block that loads stands there.
 int loaded_packed_size(const RomImage& rom, int bank, int offset);

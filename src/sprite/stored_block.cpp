@@ -1,5 +1,7 @@
 #include "sprite/stored_block.h"
 
+#include <string>
+
 #include "rom/rom_image.h"
 #include "sprite/codec.h"
 #include "sprite/sprite_data.h"
@@ -23,6 +25,19 @@ int decode_stored_block_at(const RomImage& image, long long position, BlockReadi
   const int size = unpack_block(bytes.data(), bytes.size(), 0, decoded->data(), limit, packed_size);
   decoded->resize(size < 0 ? 0 : static_cast<size_t>(size));
   return size;
+}
+
+std::string repack_decode_problem(const RomImage& image, int bank, int offset) {
+  std::vector<uint8_t> decoded;
+  if (decode_stored_block(image, bank, offset, BlockReading::kAsRepacking, &decoded) >= 0) {
+    return std::string();
+  }
+  const int loaded = decode_stored_block(image, bank, offset, BlockReading::kAsLoading, &decoded);
+  if (loaded >= kRepackDecodeLimit) {
+    return "decodes to " + std::to_string(loaded) + " bytes, more than repacking takes (at most " +
+           std::to_string(kRepackDecodeLimit - 1) + ")";
+  }
+  return "does not decode";
 }
 
 }  // namespace vcv

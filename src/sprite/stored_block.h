@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vcv {
@@ -20,5 +21,10 @@ int decode_stored_block(const RomImage& image, int bank, int offset, BlockReadin
 // The same for the block at a file position of the image.
 int decode_stored_block_at(const RomImage& image, long long position, BlockReading reading,
                            std::vector<uint8_t>* decoded, int* packed_size = nullptr);
+
+// Why repacking cannot decode the block at bank:offset, or empty when it can: "does not decode",
+// or, for a block that loads but decodes to more than repacking's limit, "decodes to 65312
+// bytes, more than repacking takes (at most 65279)".
+std::string repack_decode_problem(const RomImage& image, int bank, int offset);
 
 }  // namespace vcv

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -14,6 +19,7 @@
 #include "image/png_build.h"
 #include "platform/json.h"
 #include "rom/rom_image.h"
+#include "sprite/codec.h"
 #include "sprite/directory.h"
 #include "sprite/tiles.h"
 #include "temp_folder.h"
@@ -171,10 +177,12 @@ TEST_F(CliAssetsTest, EditedFilesComeBackFromTheRomExactly) {
   const auto edited = files_below(dump);
 
   const CliRun planned = run({"apply", rom, dump});
-  EXPECT_EQ(planned.code, 0) << planned.err;
-  EXPECT_TRUE(rom_unchanged()) << "no --yes: nothing is written";
+  EXPECT_EQ(planned.code, 1) << "no --yes: nothing is written, and that is a failure";
+  EXPECT_EQ(planned.err, "vantorchar apply: nothing written: add --yes\n");
+  EXPECT_TRUE(rom_unchanged());
   const CliRun dry = run({"apply", rom, dump, "--dry-run", "--yes"});
-  EXPECT_EQ(dry.out, planned.out.substr(0, planned.out.rfind('(')) + "(--dry-run)\n");
+  EXPECT_EQ(dry.code, 0);
+  EXPECT_EQ(dry.out, planned.out + "nothing written (--dry-run)\n");
   EXPECT_TRUE(rom_unchanged());
   EXPECT_NE(planned.out.find("palette type F0 at E4:1680: colour 1 "), std::string::npos)
       << planned.out;
@@ -182,7 +190,7 @@ TEST_F(CliAssetsTest, EditedFilesComeBackFromTheRomExactly) {
   EXPECT_NE(planned.out.find("graphics 013 at D2:EE80: packed 1045 -> "), std::string::npos);
   EXPECT_NE(planned.out.find("repacked region D2:EE80-FFFF"), std::string::npos);
   EXPECT_NE(planned.out.find("region D2:EE80-FFFF keeps "), std::string::npos);
-  EXPECT_NE(planned.out.find("3 changes planned; nothing was written"), std::string::npos);
+  EXPECT_NE(planned.out.find("3 changes planned\n"), std::string::npos);
 
   const CliRun applied = run({"apply", rom, dump, "--yes"});
   ASSERT_EQ(applied.code, 0) << applied.err;
@@ -397,12 +405,110 @@ TEST_F(CliAssetsTest, AnEditTooLargeForItsRegionFailsAndLeavesTheRomAsItWas) {
   }
 }
 
+// Region D3 holds graphics 1B and, after it, graphics 27. As planted, 27 does not decode at all:
+// the region can neither be repacked nor searched for free space, and apply says which block
+// stops it. Made a block that loads but decodes past repacking's limit (65312 bytes), 27 still
+// stops the repack, and map says why; a grown 1B then goes into the free space behind 27 and 27
+// stays where it is (import --repack takes the same path: test_repack.cpp).
+TEST_F(CliAssetsTest, ARegionThatCannotBeRepackedTakesAGrownBlockIntoItsFreeSpace) {
+  std::vector<uint8_t> past_limit_rom = testing_support::demo_rom_bytes();
+  {
+    const std::vector<uint8_t> zeros(kRepackDecodeLimit + 32, 0);
+    std::vector<uint8_t> block(kPackedBufferSize);
+    const int size = pack_block_best(zeros.data(), static_cast<int>(zeros.size()), block.data(),
+                                     kPackedBufferSize);
+    ASSERT_LE(0xE898 + size, 0x10000);
+    std::copy(block.begin(), block.begin() + size,
+              past_limit_rom.begin() + static_cast<long>(testing_support::file_pos(0xD3, 0xE898)));
+  }
+  const std::string reason =
+      "decodes to 65312 bytes, more than repacking takes (at most 65279)";
+  const struct {
+    const char* name;
+    bool past_limit;
+  } cases[] = {{"planted: does not decode", false}, {"decodes past the limit", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> before =
+        c.past_limit ? past_limit_rom : testing_support::demo_rom_bytes();
+    testing_support::write_all(rom, before);
+    std::filesystem::remove_all(dump);
+    ASSERT_EQ(run({"dump", rom, dump}).code, 0);
+    const CliRun mapped = run({"map", rom});
+    const std::string why = c.past_limit ? "graphics 27 " + reason : "graphics 27 does not decode";
+    EXPECT_NE(mapped.out.find("region D3:E280-FFFF (7552 bytes): 2 blocks, "), std::string::npos);
+    EXPECT_NE(mapped.out.find("no repack possible (" + why + ")\n"), std::string::npos)
+        << mapped.out;
+    // Graphics 1B grown by a band of varied pixels.
+    Sheet sheet = read_sheet(in_dump("graphics/01B.png"));
+    for (int x = 0; x < 128; ++x) sheet.indices[static_cast<size_t>(20) * 128 + x] = 1 + x * 7 % 15;
+    write_sheet(in_dump("graphics/01B.png"), sheet);
+    const CliRun applied = run({"apply", rom, dump, "--yes"});
+    const std::vector<uint8_t> now = testing_support::read_all(rom);
+    const size_t block_27 = testing_support::file_pos(0xD3, 0xE898);
+    if (!c.past_limit) {
+      EXPECT_EQ(applied.code, 1);
+      EXPECT_NE(applied.err.find("region D3:E280-FFFF cannot be repacked (the block at D3:E898 "
+                                 "does not decode) and its free space cannot hold the block"),
+                std::string::npos)
+          << applied.err;
+      EXPECT_TRUE(now == before);
+      continue;
+    }
+    ASSERT_EQ(applied.code, 0) << applied.err;
+    EXPECT_NE(applied.out.find("bytes, placed in free space at D3:"), std::string::npos)
+        << applied.out;
+    EXPECT_NE(applied.out.find("(region D3:E280-FFFF cannot be repacked: the block at D3:E898 " +
+                               reason + "; no other block moved)"),
+              std::string::npos)
+        << applied.out;
+    // 27 where it was, byte for byte; 1B behind it.
+    EXPECT_TRUE(std::equal(before.begin() + static_cast<long>(block_27),
+                           before.begin() + static_cast<long>(block_27) + 3000,
+                           now.begin() + static_cast<long>(block_27)));
+    const size_t pointer_1b =
+        testing_support::file_pos(kTableBank, kGraphicsPointerTable + 3 * 0x1B);
+    EXPECT_GT(now[pointer_1b] | (now[pointer_1b + 1] << 8), 0xE898);
+    const Sheet back = [&] {
+      std::filesystem::remove_all(dump);
+      EXPECT_EQ(run({"dump", rom, dump}).code, 0);
+      return read_sheet(in_dump("graphics/01B.png"));
+    }();
+    EXPECT_TRUE(back.indices == sheet.indices);
+  }
+}
+
+#ifndef _WIN32
+// A write refused because another program holds the ROM says once that nothing was written.
+TEST_F(CliAssetsTest, ARefusedWriteSaysOnceThatNothingWasWritten) {
+  write_text("palettes.json", [&] {
+    std::string text = read_text("palettes.json");
+    const size_t word = text.find("[\"", text.find("\"00\": ")) + 2;
+    text.replace(word, 4, text.compare(word, 4, "1234") == 0 ? "4321" : "1234");
+    return text;
+  }());
+  const int fd = ::open(rom.c_str(), O_RDWR);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+  const CliRun applied = run({"apply", rom, dump, "--yes"});
+  ::close(fd);
+  EXPECT_EQ(applied.code, 1);
+  EXPECT_NE(applied.err.find("Another program is writing this ROM file"), std::string::npos)
+      << applied.err;
+  const size_t said = applied.err.find("othing was written");
+  ASSERT_NE(said, std::string::npos) << applied.err;
+  EXPECT_EQ(applied.err.find("othing was written", said + 1), std::string::npos) << applied.err;
+  EXPECT_EQ(applied.err.find("the ROM is as it was"), std::string::npos) << applied.err;
+  EXPECT_TRUE(rom_unchanged());
+}
+#endif
+
 TEST_F(CliAssetsTest, TheOptimalEncoderLeavesAtLeastAsMuchRoom) {
   Sheet sheet = read_sheet(in_dump("graphics/013.png"));
   for (int x = 0; x < 40; ++x) sheet.indices[static_cast<size_t>(9) * 128 + x] = (x % 3) + 1;
   write_sheet(in_dump("graphics/013.png"), sheet);
   auto free_after = [&](const char* pack) {
-    const CliRun planned = run({"apply", rom, dump, "--pack", pack});
+    const CliRun planned = run({"apply", rom, dump, "--pack", pack, "--dry-run"});
     EXPECT_EQ(planned.code, 0) << planned.err;
     const size_t at = planned.out.find("region D2:EE80-FFFF keeps ");
     EXPECT_NE(at, std::string::npos) << planned.out;

@@ -242,10 +242,99 @@ TEST_F(CliImportTest, TypedPositionAndConfirmation) {
   EXPECT_EQ(now[pointer + 2], 0xC0);
 }
 
+// --at takes the address as map, apply and unpack print it (BANK:OFFSET) or as six digits;
+// the file offset follows from it and the copier header, and a given one must agree; a place
+// over the cartridge header is refused like one over a known block.
+TEST_F(CliImportTest, AtTakesTheAddressAsTheToolPrintsIt) {
+  const int entry = entry_in_bank(layout, demo::DemoRomFacts::kRoomyBank);
+  const std::string picture = write_picture("grown.bmp", entry, sheet_rows(rom, entry), 128 * 64);
+  std::vector<uint8_t> headed(512, 0);
+  headed.insert(headed.end(), demo_rom_bytes().begin(), demo_rom_bytes().end());
+  const struct {
+    std::vector<std::string> place;
+    bool with_copier_header;
+    size_t written_at;  // file offset of the block; 0: refused, nothing written
+    const char* refusal;
+  } cases[] = {
+      {{"--at", "D6:8000"}, false, 0x168000, nullptr},
+      {{"--at", "0xD68000", "--file-offset", "168000"}, false, 0x168000, nullptr},
+      {{"--at", "d6:8000"}, true, 0x168200, nullptr},
+      {{"--at", "D6:8000", "--file-offset", "1100"}, false, 0,
+       "--file-offset 1100 is not where D6:8000 lies in this ROM (file offset 168000)"},
+      {{"--at", "C0:FFB0"}, false, 0, "overwrite the cartridge header at C0FFB0"},
+      {{"--at", "C0:FF80"}, false, 0, "overwrite the cartridge header at C0FFB0"},
+      {{"--at", "D6:80000"}, false, 0, "--at takes an address as BANK:OFFSET"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.place[1]);
+    const std::vector<uint8_t>& before = c.with_copier_header ? headed : demo_rom_bytes();
+    write_all(rom, before);
+    std::vector<std::string> args = {"import", rom, "--entry", hex(entry), picture, "--yes"};
+    args.insert(args.end(), c.place.begin(), c.place.end());
+    const CliRun result = run(args);
+    const std::vector<uint8_t> now = read_all(rom);
+    if (c.written_at == 0) {
+      EXPECT_EQ(result.code, cli::kExitFailure);
+      EXPECT_NE(result.err.find(c.refusal), std::string::npos) << result.err;
+      EXPECT_TRUE(now == before);
+      continue;
+    }
+    ASSERT_EQ(result.code, 0) << result.out << result.err;
+    const size_t base = c.with_copier_header ? 512 : 0;
+    const size_t record = entry < kCharacterCount
+                              ? file_pos(kTableBank, kCharacterTable + 5 * entry)
+                              : file_pos(kTableBank, kEnemyTable + 10 * (entry - kCharacterCount));
+    const int graphics = now[base + record];
+    const size_t pointer = base + file_pos(kTableBank, kGraphicsPointerTable + 3 * graphics);
+    EXPECT_EQ(now[pointer], 0x00);
+    EXPECT_EQ(now[pointer + 1], 0x80);
+    EXPECT_EQ(now[pointer + 2], 0xD6);
+    std::vector<uint8_t> at_place(kGraphicsDecodeLimit);
+    const int size = unpack_block(now.data(), now.size(), c.written_at, at_place.data(),
+                                  kGraphicsDecodeLimit, nullptr);
+    ASSERT_GT(size, 0);
+    at_place.resize(static_cast<size_t>(size));
+    const std::string headerless = folder + "/headerless.sfc";
+    write_all(headerless, std::vector<uint8_t>(now.begin() + static_cast<long>(base), now.end()));
+    EXPECT_EQ(loaded_tiles(headerless, entry), at_place);
+  }
+}
+
+// The window's Copy All Img gives the whole sheet (128 x 640); import takes it when the rows
+// past the entry's tiles hold index 0, and names the first pixel that does not.
+TEST_F(CliImportTest, TheWholeSheetAsCopyAllImgCopiesItIsTaken) {
+  const std::string exported = folder + "/sheet.bmp";
+  ASSERT_EQ(run({"export", rom, "--entry", "0xC", "--sheet", "-o", exported}).code, 0);
+  IndexedImage sheet;
+  std::string error;
+  ASSERT_TRUE(read_indexed_image(exported, &sheet, &error)) << error;
+  ASSERT_EQ(sheet.height, 192);
+  IndexedImage whole = sheet;
+  whole.height = 640;
+  whole.pixels.resize(static_cast<size_t>(128) * 640, 0);
+  const std::string copied = folder + "/whole.bmp";
+  ASSERT_TRUE(write_bmp(whole, copied, &error)) << error;
+  const CliRun taken = run({"import", rom, "--entry", "0xC", copied, "--yes"});
+  EXPECT_EQ(taken.code, 0) << taken.err;
+  EXPECT_TRUE(read_all(rom) == demo_rom_bytes()) << "the same tiles written back in place";
+
+  whole.pixels[static_cast<size_t>(300) * 128 + 5] = 3;
+  whole.pixels[static_cast<size_t>(400) * 128 + 1] = 2;
+  ASSERT_TRUE(write_bmp(whole, copied, &error)) << error;
+  const CliRun refused = run({"import", rom, "--entry", "0xC", copied, "--yes"});
+  EXPECT_EQ(refused.code, cli::kExitFailure);
+  EXPECT_NE(refused.err.find("pixel (5, 300) holds index 3, but the tiles of entry 00C end at "
+                             "row 191"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_TRUE(read_all(rom) == demo_rom_bytes());
+}
+
 TEST_F(CliImportTest, UsageAndPictureErrors) {
   const std::string picture = write_picture(picture_name("small", true), 7, 2);
   EXPECT_EQ(run({"import", rom, picture}).code, cli::kExitUsage);
-  EXPECT_EQ(run({"import", rom, "--entry", "7", picture, "--at", "C01100"}).code, cli::kExitUsage);
+  EXPECT_EQ(run({"import", rom, "--entry", "7", picture, "--file-offset", "1100"}).code,
+            cli::kExitUsage);
   EXPECT_EQ(run({"import", rom, "--entry", "0x1FC", picture}).code, cli::kExitUsage);
   EXPECT_EQ(run({"import", rom, "--entry", "7", folder + "/missing.bmp"}).code, cli::kExitFailure);
   // The undecodable entry has no tile data to take the picture.

@@ -195,7 +195,7 @@ TEST_F(CliSpriteTest, ExportSheetTakesTheRowsThatHoldTiles) {
                {DemoRomFacts::kEntrySize0, 64}};
   for (const auto& c : cases) {
     const std::string out = file("sheet.bmp");
-    const CliResult r = run({"export", *rom_, "--entry", hex("%d", c.entry), "--sheet", "-o", out});
+    const CliResult r = run({"export", *rom_, "--entry", hex("%X", c.entry), "--sheet", "-o", out});
     ASSERT_EQ(r.code, 0) << r.err;
     const std::vector<uint8_t> bytes = read_bytes(out);
     EXPECT_EQ(u32_at(bytes, 18), 128u);
@@ -228,7 +228,7 @@ TEST_F(CliSpriteTest, ExportRefusesWhatItCannotDo) {
   EXPECT_TRUE(std::filesystem::is_fifo(file("pipe.bmp")));
 #endif
   const CliResult broken =
-      run({"export", *rom_, "--entry", hex("%d", DemoRomFacts::kEntryUndecodable), "--sheet", "-o",
+      run({"export", *rom_, "--entry", hex("%X", DemoRomFacts::kEntryUndecodable), "--sheet", "-o",
            file("y.bmp")});
   EXPECT_EQ(broken.code, 1);
   EXPECT_NE(broken.err.find("could not be decoded"), std::string::npos);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/map_picture.h"
 #include "cli_test_support.h"
 #include "image/picture_read.h"
 #include "image/png_build.h"
@@ -47,14 +48,28 @@ RomCheckReport check(const std::vector<uint8_t>& bytes, bool reencode = false) {
 
 constexpr char kPlantedProblem[] =
     "graphics 27 at D3:E898 (entry 1F0): the packed block does not decode";
+constexpr char kPlantedAnimationProblem[] =
+    "Animation 1 data of type 01 at E4:2A50 (entries 008, 00B, 00E and 246 more): animation 03 "
+    "facing 0 step 1 names image 30, past the 9 to A frames of their position types";
 
-TEST(Verify, TheDemoRomHasOnlyItsPlantedUndecodableBlock) {
+TEST(Verify, TheDemoRomHasOnlyItsPlantedFaultsAndTheCleanOneNone) {
   TempFolder folder("verify");
   const std::string rom = folder.path("demo.sfc");
   folder.write("demo.sfc", demo());
   const CliRun verified = run({"verify", rom});
   EXPECT_EQ(verified.code, 1);
-  EXPECT_EQ(verified.out, std::string(kPlantedProblem) + "\n1 problem found\n");
+  const std::vector<std::string> lines = lines_of(verified.out);
+  ASSERT_EQ(lines.size(), 4u) << verified.out;
+  EXPECT_EQ(lines[0], kPlantedProblem);
+  EXPECT_EQ(lines[1], kPlantedAnimationProblem);
+  EXPECT_EQ(lines[2], "2 problems found");
+  EXPECT_EQ(lines[3].rfind("note: this is the demo ROM; it carries two faults on purpose", 0), 0u)
+      << lines[3];
+  // The README's example starts from a clean demo ROM: nothing to report.
+  ASSERT_EQ(run({"demo-rom", "--clean", folder.path("clean.sfc")}).code, 0);
+  const CliRun clean = run({"verify", folder.path("clean.sfc")});
+  EXPECT_EQ(clean.code, 0);
+  EXPECT_EQ(clean.out, "no problems found\n");
   // Re-encoding: every packed block the entries name comes back byte for byte.
   const CliRun reencoded = run({"verify", rom, "--reencode"});
   EXPECT_EQ(reencoded.code, 1);
@@ -220,6 +235,11 @@ TEST(Map, TheTextAndThePictureShowTheRegions) {
   demo::DemoRomLayout layout;
   TempFolder folder("map");
   folder.write("demo.sfc", testing_support::demo_rom_bytes(&layout));
+  // A picture is written as PNG only, under a name that says so.
+  const CliRun jpeg = run({"map", folder.path("demo.sfc"), "--png", folder.path("map.jpg")});
+  EXPECT_EQ(jpeg.code, cli::kExitUsage);
+  EXPECT_NE(jpeg.err.find("OUT must end in .png, not '"), std::string::npos) << jpeg.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.at("map.jpg")));
   const CliRun mapped = run({"map", folder.path("demo.sfc"), "--png", folder.path("map.png")});
   ASSERT_EQ(mapped.code, 0) << mapped.err;
   const std::vector<std::string> lines = lines_of(mapped.out);
@@ -238,13 +258,31 @@ TEST(Map, TheTextAndThePictureShowTheRegions) {
   Picture picture;
   std::string error;
   ASSERT_TRUE(read_picture_file(folder.path("map.png"), &picture, &error)) << error;
-  EXPECT_EQ(picture.width, 1024 + 8);
-  EXPECT_EQ(picture.height, 4 + 12 * 22);
+  using L = cli::MapPictureLayout;
+  EXPECT_EQ(picture.width, L::kBarLeft + 1024 + L::kMargin);
+  EXPECT_EQ(picture.height, L::bar_top(12) + L::kLegendHeight + L::kMargin);
+  auto colour_at = [&](int x, int y) {
+    return picture.colours[picture.indices[static_cast<size_t>(y) * picture.width + x]];
+  };
   // The roomy region's bar: its first block's colour at the start, grey free space at the end.
-  const int row = 4 + 4 * 22 + 8;
-  const uint8_t free_index = picture.indices[static_cast<size_t>(row) * picture.width + 4 + 1000];
-  EXPECT_EQ(picture.colours[free_index], 0xC0C0C0u);
-  EXPECT_NE(picture.indices[static_cast<size_t>(row) * picture.width + 4 + 10], free_index);
+  const int row = L::bar_top(4) + 1;
+  EXPECT_EQ(colour_at(L::kBarLeft + 1000, row), L::kFreeColour);
+  EXPECT_NE(colour_at(L::kBarLeft + 10, row), L::kFreeColour);
+  // Every bar has its region's name at its left.
+  for (int region = 0; region < 12; ++region) {
+    int text = 0;
+    for (int y = L::bar_top(region); y < L::bar_top(region) + L::kBarHeight; ++y)
+      for (int x = 0; x < L::kBarLeft; ++x) text += colour_at(x, y) == L::kTextColour;
+    EXPECT_GT(text, 40) << "region " << region;
+  }
+  // The undecodable block (region D3, the second bar) is drawn red over its width, not as free.
+  const int broken = L::kBarLeft + (layout.undecodable_address & 0xFFFF) / L::kBytesPerPixel;
+  int red = 0;
+  for (int x = broken; x < broken + L::kBrokenWidth; ++x) {
+    EXPECT_NE(colour_at(x, L::bar_top(1) + 1), L::kFreeColour) << x;
+    red += colour_at(x, L::bar_top(1) + 1) == L::kBrokenColour;
+  }
+  EXPECT_GE(red, L::kBrokenWidth / 2);
 }
 
 // An animated GIF as ImageMagick reads it: the frame count, size and delay.

@@ -133,6 +133,17 @@ TEST(MatchSearch, BothSearchesPackIdenticalBytes) {
   expect_same_blocks(testdata::sprite_tiles(40960, 2), "sprite 40960", false);
   expect_same_blocks(testdata::byte_runs(40960, 3, 40), "runs 40960", false);
   expect_same_blocks(testdata::sprite_tiles(65535, 4), "sprite 65535", false);
+  // The largest input, one run: run lengths past 16 bits are held, chain steps span it all.
+  expect_same_blocks(Bytes(kMaxDecodedInput, 0x5A), "one value 65536", false);
+}
+
+TEST(MatchSearch, TheIndexOfOneBlockTakesAFewBytesPerInputByte) {
+  // A tool that packs one block pays for every page of the index it touches: the index is sized
+  // to the input (16-bit runs and chain steps, small bucket tables), not to the largest input.
+  const Bytes input = testdata::sprite_tiles(40960, 5);
+  MatchWorkspace workspace;
+  MatchFinder finder(input.data(), static_cast<int>(input.size()), &workspace);
+  EXPECT_LE(workspace.index_bytes(), 8 * input.size());
 }
 
 TEST(MatchSearch, AReusedWorkspaceGivesTheBlocksOfAFreshOne) {

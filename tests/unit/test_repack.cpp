@@ -249,24 +249,88 @@ std::vector<uint8_t> block_of_long_groups(int chunks) {
   return block;
 }
 
-TEST_F(RepackTest, ReencodedBlockLongerThanTheLoaderReadsFailsWithCode3) {
-  // Graphics 30 at D6:0000 loads (its block is shorter than the loader reads), but the tool's
-  // encoder needs more than that for its pictures: once repacked it could never be loaded again.
+// A region that cannot be repacked because of a block whose extent is known (it loads, but the
+// tool's encoder needs more than loading reads for its pictures, or it decodes past repacking's
+// limit) still takes the grown block into its free space, every other block where it was; when
+// no stretch is large enough, code 3 and the write-position dialog as before.
+TEST_F(RepackTest, ARegionThatCannotBeRepackedTakesTheGrownBlockIntoItsFreeSpace) {
   const std::vector<uint8_t> dense = block_of_long_groups(462);
   ASSERT_LE(static_cast<int>(dense.size()), kPackedReadSize);
-  std::copy(dense.begin(), dense.end(), rom.bytes.begin() + static_cast<long>(file_pos(0xD6, 0)));
-  rom.set_pointer(30, 0xD6, 0x0000);
-  const std::vector<uint8_t> pictures = decode_graphics(rom.bytes, 30);
-  ASSERT_EQ(pictures.size(), 462u * 65u);
-  ASSERT_GT(packed_size_of(pictures), kPackedReadSize);
-  rom.place_packed(kB, 0xD6, 0x9000, picture_b);
-  open_and_load(kB);
-  grow_and_repack(kB, 11);
-  shown(ui, document.write_image_changes(ui));
-  ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗",
-                                                  "position:D69000"}));
-  EXPECT_EQ(ui.shown[1].text, failure_text(3));
-  expect_unchanged();
+  const std::vector<uint8_t> past_limit(kRepackDecodeLimit + 32, 0);  // 65312 bytes of zeros
+  // B: 16 tiles at D6:9000; or, to leave no room, 1000 tiles of zeros at the region's end behind
+  // a second dense block, growing far past the room left.
+  const std::vector<uint8_t> zeros(32000, 0);
+  struct Case {
+    const char* name;
+    bool past_repack_limit;  // else the dense block at D6:0000
+    bool no_room;
+    const char* reason;
+  } cases[] = {
+      {"re-encoded longer than loading reads", false, false,
+       "the block at D6:0000 re-encoded takes "},
+      {"decodes past repacking's limit", true, false,
+       "the block at D6:0000 decodes to 65312 bytes, more than repacking takes (at most 65279)"},
+      {"no room", false, true, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rom = SyntheticRom();
+    int first_end = 0;
+    if (c.past_repack_limit) {
+      first_end = rom.place_packed(30, 0xD6, 0x0000, past_limit);
+    } else {
+      std::copy(dense.begin(), dense.end(), rom.bytes.begin() + static_cast<long>(file_pos(0xD6, 0)));
+      rom.set_pointer(30, 0xD6, 0x0000);
+      first_end = static_cast<int>(dense.size());
+    }
+    int b_offset = 0x9000;
+    if (c.no_room) {
+      std::copy(dense.begin(), dense.end(),
+                rom.bytes.begin() + static_cast<long>(file_pos(0xD6, first_end)));
+      rom.set_pointer(31, 0xD6, first_end);
+      b_offset = 0x10000 - packed_size_of(zeros);
+      ASSERT_GE(b_offset, 2 * first_end);
+    }
+    rom.place_packed(kB, 0xD6, b_offset, c.no_room ? zeros : picture_b);
+    open_and_load(kB);
+    const int tiles = document.working_set().decoded_size / kTileBytes;
+    const std::vector<uint8_t> grown = make_picture(tiles, c.no_room ? 20000 : 400, 11);
+    set_tiles(grown);
+    ui = ScriptedUi();
+    ui.confirm_answers = {true};
+    ui.cancel_position();
+    const CommandResult result = shown(ui, document.write_image_changes(ui));
+    document.rom().close();
+    const std::vector<uint8_t> now = read_all(path_);
+    if (c.reason == nullptr) {
+      char position[16];
+      std::snprintf(position, sizeof position, "position:D6%04X", b_offset);
+      ASSERT_EQ(ui.kinds(),
+                (std::vector<std::string>{"confirm:サイズオーバー", "message:失敗", position}));
+      EXPECT_EQ(ui.shown[1].text, failure_text(3));
+      EXPECT_TRUE(now == rom.bytes) << first_differences(rom.bytes, now);
+      continue;
+    }
+    ASSERT_EQ(result.status, CommandStatus::kPlacedInFreeSpace);
+    ASSERT_EQ(ui.kinds(), (std::vector<std::string>{"confirm:サイズオーバー",
+                                                    "message:Placed in Free Space"}));
+    EXPECT_NE(ui.shown[1].text.find(c.reason), std::string::npos) << ui.shown[1].text;
+    // B lies in the lowest free stretch, right after graphics 30's block; nothing else changed
+    // but B's pointer and the bytes of its new block.
+    const int b = pointer_offset(now, kB);
+    EXPECT_EQ(b, first_end);
+    EXPECT_EQ(pointer_bank(now, kB), 0xD6);
+    EXPECT_EQ(decode_graphics(now, kB), grown);
+    std::vector<uint8_t> expected = rom.bytes;
+    const int size = packed_size_at(now, 0xD6, b);
+    std::copy(now.begin() + static_cast<long>(file_pos(0xD6, b)),
+              now.begin() + static_cast<long>(file_pos(0xD6, b) + size),
+              expected.begin() + static_cast<long>(file_pos(0xD6, b)));
+    const size_t pointer = file_pos(kTableBank, kGraphicsPointerTable + 3 * kB);
+    expected[pointer] = static_cast<uint8_t>(b);
+    expected[pointer + 1] = static_cast<uint8_t>(b >> 8);
+    EXPECT_TRUE(now == expected) << first_differences(expected, now);
+  }
 }
 
 TEST_F(RepackTest, ReadOnlyRomStopsTheCommandWithNothingWritten) {
