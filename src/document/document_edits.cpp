@@ -195,7 +195,7 @@ CommandResult Document::write_all_changes(Ui& ui, PackMethod method) {
   }
   RomImage changed = rom_.image();
   std::vector<std::string> summary;
-  const CommandResult composed = write_buffers_into(changed, buffers, ui, method, &summary);
+  const CommandResult composed = write_buffers_into(changed, directory_, buffers, ui, method, &summary);
   if (composed.status != CommandStatus::kDone) return composed;
   if (!ui.confirm(Prompt::kWriteConfirm, write_all_confirm_text(summary))) {
     return CommandResult(CommandStatus::kCancelled);

@@ -46,9 +46,9 @@ CommandResult write_plain_graphics(RomImage& image, const EditedBufferWrite& buf
 }
 
 // In place when the packed block fits where the old one was, else by repacking its region.
-CommandResult write_packed_graphics(RomImage& image, const EditedBufferWrite& buffer, int bank,
-                                    int offset, Ui& ui, PackMethod method,
-                                    std::vector<std::string>* summary) {
+CommandResult write_packed_graphics(RomImage& image, const SpriteDirectory& directory,
+                                    const EditedBufferWrite& buffer, int bank, int offset, Ui& ui,
+                                    PackMethod method, std::vector<std::string>* summary) {
   std::vector<uint8_t> packed;
   const CommandResult packing =
       pack_tile_data(method, buffer.bytes.data(), buffer.written_size, &packed);
@@ -72,6 +72,15 @@ CommandResult write_packed_graphics(RomImage& image, const EditedBufferWrite& bu
   }
   const int free_bytes = repack_bank_images(image, buffer.id.number, new_size, packed.data(),
                                             MatchSearch::kFast, method);
+  if (free_bytes == kRepackUndecodable) {
+    // The region cannot be repacked, but the block may still fit in its free space.
+    const int at = place_in_free_space(image, directory, buffer.id.number, new_size, packed.data());
+    if (at >= 0) {
+      summary->push_back(line("graphics %02X: %06X bytes packed, placed in free space at %06X",
+                              buffer.id.number, new_size, (bank << 16) | at));
+      return CommandResult(CommandStatus::kDone);
+    }
+  }
   if (free_bytes < 0) {
     const CommandStatus status = repack_error_allows_typed_address(free_bytes)
                                      ? CommandStatus::kNeedsWritePosition
@@ -84,8 +93,9 @@ CommandResult write_packed_graphics(RomImage& image, const EditedBufferWrite& bu
   return CommandResult(CommandStatus::kDone);
 }
 
-CommandResult write_graphics(RomImage& image, const EditedBufferWrite& buffer, Ui& ui,
-                             PackMethod method, std::vector<std::string>* summary) {
+CommandResult write_graphics(RomImage& image, const SpriteDirectory& directory,
+                             const EditedBufferWrite& buffer, Ui& ui, PackMethod method,
+                             std::vector<std::string>* summary) {
   // Read from the image as changed so far: an earlier repack may have moved this block.
   const int32_t address = read_table_pointer(image, kGraphicsPointerTable, buffer.id.number);
   const int bank = (address >> 16) & 0xFF;
@@ -93,7 +103,7 @@ CommandResult write_graphics(RomImage& image, const EditedBufferWrite& buffer, U
   if (buffer.id.number < kFirstPackedGraphics) {
     return write_plain_graphics(image, buffer, bank, offset, summary);
   }
-  return write_packed_graphics(image, buffer, bank, offset, ui, method, summary);
+  return write_packed_graphics(image, directory, buffer, bank, offset, ui, method, summary);
 }
 
 CommandResult write_table_bytes(RomImage& image, const EditedBufferWrite& buffer, int bank,
@@ -131,11 +141,12 @@ CommandResult write_table_buffer(RomImage& image, const EditedBufferWrite& buffe
 
 }  // namespace
 
-CommandResult write_buffers_into(RomImage& image, const std::vector<EditedBufferWrite>& buffers,
-                                 Ui& ui, PackMethod method, std::vector<std::string>* summary) {
+CommandResult write_buffers_into(RomImage& image, const SpriteDirectory& directory,
+                                 const std::vector<EditedBufferWrite>& buffers, Ui& ui,
+                                 PackMethod method, std::vector<std::string>* summary) {
   for (const EditedBufferWrite& buffer : buffers) {
     if (buffer.id.kind != BufferKind::kTileData) continue;
-    const CommandResult written = write_graphics(image, buffer, ui, method, summary);
+    const CommandResult written = write_graphics(image, directory, buffer, ui, method, summary);
     if (written.status != CommandStatus::kDone) return written;
   }
   for (const EditedBufferWrite& buffer : buffers) {

@@ -31,8 +31,9 @@ struct EditedBufferWrite {
 // pointers that the table writes do not touch). The repacking question goes through `ui`; the
 // Write Confirm question is the caller's. `summary` receives one line per buffer written. On
 // failure `image` is to be discarded.
-CommandResult write_buffers_into(RomImage& image, const std::vector<EditedBufferWrite>& buffers,
-                                 Ui& ui, PackMethod method, std::vector<std::string>* summary);
+CommandResult write_buffers_into(RomImage& image, const SpriteDirectory& directory,
+                                 const std::vector<EditedBufferWrite>& buffers, Ui& ui,
+                                 PackMethod method, std::vector<std::string>* summary);
 
 // The Write Confirm text of Write All Changes: the overwrite question and the summary.
 std::string write_all_confirm_text(const std::vector<std::string>& summary);
