@@ -65,6 +65,8 @@ RomOpenResult Document::open(const std::string& path, bool read_only) {
   headers_ = read_entry_headers(rom_.image());
   history_.clear();
   edits_.clear();
+  end_stroke();
+  ++edit_revision_;
   view_.current_entry = 0;
   view_.animation_no = 0;
   view_.sequence_no = 0;

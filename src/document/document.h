@@ -105,6 +105,13 @@ class Document {
   // Applies new bytes for buffers as one undoable step named `action`. Bytes equal to what the
   // buffers hold make no step. Refreshes; false when nothing changed.
   bool apply_changes(EditAction action, const std::vector<BufferChange>& changes);
+  // A stroke: every change applied between these two calls (a drag of the pixel editor) makes
+  // one step, shown as it grows. Undo or Redo in between ends the stroke first.
+  void begin_stroke(EditAction action);
+  void end_stroke();
+  // Counts every change of the edit history (an edit, an undo, a redo): views that must stop or
+  // redraw when sprite data changes compare it.
+  uint64_t edit_revision() const { return edit_revision_; }
   bool can_undo() const { return history_.can_undo(); }
   bool can_redo() const { return history_.can_redo(); }
   // "Undo Place Tile", "Redo Paste Sprite"; "Undo" / "Redo" when there is nothing to take.
@@ -154,6 +161,10 @@ class Document {
   DisplayState display_;
   EditHistory history_;
   EditedBuffers edits_;
+  bool stroke_open_ = false;     // between begin_stroke and end_stroke
+  bool stroke_has_step_ = false; // the open stroke has pushed its step
+  EditAction stroke_action_ = EditAction::kDraw;
+  uint64_t edit_revision_ = 0;
   std::vector<EntryHeader> headers_;  // of the ROM as last read or written
   std::vector<bool> marked_;          // entries the list shows as holding unwritten edits
   std::string rom_path_;

@@ -57,10 +57,28 @@ bool Document::apply_changes(EditAction action, const std::vector<BufferChange>&
   }
   if (step.edits.empty()) return false;
   for (BufferKind kind : touched) rebuild_derived(*set_, directory_, kind);
-  history_.push(std::move(step));
+  const bool grows_stroke = stroke_open_ && stroke_has_step_ && action == stroke_action_;
+  if (grows_stroke) {
+    history_.extend_last(std::move(step.edits));
+  } else {
+    history_.push(std::move(step));
+  }
+  if (stroke_open_ && action == stroke_action_) stroke_has_step_ = true;
+  ++edit_revision_;
   after_edits_changed();
   refresh();
   return true;
+}
+
+void Document::begin_stroke(EditAction action) {
+  stroke_open_ = true;
+  stroke_has_step_ = false;
+  stroke_action_ = action;
+}
+
+void Document::end_stroke() {
+  stroke_open_ = false;
+  stroke_has_step_ = false;
 }
 
 void Document::apply_step(const EditStep& step, bool undo) {
@@ -89,22 +107,26 @@ void Document::take_step_view(const EditStep& step) {
 }
 
 bool Document::undo() {
+  end_stroke();
   const EditStep* step = history_.next_undo();
   if (step == nullptr || !is_open()) return false;
   take_step_view(*step);
   apply_step(*step, true);
   history_.mark_undone();
+  ++edit_revision_;
   after_edits_changed();
   refresh();
   return true;
 }
 
 bool Document::redo() {
+  end_stroke();
   const EditStep* step = history_.next_redo();
   if (step == nullptr || !is_open()) return false;
   take_step_view(*step);
   apply_step(*step, false);
   history_.mark_redone();
+  ++edit_revision_;
   after_edits_changed();
   refresh();
   return true;

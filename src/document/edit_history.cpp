@@ -70,6 +70,14 @@ void EditHistory::push(EditStep step) {
   while (steps_.size() > 1 && (steps_.size() > kMaxSteps || bytes_ > kMaxBytes)) drop_oldest();
 }
 
+void EditHistory::extend_last(std::vector<ByteEdit> edits) {
+  if (done_ == 0 || done_ != steps_.size()) return;
+  EditStep& last = steps_.back();
+  bytes_ -= last.memory();
+  for (ByteEdit& edit : edits) last.edits.push_back(std::move(edit));
+  bytes_ += last.memory();
+}
+
 void EditHistory::drop_oldest() {
   bytes_ -= steps_.front().memory();
   steps_.pop_front();

@@ -60,6 +60,9 @@ class EditHistory {
 
   // Records a step that has just been applied; the steps that could be redone are dropped.
   void push(EditStep step);
+  // Adds edits just applied to the last step (a stroke growing while the button is held).
+  // Nothing happens unless the last step is the one Undo would take back.
+  void extend_last(std::vector<ByteEdit> edits);
 
   bool can_undo() const { return done_ > 0; }
   bool can_redo() const { return done_ < steps_.size(); }

@@ -190,6 +190,23 @@ TEST_F(EditHistoryTest, UndoSelectsTheEntryOfTheStepAndANewEditDropsRedo) {
   EXPECT_EQ(document.history().size(), 1u);
 }
 
+TEST_F(EditHistoryTest, AStrokeIsOneStepHoweverManyChangesItMakes) {
+  const Snapshot before = snapshot();
+  const BufferId tiles{BufferKind::kTileData, set().assembly()};
+  document.begin_stroke(EditAction::kDraw);
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(document.apply_changes(EditAction::kDraw, {{tiles, 64 + 3 * i, {0xA5}}}));
+  }
+  document.end_stroke();
+  EXPECT_EQ(document.history().size(), 1u);
+  EXPECT_EQ(document.undo_caption(), "Undo Draw");
+  ASSERT_TRUE(document.apply_changes(EditAction::kDraw, {{tiles, 200, {0x5A}}}));
+  EXPECT_EQ(document.history().size(), 2u) << "after the stroke ended, a new step";
+  ASSERT_TRUE(document.undo());
+  ASSERT_TRUE(document.undo());
+  EXPECT_TRUE(snapshot() == before);
+}
+
 TEST_F(EditHistoryTest, WriteAllChangesReplacesTheFileOnceAndUndoMarksAgain) {
   const std::vector<uint8_t> original = read_all(path);
   place_tile(0x22);
