@@ -2,15 +2,27 @@
 // panel and the window handles. The windows reach it through their user data.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/win32.h"
 #include "document/document.h"
+#include "document/pixel_editor.h"
 #include "view/panel_paint.h"
 
 namespace vcv {
 
 class Win32Ui;
+
+// The pixel editor's window and what it keeps between messages.
+struct PixelEditorWindow {
+  HWND window = nullptr;
+  std::unique_ptr<PixelEditor> editor;
+  int wanted_zoom = 16;  // Ctrl+plus / Ctrl+minus; the window's size may allow less
+  bool grid = true;
+  PixelPoint pointer;    // the target pixel last under the pointer: what the tile tools turn
+  Surface surface;
+};
 
 struct Application {
   Document document;
@@ -22,6 +34,7 @@ struct Application {
   HWND panel = nullptr;
   HACCEL accelerators = nullptr;  // the menu's keys (menu_commands.h)
   std::string patch_original;     // the clean original Export Patch was last given
+  PixelEditorWindow pixel_editor;
 };
 
 }  // namespace vcv

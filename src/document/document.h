@@ -68,6 +68,7 @@ class Document {
   ViewState& view() { return view_; }
   const ViewState& view() const { return view_; }
   DisplayState& display() { return display_; }
+  const DisplayState& display() const { return display_; }
   PanelContext panel();
 
   // ---- the panel ----

@@ -166,4 +166,39 @@ void PixelEditor::transform(TileTransform transform, PixelPoint at) {
   });
 }
 
+void paint_pixel_editor(const PixelEditor& editor, const uint32_t display_palette[16],
+                        const PixelEditorLayout& layout, bool grid, Surface& surface) {
+  constexpr uint32_t kCheckerLight = 0xC0C0C0, kCheckerDark = 0x808080, kGridLine = 0x404040;
+  constexpr uint32_t kFrameColour = 0x000000, kMarkColour = 0xFFFFFF;
+  const int side = editor.target().side();
+  const std::vector<uint8_t> pixels = editor.pixels();
+  const int zoom = layout.zoom;
+  const int checker = std::max(zoom / 2, 1);
+  for (int py = 0; py < side; ++py) {
+    for (int px = 0; px < side; ++px) {
+      const int index = pixels[static_cast<size_t>(py * side + px)] & 15;
+      const int left = layout.canvas.left + px * zoom, top = layout.canvas.top + py * zoom;
+      for (int y = 0; y < zoom; ++y) {
+        for (int x = 0; x < zoom; ++x) {
+          uint32_t colour = display_to_pixel(display_palette[index]);
+          if (index == 0) colour = ((x / checker + y / checker) & 1) ? kCheckerDark : kCheckerLight;
+          if (grid && (x == zoom - 1 || y == zoom - 1)) colour = kGridLine;
+          surface.set(left + x, top + y, colour);
+        }
+      }
+    }
+  }
+  const int size = layout.swatch_size;
+  for (int i = 0; i < 16; ++i) {
+    const int left = layout.swatches.left + (i / kSwatchRows) * size;
+    const int top = layout.swatches.top + (i % kSwatchRows) * size;
+    surface.fill(Rect{left, top, left + size, top + size}, display_to_pixel(display_palette[i]));
+    surface.outline(left, top, size, size, kFrameColour);
+    if (i == editor.colour()) {
+      surface.outline(left + 1, top + 1, size - 2, size - 2, kMarkColour);
+      surface.outline(left + 2, top + 2, size - 4, size - 4, kFrameColour);
+    }
+  }
+}
+
 }  // namespace vcv

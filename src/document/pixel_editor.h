@@ -40,6 +40,14 @@ bool editor_pixel_at(const PixelEditorLayout& layout, int side, int x, int y, Pi
 // The swatch under (x, y); -1 outside them.
 int editor_swatch_at(const PixelEditorLayout& layout, int x, int y);
 
+class PixelEditor;
+
+// Paints the editor's canvas (each pixel a zoom x zoom cell in its display colour, index 0 as a
+// grey checker, a one-pixel grid on each cell's right and bottom edge when `grid`) and its
+// swatches (the current one framed) into `surface`; the texts are the window's.
+void paint_pixel_editor(const PixelEditor& editor, const uint32_t display_palette[16],
+                        const PixelEditorLayout& layout, bool grid, Surface& surface);
+
 class PixelEditor {
  public:
   explicit PixelEditor(Document& document) : document_(document) {}

@@ -21,6 +21,14 @@
 #define IDM_EXIT 32784
 #define IDM_EXPORT_PATCH 32785
 
+// The pixel editor's own menu.
+#define IDM_EDITOR_FLIP_H 32790
+#define IDM_EDITOR_FLIP_V 32791
+#define IDM_EDITOR_ROTATE 32792
+#define IDM_EDITOR_GRID 32793
+#define IDM_EDITOR_ZOOM_IN 32794
+#define IDM_EDITOR_ZOOM_OUT 32795
+
 // Panel controls.
 #define IDC_ENTRY_LIST 1002
 #define IDC_ANIMATION_FIELD 1004

@@ -14,6 +14,7 @@
 
 #include "app/main_window.h"
 #include "app/menu_commands.h"
+#include "app/pixel_editor_window.h"
 #include "demo/demo_rom.h"
 #include "gui_fixture.h"
 #include "image/picture_read.h"
@@ -263,6 +264,26 @@ class HistoryWindow : public WriteWindow {
     left_click(a.frame.left + byte_to_signed(frame.x[0]) * 3 / 2 + 144 + 2,
                a.frame.top + byte_to_signed(frame.y[0]) * 3 / 2 + 144 + 2);
   }
+  // Real mouse events: the pointer moved to client point `at` of `window`, with `flags` (a
+  // button going down or up) there.
+  void mouse(HWND window, POINT at, DWORD flags) {
+    ClientToScreen(window, &at);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>(at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    input.mi.dy = static_cast<LONG>(at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+    SendInput(1, &input, sizeof input);
+    pump(300);
+  }
+  void pump(DWORD milliseconds) {
+    const DWORD until = GetTickCount() + milliseconds;
+    MSG message;
+    while (GetTickCount() < until) {
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) dispatch_message(app, message);
+      Sleep(10);
+    }
+  }
   // Real key presses, through the program's own message loop step.
   void press_keys(std::initializer_list<WORD> keys) {
     std::vector<INPUT> inputs;
@@ -312,6 +333,55 @@ TEST_F(HistoryWindow, CtrlZWithTheEntryListFocusedTakesThePlacementBack) {
   EXPECT_EQ(title().find('*'), std::string::npos) << title();
   press_keys({VK_CONTROL, 'Y'});
   EXPECT_NE(frame_pixels(panel, a), before);
+}
+
+TEST_F(HistoryWindow, ThePixelEditorDrawsALineFromRealMouseEventsThatWriteImageChangesWrites) {
+  open_copy();
+  select_entry(demo::DemoRomFacts::kEntrySize1);
+  toggle_box(IDC_IMAGE_RADIO);
+  const ViewAreas a = areas();
+  const std::vector<uint32_t> frame_before = frame_pixels(panel, a);
+  open_pixel_editor(app);
+  HWND editor = app.pixel_editor.window;
+  ASSERT_NE(editor, nullptr);
+  PixelEditor& model = *app.pixel_editor.editor;
+  const std::vector<uint8_t> shown_before = model.pixels();
+  model.choose_colour(shown_before[2 * 16 + 2] == 5 ? 6 : 5);
+  RECT client = {};
+  GetClientRect(editor, &client);
+  const PixelEditorLayout layout = pixel_editor_layout(client.right, client.bottom, 16,
+                                                       app.pixel_editor.wanted_zoom);
+  auto centre = [&](int px, int py) {
+    return POINT{layout.canvas.left + px * layout.zoom + layout.zoom / 2,
+                 layout.canvas.top + py * layout.zoom + layout.zoom / 2};
+  };
+  SetForegroundWindow(editor);
+  mouse(editor, centre(2, 2), 0);
+  mouse(editor, centre(2, 2), MOUSEEVENTF_LEFTDOWN);
+  mouse(editor, centre(13, 2), 0);  // one fast move across the block
+  mouse(editor, centre(13, 2), MOUSEEVENTF_LEFTUP);
+  const std::vector<uint8_t> drawn = model.pixels();
+  for (int x = 2; x <= 13; ++x) EXPECT_EQ(drawn[static_cast<size_t>(2 * 16 + x)], model.colour()) << x;
+  EXPECT_EQ(menu_caption(app, IDM_UNDO), L"&Undo Draw\tCtrl+Z");
+  EXPECT_NE(frame_pixels(panel, a), frame_before) << "the panel's frame shows the stroke";
+
+  press_keys({VK_CONTROL, 'Z'});
+  EXPECT_EQ(model.pixels(), shown_before);
+  EXPECT_EQ(frame_pixels(panel, a), frame_before);
+  press_keys({VK_CONTROL, 'Y'});
+  ASSERT_EQ(model.pixels(), drawn);
+
+  ui.confirm_answers = {true, true};  // the repack question, if the block grew; Write Confirm
+  choose_menu(IDM_WRITE_IMAGE);
+  EXPECT_FALSE(app.document.has_unwritten_edits()) << (ui.messages.empty() ? "" : ui.messages[0]);
+  Document reread;
+  ASSERT_TRUE(reread.open(rom_.u8string()).ok());
+  reread.panel_command(PanelCommand::kImageRadio);
+  reread.select_entry(demo::DemoRomFacts::kEntrySize1);
+  reread.view().image_no = app.document.view().image_no;
+  reread.refresh();
+  PixelEditor written(reread);
+  EXPECT_EQ(written.pixels(), drawn);
 }
 
 TEST_F(HistoryWindow, EditsStayAcrossEntriesAndWriteAllReplacesTheFileOnce) {
