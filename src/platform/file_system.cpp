@@ -120,6 +120,7 @@ const char* file_op_name(FileOp op) {
     case FileOp::kTryLock: return "try_lock";
     case FileOp::kStat: return "stat";
     case FileOp::kStatPath: return "stat_path";
+    case FileOp::kIsLink: return "is_link";
     case FileOp::kCopyAttributes: return "copy_attributes";
     case FileOp::kReplace: return "replace";
     case FileOp::kSyncFolder: return "sync_folder";
@@ -221,6 +222,12 @@ FileError FaultyFileSystem::stat(FileHandle handle, FileInfo* info) {
 FileError FaultyFileSystem::stat_path(const std::string& path, FileInfo* info) {
   FileError fault = enter(FileOp::kStatPath);
   return fault.failed() ? fault : real_.stat_path(path, info);
+}
+
+FileError FaultyFileSystem::is_link(const std::string& path, bool* link) {
+  *link = false;
+  FileError fault = enter(FileOp::kIsLink);
+  return fault.failed() ? fault : real_.is_link(path, link);
 }
 
 FileError FaultyFileSystem::copy_attributes(FileHandle handle, const FileInfo& like) {

@@ -88,6 +88,11 @@ class FileSystem {
 
   virtual FileError stat(FileHandle handle, FileInfo* info) = 0;
   virtual FileError stat_path(const std::string& path, FileInfo* info) = 0;
+  // Whether the name `path` itself is a link to another place, never following it: a symbolic
+  // link (POSIX), or a reparse point that stands for another name (Windows: symbolic links,
+  // junctions, mount points; not the reparse points of cloud placeholders or deduplication).
+  // kNotFound when nothing has that name.
+  virtual FileError is_link(const std::string& path, bool* link) = 0;
   // Gives the file the permission bits (POSIX; also its owner when that differs and may be set)
   // or the attributes (Windows) that `like` describes.
   virtual FileError copy_attributes(FileHandle handle, const FileInfo& like) = 0;
@@ -191,6 +196,7 @@ enum class FileOp {
   kTryLock,
   kStat,
   kStatPath,
+  kIsLink,
   kCopyAttributes,
   kReplace,
   kSyncFolder,
@@ -236,6 +242,7 @@ class FaultyFileSystem : public FileSystem {
   FileError try_lock(FileHandle handle) override;
   FileError stat(FileHandle handle, FileInfo* info) override;
   FileError stat_path(const std::string& path, FileInfo* info) override;
+  FileError is_link(const std::string& path, bool* link) override;
   FileError copy_attributes(FileHandle handle, const FileInfo& like) override;
   FileError replace(const std::string& from, const std::string& to,
                     FileHandle* open_target) override;

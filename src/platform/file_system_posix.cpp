@@ -163,6 +163,14 @@ class PosixFileSystem : public FileSystem {
     return {};
   }
 
+  FileError is_link(const std::string& path, bool* link) override {
+    *link = false;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return last_error();
+    *link = S_ISLNK(st.st_mode);
+    return {};
+  }
+
   FileError copy_attributes(FileHandle handle, const FileInfo& like) override {
     struct stat st;
     if (::fstat(fd_of(handle), &st) != 0) return last_error();

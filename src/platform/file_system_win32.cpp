@@ -83,6 +83,7 @@ __declspec(dllimport) Bool __stdcall GetFileInformationByHandle(Handle file,
 __declspec(dllimport) Dword __stdcall GetFileType(Handle file);
 __declspec(dllimport) Bool __stdcall SetFileInformationByHandle(Handle file, int info_class,
                                                                 void* info, Dword size);
+__declspec(dllimport) Dword __stdcall GetFileAttributesW(const wchar_t* name);
 __declspec(dllimport) Dword __stdcall GetLastError();
 __declspec(dllimport) Dword __stdcall GetCurrentProcessId();
 __declspec(dllimport) Handle __stdcall OpenProcess(Dword access, Bool inherit, Dword id);
@@ -110,6 +111,9 @@ constexpr Dword kAttributeSystem = 0x4;
 constexpr Dword kAttributeDirectory = 0x10;
 constexpr Dword kAttributeArchive = 0x20;
 constexpr Dword kAttributeNormal = 0x80;
+constexpr Dword kAttributeReparsePoint = 0x400;
+constexpr Dword kInvalidAttributes = 0xFFFFFFFF;
+constexpr Dword kReparseTagNameSurrogate = 0x20000000;  // the point stands for another name
 constexpr Dword kAttributeNotContentIndexed = 0x2000;
 constexpr Dword kFlagBackupSemantics = 0x02000000;  // lets CreateFileW open a folder
 constexpr Dword kMoveReplaceExisting = 0x1;
@@ -256,6 +260,25 @@ class Win32FileSystem : public FileSystem {
     error = stat(handle, info);
     close(&handle);
     return error;
+  }
+
+  FileError is_link(const std::string& path, bool* link) override {
+    *link = false;
+    // GetFileAttributesW reports the name's own attributes: it does not follow a reparse point.
+    const Dword attributes = GetFileAttributesW(wide(path).c_str());
+    if (attributes == kInvalidAttributes) return last_error();
+    if ((attributes & kAttributeReparsePoint) == 0) return {};
+    // Only the tag tells a link from a placeholder of a cloud folder; a tag that cannot be read
+    // counts as a link, so that nothing is ever followed on a guess.
+    FindData data{};
+    const Handle find = FindFirstFileW(wide(path).c_str(), &data);
+    if (find == kInvalidHandle) {
+      *link = true;
+      return {};
+    }
+    FindClose(find);
+    *link = (data.reserved0 & kReparseTagNameSurrogate) != 0;  // the reparse tag
+    return {};
   }
 
   FileError copy_attributes(FileHandle handle, const FileInfo& like) override {

@@ -1,0 +1,50 @@
+// What a command must never replace with a file it writes: the files it reads, and for a ROM
+// also its backup NAME.bak and the earlier states kept in its history folder NAME.history/.
+// Files are told apart by identity (device and inode; volume serial and file index on Windows)
+// after following links, so that no other name of a protected file gets past: a symbolic link,
+// a hard link, another spelling of the path.
+//
+// Identities are taken when refusal() is asked, not when a file is protected: a command that
+// has replaced the ROM meanwhile (apply) protects the new ROM and the backup as they are then.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace vcv {
+
+// Where the ROM at `rom_path` keeps its backup and its history: NAME.bak and NAME.history beside
+// it (NAME is the ROM's file name).
+std::string rom_backup_path(const std::string& rom_path);
+std::string rom_history_folder(const std::string& rom_path);
+
+class OutputGuard {
+ public:
+  explicit OutputGuard(FileSystem& fs = native_file_system()) : fs_(fs) {}
+
+  // An input of the command; `role` names it in a refusal ("the input").
+  void protect_file(const std::string& path, const std::string& role);
+  // The ROM the command reads, its backup and every file in its history folder. The backup and
+  // history are looked for beside the path given and beside the file a link there names.
+  void protect_rom(const std::string& rom_path);
+
+  // Empty when writing `output` replaces none of the protected files (nor puts a file into a
+  // history folder); otherwise one line naming what it would replace, for the user.
+  std::string refusal(const std::string& output) const;
+
+ private:
+  struct Protected {
+    std::string path;
+    std::string role;
+    bool folder;  // a history folder: everything in it is protected
+  };
+  std::string refusal_by_folder(const Protected& history, const std::string& name,
+                                const FileInfo* output, const std::string& target) const;
+
+  FileSystem& fs_;
+  std::vector<Protected> protected_;
+};
+
+}  // namespace vcv

@@ -1,0 +1,124 @@
+#include "platform/own_folder.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/file_io.h"
+
+namespace vcv {
+
+namespace {
+
+std::vector<std::string> parts_of(const std::string& relative) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (true) {
+    const size_t slash = relative.find('/', start);
+    parts.push_back(relative.substr(start, slash - start));
+    if (slash == std::string::npos) return parts;
+    start = slash + 1;
+  }
+}
+
+// Creates the folder and the folders on the way to `relative` that are missing (their absence
+// was seen by own_name_refusal; one made meanwhile by someone else is as good).
+bool make_folders_on_the_way(const std::string& folder, const std::string& relative,
+                             std::string* error) {
+  std::error_code code;
+  std::filesystem::create_directories(std::filesystem::u8path(folder), code);
+  std::string path = folder;
+  const std::vector<std::string> parts = parts_of(relative);
+  for (size_t i = 0; !code && i + 1 < parts.size(); ++i) {
+    path = path_below(path, parts[i]);
+    std::filesystem::create_directory(std::filesystem::u8path(path), code);
+  }
+  if (code) *error = "cannot create " + path + ": " + code.message();
+  return !code;
+}
+
+}  // namespace
+
+std::string path_below(const std::string& folder, const std::string& relative) {
+  if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) return folder + relative;
+  return folder + "/" + relative;
+}
+
+bool is_plain_relative_name(const std::string& relative) {
+  if (relative.find_first_of("\\:") != std::string::npos) return false;
+  for (const std::string& part : parts_of(relative)) {
+    if (part.empty() || part == "." || part == "..") return false;
+  }
+  return true;
+}
+
+std::string own_name_refusal(const std::string& folder, const std::string& relative,
+                             FileSystem& fs) {
+  if (!is_plain_relative_name(relative)) {
+    return "'" + relative + "' is no name of a file inside " + folder;
+  }
+  std::string path = folder;
+  for (const std::string& part : parts_of(relative)) {
+    path = path_below(path, part);
+    bool link = false;
+    const FileError error = fs.is_link(path, &link);
+    if (error.kind == FileErrorKind::kNotFound) return "";
+    if (error.failed()) return path + ": " + error.text;
+    if (link) {
+      return path + " is a link; the files in " + folder +
+             " are this program's own and are never read or written through a link (remove it)";
+    }
+  }
+  return "";
+}
+
+bool read_own_file(const std::string& folder, const std::string& relative, uint64_t max_bytes,
+                   std::vector<uint8_t>* bytes, std::string* error, FileSystem& fs) {
+  bytes->clear();
+  *error = own_name_refusal(folder, relative, fs);
+  if (!error->empty()) return false;
+  return read_regular_file(path_below(folder, relative), max_bytes, bytes, error, fs);
+}
+
+bool write_own_file(const std::string& folder, const std::string& relative,
+                    const std::vector<uint8_t>& bytes, std::string* error, FileSystem& fs) {
+  *error = own_name_refusal(folder, relative, fs);
+  if (!error->empty() || !make_folders_on_the_way(folder, relative, error)) return false;
+  const std::string path = path_below(folder, relative);
+  FileInfo info;
+  const FileError missing = fs.stat_path(path, &info);
+  const bool exists = !missing.failed();
+  if (missing.failed() && missing.kind != FileErrorKind::kNotFound) {
+    *error = path + ": " + missing.text;
+    return false;
+  }
+  if (exists && !info.regular) {
+    *error = path + ": not a regular file (a folder or a device); left as it is";
+    return false;
+  }
+  // The rename replaces whatever has the name, a link included, and never writes through it.
+  const PlaceOutcome outcome =
+      put_file_in_place(fs, path, bytes, exists ? &info : nullptr, nullptr, nullptr);
+  if (outcome.failed()) {
+    *error = path + ": " + place_step_name(outcome.failed_step) + ": " + outcome.error.text;
+  }
+  return !outcome.failed();
+}
+
+bool remove_own_file(const std::string& folder, const std::string& relative, std::string* error,
+                     FileSystem& fs) {
+  *error = own_name_refusal(folder, relative, fs);
+  if (!error->empty()) return false;
+  const std::string path = path_below(folder, relative);
+  FileInfo info;
+  FileError failure = fs.stat_path(path, &info);
+  if (failure.kind == FileErrorKind::kNotFound) return true;
+  if (!failure.failed() && !info.regular) {
+    *error = path + ": not a regular file; left as it is";
+    return false;
+  }
+  if (!failure.failed()) failure = fs.remove(path);
+  if (failure.failed()) *error = path + ": " + failure.text;
+  return !failure.failed();
+}
+
+}  // namespace vcv
