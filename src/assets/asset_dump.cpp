@@ -58,7 +58,7 @@ std::vector<AssetFile> dump_rom_assets(const RomImage& rom, const SpriteDirector
     files.push_back(std::move(file));
     if (progress) progress(static_cast<int>(files.size()), total);
   };
-  made(json_file(kManifestFile, manifest_json(rom)));
+  made(AssetFile{kManifestFile, {}});  // first, made last: it lists the others
   made(json_file(kEntriesFile, entries_json(assets)));
   made(json_file(kPalettesFile, palettes_json(assets)));
   made(json_file(kAnimationsFile, animations_json(assets)));
@@ -78,8 +78,49 @@ std::vector<AssetFile> dump_rom_assets(const RomImage& rom, const SpriteDirector
   std::string problem_text;
   for (const std::string& line : problems) problem_text += line + "\n";
   files.push_back(AssetFile{kProblemsFile, text_bytes(problem_text)});
+  JsonValue manifest = manifest_json(rom);
+  JsonValue names = JsonValue::array();
+  for (size_t i = 1; i < files.size(); ++i) names.push(JsonValue::string(files[i].name));
+  manifest.set("files", std::move(names));
+  files.front() = json_file(kManifestFile, manifest);
   if (progress) progress(total, total);
   return files;
+}
+
+bool is_dump_file_name(const std::string& name) {
+  for (const char* fixed :
+       {kManifestFile, kEntriesFile, kPalettesFile, kAnimationsFile, kProblemsFile}) {
+    if (name == fixed) return true;
+  }
+  const auto numbered = [&](const std::string& folder, const std::string& extension) {
+    const size_t digits = folder.size();
+    if (name.size() != digits + 3 + extension.size() || name.compare(0, digits, folder) != 0 ||
+        name.compare(digits + 3, std::string::npos, extension) != 0) {
+      return false;
+    }
+    for (size_t i = digits; i < digits + 3; ++i) {
+      const char c = name[i];
+      if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;  // as hex_digits writes
+    }
+    return true;
+  };
+  return numbered("graphics/", ".png") || numbered("positions/", ".json");
+}
+
+bool read_manifest_file_list(const JsonValue& manifest, std::vector<std::string>* names) {
+  names->clear();
+  if (!manifest.is_object()) return false;
+  const JsonValue* format = manifest.find("format");
+  const JsonValue* sha = manifest.find("sha256");
+  if (format == nullptr || !format->is_integer() || sha == nullptr || !sha->is_string()) {
+    return false;
+  }
+  const JsonValue* files = manifest.find("files");
+  if (files == nullptr || !files->is_array()) return true;
+  for (const JsonValue& name : files->items()) {
+    if (name.is_string() && is_dump_file_name(name.as_string())) names->push_back(name.as_string());
+  }
+  return true;
 }
 
 }  // namespace vcv

@@ -1,6 +1,8 @@
 // A ROM's sprite data as files (see assets/asset_json.h for the JSON forms):
 //
-//   manifest.json         the ROM's file size, copier header, SHA-256, and the tool's version
+//   manifest.json         the ROM's file size, copier header, SHA-256, the tool's version, and
+//                         the names of the other files (so that a later dump over this one can
+//                         remove those it no longer writes)
 //   entries.json          every entry's five header fields and its label
 //   palettes.json         the palette types the entries use, and all weapon palettes
 //   graphics/NNN.png      the tile data of each graphics number the entries use, 16 tiles to a
@@ -47,5 +49,11 @@ std::vector<AssetFile> dump_rom_assets(const RomImage& rom, const SpriteDirector
                                        const AssetProgress& progress = {});
 
 JsonValue manifest_json(const RomImage& rom);
+
+// Whether `name` is one a dump writes (a fixed name, graphics/NNN.png or positions/NNN.json).
+bool is_dump_file_name(const std::string& name);
+// Whether `manifest` is a dump's manifest (an object with a format and a SHA-256), and the
+// files it lists, those that are names a dump writes (an earlier version listed none).
+bool read_manifest_file_list(const JsonValue& manifest, std::vector<std::string>* names);
 
 }  // namespace vcv

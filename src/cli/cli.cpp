@@ -49,9 +49,11 @@ const Command kCommands[] = {
      "      --pack optimal stores the block (and a repacked region) with the smallest encoding\n"
      "      instead of the game's; the ROM as it was is kept as ROM.bak unless --no-backup)",
      cmd_import},
-    {"dump", "dump ROM DIR\n"
+    {"dump", "dump ROM DIR [--force]\n"
              "      (the sprite data as files: manifest, entries, palettes, graphics PNGs,\n"
-             "       positions, animations)",
+             "       positions, animations; into an empty folder or over an earlier dump,\n"
+             "       whose files this dump no longer writes are removed; --force dumps into\n"
+             "       a folder that holds other files)",
      cmd_dump},
     {"apply",
      "apply ROM DIR [--dry-run] [--pack game|optimal] [--map index|colour] [--nearest]\n"

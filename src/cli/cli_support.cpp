@@ -1,51 +1,15 @@
 #include "cli/cli_support.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cstdio>
-#include <exception>
-#include <system_error>
-#include <thread>
 
-#include "platform/file_io.h"
 #include "sprite/tile_sheet.h"
 #include "sprite/tiles.h"
 
 namespace vcv::cli {
 
 namespace {
-
-// Each file is flushed to the disk before it is renamed into place; the waits for the disk
-// overlap when several files are written at once.
-constexpr unsigned kWriterThreads = 8;
-constexpr uint64_t kLargestKeptFile = 64ull * 1024 * 1024;
-
-// The folder of a file of the dump, created when missing.
-bool make_folder_for(const std::filesystem::path& file, std::string* error) {
-  std::error_code code;
-  std::filesystem::create_directories(file.parent_path(), code);
-  if (code) {
-    *error = "cannot create " + file.parent_path().u8string() + ": " + code.message();
-    return false;
-  }
-  return true;
-}
-
-// Writes one file of the dump, unless it already holds these bytes.
-bool write_dump_file(const std::filesystem::path& path, const std::vector<uint8_t>& bytes,
-                     std::string* error) {
-  std::vector<uint8_t> existing;
-  std::string ignored;
-  if (read_regular_file(path.u8string(), kLargestKeptFile, &existing, &ignored) &&
-      existing == bytes) {
-    return true;
-  }
-  if (!make_folder_for(path, error)) return false;
-  if (write_file_atomically(path.u8string(), bytes, error)) return true;
-  *error = path.u8string() + ": " + (error->empty() ? "cannot be written" : *error);
-  return false;
-}
 
 bool parse_in_range(const std::string& text, long long low, long long high, long long* value) {
   long long parsed = 0;
@@ -145,55 +109,12 @@ bool load_document_entry(const std::string& command, int entry, Document* docume
   return false;
 }
 
-bool write_dump_files(const std::filesystem::path& folder, const std::vector<AssetFile>& files,
-                      Progress& progress, std::string* error) {
-  if (!make_folder_for(folder / kManifestFile, error)) return false;
-  std::vector<size_t> order;  // the manifest last
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (files[i].name != kManifestFile) order.push_back(i);
-  }
-  const size_t parallel = order.size();
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (files[i].name == kManifestFile) order.push_back(i);
-  }
-  const int total = static_cast<int>(files.size());
-  std::atomic<int> done{0};
-  std::vector<std::string> errors(files.size());
-  auto write = [&](size_t i, bool report) {
-    // Nothing may leave a writer thread: an exception there would end the program.
-    try {
-      write_dump_file(folder / std::filesystem::u8path(files[i].name), files[i].bytes,
-                      &errors[i]);
-    } catch (const std::exception& e) {
-      errors[i] = files[i].name + ": " + e.what();
-    }
-    ++done;
-    if (report) progress.update(total + done, 2 * total);
-  };
-  std::atomic<size_t> next{0};
-  auto work = [&](bool report) {
-    for (size_t k = next++; k < parallel; k = next++) write(order[k], report);
-  };
-  std::vector<std::thread> threads;
-  try {
-    for (unsigned t = 1; t < kWriterThreads; ++t) threads.emplace_back(work, false);
-  } catch (const std::system_error&) {
-    // Fewer threads than planned (the system refused one): those started and this one finish.
-  }
-  work(true);
-  for (std::thread& thread : threads) thread.join();
-  const auto failed = [&]() {
-    for (const std::string& e : errors) {
-      if (!e.empty()) {
-        *error = e;
-        return true;
-      }
-    }
-    return false;
-  };
-  if (failed()) return false;
-  for (size_t k = parallel; k < order.size(); ++k) write(order[k], true);
-  return !failed();
+bool output_allowed(const OutputGuard& guard, const std::string& command,
+                    const std::string& output, Streams streams) {
+  const std::string why = guard.refusal(output);
+  if (why.empty()) return true;
+  fail(streams, command, why + "; nothing was written");
+  return false;
 }
 
 bool take_mapping_options(ArgReader& reader, MappingOptions* options, std::string* why) {

@@ -1,18 +1,16 @@
 // What the commands share: options taken as numbers, the ROM opened through the document as the
-// window program opens it, the files of a dump written to a folder, and text turned into what a
-// terminal shows.
+// window program opens it, outputs kept off the files a command reads, and text turned into what
+// a terminal shows.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "assets/asset_dump.h"
 #include "cli/cli.h"
-#include "cli/progress.h"
 #include "document/document.h"
 #include "image/indexed_image.h"
 #include "image/palette_mapping.h"
+#include "platform/output_guard.h"
 
 namespace vcv::cli {
 
@@ -50,13 +48,10 @@ bool load_document_entry(const std::string& command, int entry, Document* docume
 // tiles of tile data, at most the whole sheet, with the entry's palette.
 IndexedImage sheet_picture(const SpriteWorkingSet& set);
 
-// Writes the files of a dump below `folder` (created when missing), each only when the file there
-// does not already hold its bytes, so a dump over an earlier one touches only what changed. The
-// manifest goes last, and only when every other file was written: a folder whose writing failed
-// part way does not name the ROM it would describe. Progress runs over the second half of
-// `progress` (making the files is the first). False with the first failure in file order.
-bool write_dump_files(const std::filesystem::path& folder, const std::vector<AssetFile>& files,
-                      Progress& progress, std::string* error);
+// False, after one line on the error stream, when writing `output` would replace a file `guard`
+// protects (the ROM being read, its backup or history, another input).
+bool output_allowed(const OutputGuard& guard, const std::string& command,
+                    const std::string& output, Streams streams);
 
 // Texts of the panel use "\r\n"; the terminal gets "\n".
 std::string to_unix_lines(const std::string& text);

@@ -3,16 +3,16 @@
 // replacement of the ROM file; the folder is then dumped again from the ROM as written. Without
 // --yes only the plan is printed and the command fails ("nothing written: add --yes"); with
 // --dry-run the plan is printed and that is success.
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "assets/asset_apply.h"
 #include "assets/asset_dump.h"
 #include "cli/cli_support.h"
+#include "cli/dump_folder.h"
 #include "edit/command_messages.h"
 #include "edit/rom_write.h"
-#include "platform/file_io.h"
+#include "platform/own_folder.h"
 #include "sprite/directory.h"
 
 namespace vcv::cli {
@@ -60,11 +60,14 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
 
   Document document;
   if (!open_document("apply", rest[0], &document, streams, dry_run || !yes)) return kExitFailure;
-  const std::filesystem::path folder = std::filesystem::u8path(rest[1]);
+  const std::string& folder = rest[1];
+  // The folder's files are read without following a link there, and the names read are those
+  // the folder is dumped to again after the write.
+  std::vector<std::string> names = {kProblemsFile};
   const AssetReader read = [&](const std::string& name, std::vector<uint8_t>* bytes,
                                std::string* error) {
-    return read_regular_file((folder / std::filesystem::u8path(name)).u8string(),
-                             kLargestAssetFile, bytes, error);
+    names.push_back(name);
+    return read_own_file(folder, name, kLargestAssetFile, bytes, error);
   };
   ApplyPlan plan;
   std::string error;
@@ -84,6 +87,10 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
     std::fprintf(streams.out, "nothing written (--dry-run)\n");
     return kExitOk;
   }
+  OutputGuard guard;
+  guard.protect_rom(rest[0]);
+  const std::string refused = dump_names_refusal(folder, names, guard);
+  if (!refused.empty()) return fail(streams, "apply", refused + "; nothing was written");
   document.rom().set_keep_backup(!no_backup);
   document.rom().set_keep_history(keep_history);
   const CommandResult result = replace_rom_image(document.rom(), plan.changed);
@@ -109,12 +116,14 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
   const std::vector<AssetFile> files =
       dump_rom_assets(document.image(), directory,
                       [&](int done, int total) { progress.update(done, 2 * total); });
-  if (!write_dump_files(folder, files, progress, &error)) {
+  DumpFolderReport report;
+  if (!write_dump_files(folder, files, guard, false, progress, &report, &error)) {
     std::fprintf(streams.err,
                  "vantorchar apply: warning: %s was not brought in line with the ROM: %s; dump "
                  "it again before the next apply\n",
                  rest[1].c_str(), error.c_str());
   }
+  print_folder_report(report, "apply", streams);
   if (!result.backup_path.empty()) {
     std::fprintf(streams.out, "the ROM as it was before is kept in %s\n",
                  result.backup_path.c_str());

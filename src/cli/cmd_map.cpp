@@ -63,6 +63,9 @@ int cmd_map(const std::vector<std::string>& args, Streams streams) {
   if (want_png && !ends_in_png(png)) {
     return usage(streams, "--png writes a PNG picture: OUT must end in .png, not '" + png + "'");
   }
+  OutputGuard guard;
+  guard.protect_rom(rest[0]);
+  if (want_png && !output_allowed(guard, "map", png, streams)) return kExitFailure;
   Document document;
   if (!open_document("map", rest[0], &document, streams)) return kExitFailure;
   const std::vector<RegionMap> maps = map_bank_regions(document.image(), true);

@@ -81,6 +81,9 @@ int cmd_pack(const std::vector<std::string>& args, Streams streams) {
     return usage_error(streams, "pack", kPackUsage, "--mode optimal has only the fast search");
   }
 
+  OutputGuard guard;
+  guard.protect_file(files[0], "the input");
+  if (!output_allowed(guard, "pack", files[1], streams)) return kExitFailure;
   // Only a picture a block can give back is read, so a huge input costs nothing.
   std::vector<uint8_t> input;
   std::string error;
@@ -137,6 +140,9 @@ int cmd_unpack(const std::vector<std::string>& args, Streams streams) {
                            address_text + "'");
   }
 
+  OutputGuard guard;
+  guard.protect_rom(files[0]);
+  if (!output_allowed(guard, "unpack", files[1], streams)) return kExitFailure;
   std::vector<uint8_t> source;
   if (!read_input("unpack", files[0], kMaxRomFileSize, &source, streams)) return kExitFailure;
   if (by_address) {
