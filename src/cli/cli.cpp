@@ -34,7 +34,7 @@ const Command kCommands[] = {
     {"import",
      "import ROM --entry ID IN [--weapon-palette ID] [--map index|colour] [--nearest]\n"
      "      [--repack] [--pack game|optimal] [--at BANK:OFFSET [--file-offset OFFSET]]\n"
-     "      [--no-backup] [--keep-history N] [--dry-run] [--yes]\n"
+     "      [--no-backup] [--keep-history N] [--keep-checksum] [--dry-run] [--yes]\n"
      "      (prints the plan; writes only with --yes, and without it writes nothing and fails;\n"
      "      --dry-run prints the plan and succeeds. The picture is as large as export --sheet's,\n"
      "      or 128x640 as Copy All Img copies it with index 0 below the entry's tiles; an indexed\n"
@@ -47,7 +47,8 @@ const Command kCommands[] = {
      "      block there cannot be repacked; --at places it where the tool prints addresses\n"
      "      (D6:8000), --file-offset following from the address unless given alike;\n"
      "      --pack optimal stores the block (and a repacked region) with the smallest encoding\n"
-     "      instead of the game's; the ROM as it was is kept as ROM.bak unless --no-backup)",
+     "      instead of the game's; the ROM as it was is kept as ROM.bak unless --no-backup;\n"
+     "      the header checksum is updated when it matched before, unless --keep-checksum)",
      cmd_import},
     {"dump", "dump ROM DIR [--force]\n"
              "      (the sprite data as files: manifest, entries, palettes, graphics PNGs,\n"
@@ -57,14 +58,16 @@ const Command kCommands[] = {
      cmd_dump},
     {"apply",
      "apply ROM DIR [--dry-run] [--pack game|optimal] [--map index|colour] [--nearest]\n"
-     "      [--no-backup] [--keep-history N] [--yes] [--force]\n"
+     "      [--no-backup] [--keep-history N] [--keep-checksum] [--yes] [--force]\n"
      "      (writes what differs from DIR in one replacement; prints the plan, and without\n"
      "       --yes writes nothing and fails; --dry-run prints the plan and succeeds; --force\n"
      "       applies a dump of another ROM; --map and --nearest read the graphics pictures as\n"
-     "       import does)",
+     "       import does; the header checksum is updated when it matched before, unless\n"
+     "       --keep-checksum)",
      cmd_apply},
     {"verify", "verify ROM [--reencode]\n"
-               "      (one line per problem of the sprite tables; exit 1 when there is any)",
+               "      (one line per problem of the sprite tables and of the header checksum;\n"
+               "       exit 1 when there is any)",
      cmd_verify},
     {"map", "map ROM [--png OUT.png]\n"
             "      (the packed blocks of each bank region, free bytes now and after a repack)",

@@ -21,7 +21,7 @@ namespace {
 
 constexpr const char* kApplyUsage =
     "apply ROM DIR [--dry-run] [--pack game|optimal] [--map index|colour] [--nearest] "
-    "[--no-backup] [--keep-history N] [--yes] [--force]";
+    "[--no-backup] [--keep-history N] [--keep-checksum] [--yes] [--force]";
 constexpr uint64_t kLargestAssetFile = 64ull * 1024 * 1024;
 
 int usage(Streams streams, const std::string& why) {
@@ -43,6 +43,7 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
   const bool no_backup = reader.take_flag("--no-backup");
   int keep_history = kDefaultHistoryKeep;
   if (!take_keep_history(reader, "apply", &keep_history, streams)) return kExitUsage;
+  const bool keep_checksum = reader.take_flag("--keep-checksum");
   const bool yes = reader.take_flag("--yes");
   ApplyOptions options;
   options.force = reader.take_flag("--force");
@@ -93,6 +94,7 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
   if (!refused.empty()) return fail(streams, "apply", refused + "; nothing was written");
   document.rom().set_keep_backup(!no_backup);
   document.rom().set_keep_history(keep_history);
+  document.rom().set_update_checksum(!keep_checksum);
   const CommandResult result = replace_rom_image(document.rom(), plan.changed);
   print_write_notes(document.rom().last_write_notes(), streams);
   if (!result.wrote()) {
@@ -106,6 +108,7 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
   }
   std::fprintf(streams.out, "wrote %zu change%s to %s\n", plan.changes.size(),
                plan.changes.size() == 1 ? "" : "s", rest[0].c_str());
+  if (!result.note.empty()) std::fprintf(streams.out, "note: %s\n", result.note.c_str());
   // The folder is dumped again from the ROM as written, so that it describes that ROM: its
   // manifest names the new bytes, pictures are drawn with the new palettes (else the next apply
   // would find their colours outside them, or map swapped colours to other indices), and the

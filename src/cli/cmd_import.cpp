@@ -27,8 +27,7 @@ namespace {
 constexpr const char* kImportUsage =
     "import ROM --entry ID IN [--weapon-palette N] [--map index|colour] [--nearest] [--repack] "
     "[--pack game|optimal] [--at BANK:OFFSET [--file-offset OFFSET]] [--no-backup] "
-    "[--keep-history N] [--dry-run] "
-    "[--yes]";
+    "[--keep-history N] [--keep-checksum] [--dry-run] [--yes]";
 constexpr int kIndexLimit = 16;  // palette indices a tile pixel can hold
 
 struct ImportAnswers {
@@ -277,6 +276,7 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   const bool no_backup = reader.take_flag("--no-backup");
   int keep_history = kDefaultHistoryKeep;
   if (!take_keep_history(reader, "import", &keep_history, streams)) return kExitUsage;
+  const bool keep_checksum = reader.take_flag("--keep-checksum");
   std::string at_text, offset_text;
   const bool has_at = reader.take_value("--at", &at_text);
   const bool has_offset = reader.take_value("--file-offset", &offset_text);
@@ -309,6 +309,7 @@ int cmd_import(const std::vector<std::string>& args, Streams streams) {
   if (!open_document("import", rest[0], &document, streams, false)) return kExitFailure;
   document.rom().set_keep_backup(!no_backup);
   document.rom().set_keep_history(keep_history);
+  document.rom().set_update_checksum(!keep_checksum);
   if (has_at && !resolve_typed_place(document.image(), at_text, has_offset ? &offset_text : nullptr,
                                      &answers, streams)) {
     return kExitFailure;

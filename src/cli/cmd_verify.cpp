@@ -6,6 +6,7 @@
 
 #include "cli/cli_support.h"
 #include "rom/rom_image.h"
+#include "rom/header_checksum.h"
 #include "sprite/rom_check.h"
 
 namespace vcv::cli {
@@ -26,6 +27,19 @@ bool is_demo_rom(const RomImage& image) {
   image.read_block(0xC0, 0xFFC0, static_cast<int>(sizeof kTitle - 1),
                    reinterpret_cast<uint8_t*>(title));
   return std::string(title) == kTitle;
+}
+
+// The internal header's checksum, when it does not match the bytes; empty when it does (or the
+// image is too small to have one).
+std::string checksum_problem(const RomImage& image) {
+  const HeaderChecksum checksum = read_header_checksum(image);
+  if (!checksum.present || checksum.consistent()) return "";
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "the header checksum does not match: stored %04X (complement %04X), the image "
+                "sums to %04X",
+                checksum.stored, checksum.complement, checksum.computed);
+  return text;
 }
 
 void print_reencoding(const RomCheckReport& report, Streams streams) {
@@ -51,7 +65,9 @@ int cmd_verify(const std::vector<std::string>& args, Streams streams) {
   if (rest.size() != 1) return usage(streams, "one ROM file is needed");
   Document document;
   if (!open_document("verify", rest[0], &document, streams)) return kExitFailure;
-  const RomCheckReport report = check_rom(document.image(), document.directory(), reencode);
+  RomCheckReport report = check_rom(document.image(), document.directory(), reencode);
+  const std::string checksum = checksum_problem(document.image());
+  if (!checksum.empty()) report.problems.push_back(checksum);
   for (const std::string& line : report.problems) std::fprintf(streams.out, "%s\n", line.c_str());
   if (reencode) print_reencoding(report, streams);
   if (report.problems.empty()) {

@@ -8,6 +8,8 @@
 
 #include "demo/demo_art.h"
 #include "platform/file_io.h"
+#include "rom/header_checksum.h"
+#include "rom/rom_image.h"
 #include "sprite/bank_regions.h"
 #include "sprite/codec.h"
 #include "sprite/frames.h"
@@ -782,6 +784,10 @@ bool build_demo_rom(std::vector<uint8_t>* rom, DemoRomLayout* layout, DemoRomKin
   for (int p = 0; p < kPositionTypeCount; ++p) {
     image.long_pointer(kTableBank, kPositionPointerTable + 3 * p, pointers[p]);
   }
+  // Last: the header checksum sums every byte, so that writes find it matching and keep it so.
+  RomImage whole(std::move(*rom), kMappingHiRom, 0);
+  store_header_checksum(&whole);
+  *rom = whole.bytes();
   return true;
 }
 

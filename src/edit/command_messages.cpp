@@ -20,6 +20,7 @@ const char kWriteErrorTitle[] = "Write Error";
 const char kPasteTitle[] = "Paste";
 const char kUnwrittenTitle[] = "Unwritten Changes";
 const char kFreeSpaceTitle[] = "Placed in Free Space";
+const char kWrittenTitle[] = "Written";
 
 namespace {
 
@@ -230,7 +231,12 @@ std::optional<UserMessage> message_for(const CommandResult& result) {
     std::string text = entry.make != nullptr ? entry.make(result) : std::string(entry.text);
     // Write All Changes names the entry a failure concerns.
     if (result.entry >= 0) text = "Entry " + hex3(result.entry) + ": " + text;
+    if (!result.note.empty()) text += "\r\n\r\n" + result.note;
     return UserMessage{entry.title, std::move(text), entry.level};
+  }
+  // A write in place says nothing but its note (a header checksum left as it was).
+  if (result.wrote() && !result.note.empty()) {
+    return UserMessage{kWrittenTitle, result.note, MessageLevel::kInfo};
   }
   return std::nullopt;
 }

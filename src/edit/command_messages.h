@@ -48,6 +48,7 @@ extern const char kRepackSuccessTitle[];
 extern const char kWriteErrorTitle[];
 extern const char kPasteTitle[];  // what a paste reports
 extern const char kFreeSpaceTitle[];  // a grown block placed into free space of its region
+extern const char kWrittenTitle[];  // a write that has a note for the user
 
 // The question before unwritten edits would be dropped: "N entries have changes that are not
 // written to the ROM (00C, 0F3, ...). Write them now?" `weapon_palettes` are edited weapon
@@ -70,7 +71,8 @@ struct UserMessage {
 };
 
 // The message a result is shown with; none for results the user needs no word about (done,
-// cancelled, no ROM, written in place, a refused field the dialog already reported).
+// cancelled, no ROM, written in place without a note, a refused field the dialog already
+// reported).
 std::optional<UserMessage> message_for(const CommandResult& result);
 
 }  // namespace vcv

@@ -55,6 +55,8 @@ struct CommandResult {
   std::string detail;       // the text the status names
   std::string backup_path;  // after a write: where the ROM as it was before was kept
   int entry = -1;           // the entry a failure of Write All Changes concerns, else -1
+  std::string note;         // after a write: what the user should know besides (a header
+                            // checksum left as it was)
 
   CommandResult() = default;
   explicit CommandResult(CommandStatus s, int v = 0, std::string d = {})

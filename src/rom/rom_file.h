@@ -61,6 +61,12 @@ class RomFile {
   // The notes of the last write, successful or not (leftovers removed, the history moved on).
   const std::vector<std::string>& last_write_notes() const { return last_notes_; }
 
+  // Whether the write commands give the internal header's checksum the value of the image they
+  // write (edit/rom_write.h; on unless told otherwise). replace_image itself writes the bytes
+  // as given.
+  bool updates_checksum() const { return update_checksum_; }
+  void set_update_checksum(bool update) { update_checksum_ = update; }
+
   // Puts `changed` (a changed copy of image()) in place of the file; on success image() is the
   // new image. On failure the file and image() stay as they were. `fs` is the file seam (a
   // fault-injecting one in tests).
@@ -76,6 +82,7 @@ class RomFile {
   bool keep_backup_ = true;
   int keep_history_ = kDefaultHistoryKeep;
   std::vector<std::string> last_notes_;
+  bool update_checksum_ = true;
 };
 
 }  // namespace vcv

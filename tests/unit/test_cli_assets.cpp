@@ -360,12 +360,46 @@ TEST_F(CliAssetsTest, HeaderFieldsAndWeaponColoursAreWrittenInPlace) {
       static_cast<uint8_t>(std::stoi(new_type, nullptr, 16));
   expected[testing_support::file_pos(kWeaponPaletteBank, kWeaponPaletteTable + 6 * 0x1F + 2)] = 0x1F;
   expected[testing_support::file_pos(kWeaponPaletteBank, kWeaponPaletteTable + 6 * 0x1F + 3)] = 0x7C;
-  EXPECT_TRUE(testing_support::read_all(rom) == expected);
+  EXPECT_TRUE(testing_support::read_all(rom) == testing_support::with_header_checksum(expected));
   const std::string after = folder.path("after");
   ASSERT_EQ(run({"dump", rom, after}).code, 0);
   const auto dumped = files_below(after);
   EXPECT_TRUE(dumped.at("entries.json") == edited.at("entries.json"));
   EXPECT_TRUE(dumped.at("palettes.json") == edited.at("palettes.json"));
+}
+
+// The demo ROM's header checksum matches, and every write keeps it so (the tests of the writes
+// compare whole files). One that does not match is left as it was, and the write says so;
+// --keep-checksum leaves it too; verify reports the mismatch.
+TEST_F(CliAssetsTest, AHeaderChecksumThatDoesNotMatchIsLeftAsItWas) {
+  const auto checksum_bytes = [&] {
+    const std::vector<uint8_t> bytes = testing_support::read_all(rom);
+    return std::vector<uint8_t>(bytes.begin() + 0xFFDC, bytes.begin() + 0xFFE0);
+  };
+  const std::vector<uint8_t> demo_checksum = checksum_bytes();
+  const auto edit_colour = [&](const char* word) {
+    std::string palettes = read_text("palettes.json");
+    const size_t at = palettes.find("\"00\": [\"");
+    ASSERT_NE(at, std::string::npos);
+    write_text("palettes.json", palettes.replace(at + 8, 4, word));
+  };
+  edit_colour("7FFE");
+  CliRun applied = run({"apply", rom, dump, "--yes", "--keep-checksum"});
+  ASSERT_EQ(applied.code, 0) << applied.err;
+  EXPECT_EQ(applied.out.find("note:"), std::string::npos) << applied.out;
+  EXPECT_TRUE(checksum_bytes() == demo_checksum);
+  const CliRun verified = run({"verify", rom});
+  EXPECT_EQ(verified.code, 1);
+  EXPECT_NE(verified.out.find("\nthe header checksum does not match: stored "), std::string::npos)
+      << verified.out;
+
+  edit_colour("7FFD");
+  applied = run({"apply", rom, dump, "--yes"});
+  ASSERT_EQ(applied.code, 0) << applied.err;
+  EXPECT_NE(applied.out.find("note: The header checksum did not match the ROM before this write"),
+            std::string::npos)
+      << applied.out;
+  EXPECT_TRUE(checksum_bytes() == demo_checksum);
 }
 
 TEST_F(CliAssetsTest, AnEditTooLargeForItsRegionFailsAndLeavesTheRomAsItWas) {

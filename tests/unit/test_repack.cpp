@@ -63,6 +63,7 @@ class RepackTest : public ::testing::Test {
     std::filesystem::remove(path_, ignored);
   }
   void open_and_load(int graphics) {
+    rom.bytes = with_header_checksum(std::move(rom.bytes));
     write_all(path_, rom.bytes);
     load_graphics(document, path_, graphics);
   }
@@ -132,6 +133,7 @@ TEST_F(RepackTest, BlocksGoBackToBackAndEveryPointerFollows) {
     expected[at] = now[at];
     expected[at + 1] = now[at + 1];
   }
+  expected = with_header_checksum(std::move(expected));
   EXPECT_TRUE(now == expected) << first_differences(expected, now);
 
   // The working set follows the block, so a later write lands in its new place.
@@ -477,12 +479,15 @@ TEST(RepackDemoRom, FullestRegionKeepsEveryOtherBlockAndTakesTheEditedTiles) {
       EXPECT_EQ(decoded, before[static_cast<size_t>(g)]) << "graphics " << g;
     }
   }
-  // Only the region and the pointer offsets may differ; the plain graphics, the undecodable
-  // block and every other byte are as they were.
+  // Only the region, the pointer offsets and the header checksum may differ (which matches the
+  // bytes); the plain graphics, the undecodable block and every other byte are as they were.
+  EXPECT_TRUE(with_header_checksum(now) == now);
+  const size_t checksum_start = kHeaderComplementOffset, checksum_end = kHeaderChecksumOffset + 2;
   const size_t region_start = file_pos(0xD2, 0xEE80), region_end = file_pos(0xD3, 0x0000);
   const size_t table_start = file_pos(kTableBank, kGraphicsPointerTable);
   for (size_t i = 0; i < now.size(); ++i) {
     if (i >= region_start && i < region_end) continue;
+    if (i >= checksum_start && i < checksum_end) continue;
     if (i >= table_start && i < table_start + 3 * kGraphicsPointerCount && (i - table_start) % 3 != 2) continue;
     ASSERT_EQ(now[i], original[i]) << std::hex << "file offset " << i;
   }

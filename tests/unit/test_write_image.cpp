@@ -73,6 +73,7 @@ class WriteImageTest : public ::testing::Test {
     expected[entry] = static_cast<uint8_t>(address);
     expected[entry + 1] = static_cast<uint8_t>(address >> 8);
     expected[entry + 2] = static_cast<uint8_t>(address >> 16);
+    expected = with_header_checksum(std::move(expected));
     EXPECT_TRUE(now == expected) << first_differences(expected, now);
     std::vector<uint8_t> decoded(kGraphicsDecodeLimit);
     int packed = 0;
@@ -158,6 +159,7 @@ TEST_F(WriteImageTest, PlainGraphicsAreWrittenAsTheyAreWithTheirFixedSize) {
   EXPECT_EQ(ui.shown[0].text, confirm_text("CB0000", "0B0000", 0x7EC0, 0x7EC0));
   std::vector<uint8_t> expected = rom.bytes;
   std::copy(edited.begin(), edited.end(), expected.begin() + static_cast<long>(at));
+  expected = with_header_checksum(std::move(expected));
   const std::vector<uint8_t> now = read_all(path);
   EXPECT_TRUE(now == expected) << first_differences(expected, now);
   EXPECT_EQ(set().stored_size, 0x7EC0);

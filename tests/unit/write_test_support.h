@@ -31,6 +31,8 @@
 #include "document/document.h"
 #include "edit/command_messages.h"
 #include "platform/ui.h"
+#include "rom/header_checksum.h"
+#include "rom/rom_image.h"
 #include "sprite/codec.h"
 #include "sprite/sprite_data.h"
 #include "sprite/tiles.h"
@@ -196,6 +198,13 @@ inline std::string first_differences(const std::vector<uint8_t>& a, const std::v
 
 // A synthetic ROM: banks C0..E4 filled with a position-dependent pattern (so a stray write shows),
 // every graphics pointer aimed at an empty packed block at C0:0000.
+// `bytes` (a headerless image) with a header checksum and complement that match them.
+inline std::vector<uint8_t> with_header_checksum(std::vector<uint8_t> bytes) {
+  RomImage image(std::move(bytes), kMappingHiRom, 0);
+  store_header_checksum(&image);
+  return image.bytes();
+}
+
 class SyntheticRom {
  public:
   static constexpr size_t kSize = 0x250000;
@@ -225,7 +234,10 @@ class SyntheticRom {
     return size;
   }
 
-  std::string save(const std::string& name) const {
+  // Saved with a header checksum that matches, as a real ROM's does, so that every write
+  // keeps it matching (with_header_checksum gives what a write makes of the bytes).
+  std::string save(const std::string& name) {
+    bytes = with_header_checksum(std::move(bytes));
     const std::string path = temp_folder() + "/" + name;
     write_all(path, bytes);
     return path;
