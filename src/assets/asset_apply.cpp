@@ -17,7 +17,9 @@
 #include "platform/json.h"
 #include "platform/sha256.h"
 #include "sprite/codec.h"
+#include "sprite/directory.h"
 #include "sprite/region_map.h"
+#include "sprite/rom_check.h"
 #include "sprite/rom_layout.h"
 #include "sprite/tile_sheet.h"
 #include "sprite/tiles.h"
@@ -163,6 +165,38 @@ bool read_graphics_picture(const DumpFiles& files, const GraphicsAsset& g,
   return true;
 }
 
+// A header field names an entry of the table it indexes; a changed field must name one the table
+// holds. (Graphics numbers and palette types reach no further than their tables; the size type
+// uses its low two bits.)
+bool check_changed_fields(const std::vector<EntryHeader>& before,
+                          const std::vector<EntryHeader>& after, std::string* error) {
+  struct Limit {
+    HeaderField field;
+    int last;    // the highest number the table holds
+    int digits;  // as entries.json writes the field
+    const char* table;
+  };
+  // Each animation type's size is the next type's pointer minus its own, so the last word of
+  // each animation pointer table serves only as the end of the type before it.
+  static const Limit kLimits[] = {
+      {kFieldPositionType, kPositionTypeCount - 1, 3, "the position pointer table, which holds"},
+      {kFieldAnimationType, 0xFE, 2, "the animation pointer tables, which hold"},
+  };
+  for (size_t e = 0; e < after.size(); ++e) {
+    for (const Limit& limit : kLimits) {
+      const int value = after[e].field[limit.field];
+      if (value == before[e].field[limit.field] || value <= limit.last) continue;
+      return content_error(kEntriesFile,
+                           {"/" + hex(static_cast<int>(e), 3) + "/" +
+                                kHeaderFieldNames[limit.field],
+                            hex(value, limit.digits) + " lies past " + limit.table + " " +
+                                hex(0, limit.digits) + " to " + hex(limit.last, limit.digits)},
+                           error);
+    }
+  }
+  return true;
+}
+
 // Everything the files say, in the shape of the ROM's assets.
 bool read_target(const DumpFiles& files, const RomAssets& original,
                  const MappingOptions& mapping, RomAssets* target,
@@ -174,6 +208,7 @@ bool read_target(const DumpFiles& files, const RomAssets& original,
   if (!read_entries_json(value, &target->headers, &fault)) {
     return content_error(kEntriesFile, fault, error);
   }
+  if (!check_changed_fields(original.headers, target->headers, error)) return false;
   if (!files.json(kPalettesFile, &value, error)) return false;
   if (!read_palettes_json(value, original, target, &fault)) {
     return content_error(kPalettesFile, fault, error);
@@ -566,6 +601,26 @@ bool copy_holds_target(const RomImage& changed, const SpriteDirectory& directory
   return false;
 }
 
+// The changed ROM holds no problem the check (verify) does not find in the ROM now.
+bool no_new_problems(const RomImage& rom, const SpriteDirectory& directory,
+                     const RomImage& changed, std::string* error) {
+  const RomCheckReport now = check_rom(rom, directory, false);
+  SpriteDirectory changed_directory;
+  build_sprite_directory(changed, changed_directory);
+  const RomCheckReport after = check_rom(changed, changed_directory, false);
+  const std::set<std::string> known(now.problems.begin(), now.problems.end());
+  std::vector<std::string> added;
+  for (const std::string& problem : after.problems) {
+    if (known.count(problem) == 0) added.push_back(problem);
+  }
+  if (added.empty()) return true;
+  *error = "the changed ROM would have " +
+           (added.size() == 1 ? std::string("a problem") : std::to_string(added.size()) + " problems") +
+           " that verify does not report now: " + added.front() +
+           (added.size() > 1 ? " (and " + std::to_string(added.size() - 1) + " more)" : "");
+  return false;
+}
+
 void describe_regions(const RomImage& rom, const std::set<int>& banks, ApplyPlan* plan) {
   for (int bank : banks) {
     RegionMap before, after;
@@ -599,7 +654,8 @@ bool plan_asset_apply(const RomImage& rom, const SpriteDirectory& directory,
       !writer.graphics(original, target, shared_graphics, error)) {
     return false;
   }
-  if (!copy_holds_target(plan->changed, directory, original.headers, target, error)) {
+  if (!copy_holds_target(plan->changed, directory, original.headers, target, error) ||
+      !no_new_problems(rom, directory, plan->changed, error)) {
     return false;
   }
   describe_regions(rom, writer.banks_written(), plan);

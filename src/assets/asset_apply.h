@@ -43,7 +43,9 @@ struct ApplyPlan {
 // (the file, and the JSON pointer or the pixel at fault), when the manifest names another ROM
 // without `force`, when animations changed (not supported), or when graphics cannot be stored
 // (a region that cannot hold them: the region, the bytes needed and the bytes free; a pixel a
-// partial last tile cannot hold), or when two numbers of one block are edited differently.
+// partial last tile cannot hold), when two numbers of one block are edited differently, when a
+// changed header field names a number past the table it indexes, or when the changed ROM would
+// have a problem that the check of verify (sprite/rom_check.h) does not find in the ROM now.
 // A graphics picture with colours outside the palette is refused unless `options.mapping` asks
 // for the nearest colours; an indexed one whose own colour table holds such colours gives its
 // indices as stored (a note says so) unless `options.mapping` says otherwise.

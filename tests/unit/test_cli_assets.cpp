@@ -368,6 +368,39 @@ TEST_F(CliAssetsTest, HeaderFieldsAndWeaponColoursAreWrittenInPlace) {
   EXPECT_TRUE(dumped.at("palettes.json") == edited.at("palettes.json"));
 }
 
+// A changed header field must name a number its table holds, and no apply may give the ROM a
+// problem verify does not report now (here: a second entry naming the undecodable block).
+TEST_F(CliAssetsTest, HeaderFieldsPastTheirTablesOrMakingNewProblemsAreRefused) {
+  const std::string entries = read_text("entries.json");
+  const size_t entry = entries.find("\"010\": {");
+  ASSERT_NE(entry, std::string::npos);
+  struct Case {
+    std::string from, to, error;
+  };
+  const Case cases[] = {
+      {"\"position_type\": \"010\"", "\"position_type\": \"0FF\"",
+       "entries.json: /010/position_type: 0FF lies past the position pointer table, which holds "
+       "000 to 0E6"},
+      {"\"animation_type\": \"01\"", "\"animation_type\": \"FF\"",
+       "entries.json: /010/animation_type: FF lies past the animation pointer tables, which hold "
+       "00 to FE"},
+      {"\"assembly\": \"014\"", "\"assembly\": \"027\"",
+       "the changed ROM would have a problem that verify does not report now: graphics 27 at "
+       "D3:E898 (entries 010, 1F0): the packed block does not decode"},
+  };
+  for (const Case& c : cases) {
+    std::string edited = entries;
+    const size_t at = edited.find(c.from, entry);
+    ASSERT_NE(at, std::string::npos) << c.from;
+    write_text("entries.json", edited.replace(at, c.from.size(), c.to));
+    const CliRun applied = run({"apply", rom, dump, "--yes"});
+    EXPECT_EQ(applied.code, 1) << c.to;
+    EXPECT_NE(applied.err.find(c.error + "; nothing was written"), std::string::npos)
+        << applied.err;
+    EXPECT_TRUE(rom_unchanged()) << c.to;
+  }
+}
+
 // The demo ROM's header checksum matches, and every write keeps it so (the tests of the writes
 // compare whole files). One that does not match is left as it was, and the write says so;
 // --keep-checksum leaves it too; verify reports the mismatch.
