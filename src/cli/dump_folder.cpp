@@ -68,10 +68,11 @@ void remove_leftovers(const std::string& folder, const std::vector<std::string>&
   for (const std::string& name : listed) {
     if (written.count(name) != 0) continue;
     std::string why;
-    if (remove_own_file(folder, name, &why)) {
-      report->removed.push_back(name);
-    } else {
+    bool removed = false;
+    if (!remove_own_file(folder, name, &removed, &why)) {
       report->kept.push_back(why);
+    } else if (removed) {
+      report->removed.push_back(name);
     }
   }
 }

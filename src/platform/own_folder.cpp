@@ -104,8 +104,9 @@ bool write_own_file(const std::string& folder, const std::string& relative,
   return !outcome.failed();
 }
 
-bool remove_own_file(const std::string& folder, const std::string& relative, std::string* error,
-                     FileSystem& fs) {
+bool remove_own_file(const std::string& folder, const std::string& relative, bool* removed,
+                     std::string* error, FileSystem& fs) {
+  *removed = false;
   *error = own_name_refusal(folder, relative, fs);
   if (!error->empty()) return false;
   const std::string path = path_below(folder, relative);
@@ -118,6 +119,7 @@ bool remove_own_file(const std::string& folder, const std::string& relative, std
   }
   if (!failure.failed()) failure = fs.remove(path);
   if (failure.failed()) *error = path + ": " + failure.text;
+  *removed = !failure.failed();
   return !failure.failed();
 }
 

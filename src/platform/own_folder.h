@@ -38,9 +38,10 @@ bool write_own_file(const std::string& folder, const std::string& relative,
                     const std::vector<uint8_t>& bytes, std::string* error,
                     FileSystem& fs = native_file_system());
 
-// Removes the regular file `relative` below the folder; a missing one is no failure. Anything
-// else (a link on the way, a folder, a device) is left alone: false with the reason.
-bool remove_own_file(const std::string& folder, const std::string& relative, std::string* error,
-                     FileSystem& fs = native_file_system());
+// Removes the regular file `relative` below the folder (*removed says whether one was there); a
+// missing one is no failure. Anything else (a link on the way, a folder, a device) is left
+// alone: false with the reason.
+bool remove_own_file(const std::string& folder, const std::string& relative, bool* removed,
+                     std::string* error, FileSystem& fs = native_file_system());
 
 }  // namespace vcv

@@ -171,7 +171,8 @@ TEST(CommandOutputs, ADumpGoesOnlyOverAnEarlierOneAndRemovesItsLeftovers) {
   const auto at = std::search(manifest.begin(), manifest.end(), list.begin(), list.end());
   ASSERT_NE(at, manifest.end());
   const std::string extra =
-      "\"positions/0FF.json\", \"positions/0FE.json\", \"../outside.txt\", \"notes.txt\", ";
+      "\"positions/0FF.json\", \"positions/0FE.json\", \"positions/0FD.json\", "
+      "\"../outside.txt\", \"notes.txt\", ";  // 0FD is missing: nothing to remove
   manifest.insert(at + static_cast<long>(list.size()), extra.begin(), extra.end());
   testing_support::write_all(dir + "/manifest.json", manifest);
   folder.write("dir/positions/0FF.json", {'{', '}'});
