@@ -614,9 +614,10 @@ bool no_new_problems(const RomImage& rom, const SpriteDirectory& directory,
     if (known.count(problem) == 0) added.push_back(problem);
   }
   if (added.empty()) return true;
-  *error = "the changed ROM would have " +
-           (added.size() == 1 ? std::string("a problem") : std::to_string(added.size()) + " problems") +
-           " that verify does not report now: " + added.front() +
+  const std::string count =
+      added.size() == 1 ? std::string("a problem") : std::to_string(added.size()) + " problems";
+  *error = "the changed ROM would have " + count + " that verify does not report now: " +
+           added.front() +
            (added.size() > 1 ? " (and " + std::to_string(added.size() - 1) + " more)" : "");
   return false;
 }

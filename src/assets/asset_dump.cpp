@@ -100,7 +100,8 @@ bool is_dump_file_name(const std::string& name) {
     }
     for (size_t i = digits; i < digits + 3; ++i) {
       const char c = name[i];
-      if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;  // as hex_digits writes
+      // Upper case, as hex_digits writes them.
+      if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
     }
     return true;
   };

@@ -379,11 +379,9 @@ TEST_F(CliAssetsTest, HeaderFieldsPastTheirTablesOrMakingNewProblemsAreRefused) 
   };
   const Case cases[] = {
       {"\"position_type\": \"010\"", "\"position_type\": \"0FF\"",
-       "entries.json: /010/position_type: 0FF lies past the position pointer table, which holds "
-       "000 to 0E6"},
+       "/010/position_type: 0FF lies past the position pointer table, which holds 000 to 0E6"},
       {"\"animation_type\": \"01\"", "\"animation_type\": \"FF\"",
-       "entries.json: /010/animation_type: FF lies past the animation pointer tables, which hold "
-       "00 to FE"},
+       "/010/animation_type: FF lies past the animation pointer tables, which hold 00 to FE"},
       {"\"assembly\": \"014\"", "\"assembly\": \"027\"",
        "the changed ROM would have a problem that verify does not report now: graphics 27 at "
        "D3:E898 (entries 010, 1F0): the packed block does not decode"},
@@ -419,7 +417,6 @@ TEST_F(CliAssetsTest, AHeaderChecksumThatDoesNotMatchIsLeftAsItWas) {
   edit_colour("7FFE");
   CliRun applied = run({"apply", rom, dump, "--yes", "--keep-checksum"});
   ASSERT_EQ(applied.code, 0) << applied.err;
-  EXPECT_EQ(applied.out.find("note:"), std::string::npos) << applied.out;
   EXPECT_TRUE(checksum_bytes() == demo_checksum);
   const CliRun verified = run({"verify", rom});
   EXPECT_EQ(verified.code, 1);

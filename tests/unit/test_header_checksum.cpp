@@ -1,5 +1,5 @@
 // The internal header's checksum: the sum with its mirrored part for sizes that are no power of
-// two, and what a write does with a checksum that matched, one that did not, and none at all.
+// two, where its words lie, and what a write does with a checksum that matched.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -31,7 +31,7 @@ TEST(HeaderChecksum, SumsTheImageWithItsPartAbovePowersOfTwoRepeated) {
 }
 
 // A 192 KiB image with a copier header in front: the words sit past the header.
-TEST(HeaderChecksum, AWriteKeepsAMatchingChecksumMatchingAndLeavesAWrongOneAlone) {
+TEST(HeaderChecksum, IsStoredPastACopierHeaderAndAWriteKeepsItMatching) {
   constexpr int kBase = 512;
   std::vector<uint8_t> bytes(kBase + 0x30000);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
@@ -49,22 +49,7 @@ TEST(HeaderChecksum, AWriteKeepsAMatchingChecksumMatchingAndLeavesAWrongOneAlone
   EXPECT_EQ(carry_header_checksum(before, &changed), ChecksumCarry::kUpdated);
   EXPECT_TRUE(read_header_checksum(changed).consistent());
   EXPECT_NE(read_header_checksum(changed).stored, stored.stored);
-
-  // Before was wrong: the changed image keeps exactly its bytes.
-  RomImage wrong = changed;
-  ASSERT_TRUE(wrong.write_at(kBase + 0x20001, 1, edit));
-  RomImage wrong_changed = wrong;
-  ASSERT_TRUE(wrong_changed.write_at(kBase + 0x20002, 1, edit));
-  const std::vector<uint8_t> kept = wrong_changed.bytes();
-  EXPECT_EQ(carry_header_checksum(wrong, &wrong_changed), ChecksumCarry::kWasInconsistent);
-  EXPECT_TRUE(wrong_changed.bytes() == kept);
-
-  // An image too small to reach the checksum word has none.
-  RomImage small(std::vector<uint8_t>(kBase + 0xFFDF, 0), kMappingHiRom, kBase);
-  RomImage small_changed = small;
-  EXPECT_FALSE(read_header_checksum(small).present);
-  EXPECT_EQ(carry_header_checksum(small, &small_changed), ChecksumCarry::kNoHeader);
-  EXPECT_TRUE(small_changed.bytes() == small.bytes());
+  // (A checksum that did not match is left as it was: see the tests of apply.)
 }
 
 }  // namespace
