@@ -10,7 +10,7 @@
 #include "document/document.h"
 #include "image/indexed_image.h"
 #include "image/palette_mapping.h"
-#include "platform/output_guard.h"
+#include "rom/rom_outputs.h"
 
 namespace vcv::cli {
 

@@ -89,7 +89,7 @@ int cmd_apply(const std::vector<std::string>& args, Streams streams) {
     return kExitOk;
   }
   OutputGuard guard;
-  guard.protect_rom(rest[0]);
+  protect_rom(guard, rest[0]);
   const std::string refused = dump_names_refusal(folder, names, guard);
   if (!refused.empty()) return fail(streams, "apply", refused + "; nothing was written");
   document.rom().set_keep_backup(!no_backup);

@@ -35,7 +35,7 @@ int cmd_dump(const std::vector<std::string>& args, Streams streams) {
       dump_rom_assets(document.image(), document.directory(),
                       [&](int done, int total) { progress.update(done, 2 * total); });
   OutputGuard guard;
-  guard.protect_rom(rest[0]);
+  protect_rom(guard, rest[0]);
   DumpFolderReport report;
   std::string error;
   if (!write_dump_files(rest[1], files, guard, force, progress, &report, &error)) {

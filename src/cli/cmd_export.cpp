@@ -188,7 +188,7 @@ int cmd_export(const std::vector<std::string>& args, Streams streams) {
   }
 
   OutputGuard guard;
-  guard.protect_rom(rest[0]);
+  protect_rom(guard, rest[0]);
   if (!output_allowed(guard, "export", out, streams)) return kExitFailure;
   Document document;
   if (!open_document("export", rest[0], &document, streams)) return kExitFailure;

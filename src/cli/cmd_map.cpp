@@ -64,7 +64,7 @@ int cmd_map(const std::vector<std::string>& args, Streams streams) {
     return usage(streams, "--png writes a PNG picture: OUT must end in .png, not '" + png + "'");
   }
   OutputGuard guard;
-  guard.protect_rom(rest[0]);
+  protect_rom(guard, rest[0]);
   if (want_png && !output_allowed(guard, "map", png, streams)) return kExitFailure;
   Document document;
   if (!open_document("map", rest[0], &document, streams)) return kExitFailure;

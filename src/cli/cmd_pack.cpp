@@ -141,7 +141,7 @@ int cmd_unpack(const std::vector<std::string>& args, Streams streams) {
   }
 
   OutputGuard guard;
-  guard.protect_rom(files[0]);
+  protect_rom(guard, files[0]);
   if (!output_allowed(guard, "unpack", files[1], streams)) return kExitFailure;
   std::vector<uint8_t> source;
   if (!read_input("unpack", files[0], kMaxRomFileSize, &source, streams)) return kExitFailure;

@@ -53,6 +53,14 @@ int cmd_patch(const std::vector<std::string>& args, Streams streams) {
   }
   if (rest.size() != 2) return usage(streams, action + " takes two files");
   if (!has_output) return usage(streams, "-o OUT is needed");
+  OutputGuard guard;
+  protect_rom(guard, rest[0]);
+  if (action == "create") {
+    protect_rom(guard, rest[1]);
+  } else {
+    guard.protect_file(rest[1], "the patch being applied");
+  }
+  if (!output_allowed(guard, "patch", output, streams)) return kExitFailure;
   if (action == "create") {
     if (!has_patch_extension(output)) {
       return usage(streams, "the patch's name must end in .bps or .ips: " + output);

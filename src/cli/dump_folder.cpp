@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <atomic>
 #include <exception>
-#include <filesystem>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -26,10 +25,11 @@ enum class FolderContent { kEmpty, kEarlierDump, kOther };
 // What the folder holds now; for an earlier dump, the files its manifest lists.
 FolderContent inspect_folder(const std::string& folder, std::vector<std::string>* listed) {
   listed->clear();
-  std::error_code code;
-  std::filesystem::directory_iterator entries(std::filesystem::u8path(folder), code);
+  std::vector<std::string> entries;
   // A folder that is missing (or no folder at all) is left to the first write to report.
-  if (code || entries == std::filesystem::directory_iterator()) return FolderContent::kEmpty;
+  if (native_file_system().list_folder(folder, &entries).failed() || entries.empty()) {
+    return FolderContent::kEmpty;
+  }
   std::vector<uint8_t> bytes;
   std::string ignored;
   JsonValue manifest;
@@ -41,8 +41,7 @@ FolderContent inspect_folder(const std::string& folder, std::vector<std::string>
     return FolderContent::kEarlierDump;
   }
   // A dump that failed part way never wrote its manifest: only its own names are there.
-  for (const auto& entry : entries) {
-    const std::string name = entry.path().filename().u8string();
+  for (const std::string& name : entries) {
     if (name != "graphics" && name != "positions" && !is_dump_file_name(name)) {
       return FolderContent::kOther;
     }

@@ -1,6 +1,6 @@
 // What a command must never replace with a file it writes: the files it reads, and for a ROM
-// also its backup NAME.bak and the earlier states kept in its history folder NAME.history/.
-// Files are told apart by identity (device and inode; volume serial and file index on Windows)
+// also its backup and the earlier states kept in its history folder (rom/rom_outputs.h names
+// them). Files are told apart by identity (device and inode; volume serial and file index on Windows)
 // after following links, so that no other name of a protected file gets past: a symbolic link,
 // a hard link, another spelling of the path.
 //
@@ -15,20 +15,15 @@
 
 namespace vcv {
 
-// Where the ROM at `rom_path` keeps its backup and its history: NAME.bak and NAME.history beside
-// it (NAME is the ROM's file name).
-std::string rom_backup_path(const std::string& rom_path);
-std::string rom_history_folder(const std::string& rom_path);
-
 class OutputGuard {
  public:
   explicit OutputGuard(FileSystem& fs = native_file_system()) : fs_(fs) {}
 
-  // An input of the command; `role` names it in a refusal ("the input").
+  // A file no output may be; `role` names it in a refusal ("the input").
   void protect_file(const std::string& path, const std::string& role);
-  // The ROM the command reads, its backup and every file in its history folder. The backup and
-  // history are looked for beside the path given and beside the file a link there names.
-  void protect_rom(const std::string& rom_path);
+  // A folder no output may be put into, nor be a file of; `role` names it in a refusal ("the
+  // history of the ROM being read").
+  void protect_folder(const std::string& path, const std::string& role);
 
   // Empty when writing `output` replaces none of the protected files (nor puts a file into a
   // history folder); otherwise one line naming what it would replace, for the user.
@@ -38,9 +33,9 @@ class OutputGuard {
   struct Protected {
     std::string path;
     std::string role;
-    bool folder;  // a history folder: everything in it is protected
+    bool folder;  // everything in it is protected
   };
-  std::string refusal_by_folder(const Protected& history, const std::string& name,
+  std::string refusal_by_folder(const Protected& folder, const std::string& name,
                                 const FileInfo* output, const std::string& target) const;
 
   FileSystem& fs_;

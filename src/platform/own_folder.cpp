@@ -20,20 +20,27 @@ std::vector<std::string> parts_of(const std::string& relative) {
   }
 }
 
-// Creates the folder and the folders on the way to `relative` that are missing (their absence
-// was seen by own_name_refusal; one made meanwhile by someone else is as good).
+// Creates the folder (with the folders above it) and the folders on the way to `relative` that
+// are missing (their absence was seen by own_name_refusal; one made meanwhile is as good).
 bool make_folders_on_the_way(const std::string& folder, const std::string& relative,
-                             std::string* error) {
+                             std::string* error, FileSystem& fs) {
   std::error_code code;
   std::filesystem::create_directories(std::filesystem::u8path(folder), code);
+  if (code) {
+    *error = "cannot create " + folder + ": " + code.message();
+    return false;
+  }
   std::string path = folder;
   const std::vector<std::string> parts = parts_of(relative);
-  for (size_t i = 0; !code && i + 1 < parts.size(); ++i) {
+  for (size_t i = 0; i + 1 < parts.size(); ++i) {
     path = path_below(path, parts[i]);
-    std::filesystem::create_directory(std::filesystem::u8path(path), code);
+    const FileError made = fs.make_folder(path);
+    if (made.failed() && made.kind != FileErrorKind::kExists) {
+      *error = "cannot create " + path + ": " + made.text;
+      return false;
+    }
   }
-  if (code) *error = "cannot create " + path + ": " + code.message();
-  return !code;
+  return true;
 }
 
 }  // namespace
@@ -82,7 +89,7 @@ bool read_own_file(const std::string& folder, const std::string& relative, uint6
 bool write_own_file(const std::string& folder, const std::string& relative,
                     const std::vector<uint8_t>& bytes, std::string* error, FileSystem& fs) {
   *error = own_name_refusal(folder, relative, fs);
-  if (!error->empty() || !make_folders_on_the_way(folder, relative, error)) return false;
+  if (!error->empty() || !make_folders_on_the_way(folder, relative, error, fs)) return false;
   const std::string path = path_below(folder, relative);
   FileInfo info;
   const FileError missing = fs.stat_path(path, &info);

@@ -26,8 +26,8 @@ CliRun run(const std::vector<std::string>& args) { return cli_test::run_captured
 // A demo ROM with a backup and one state in its history, and what each holds.
 struct RomWithHistory {
   explicit RomWithHistory(const TempFolder& folder)
-      : rom(folder.path("demo.sfc")), bak(rom + ".bak"), state(rom + ".history/1.sfc") {
-    stdfs::create_directory(folder.at("demo.sfc.history"));
+      : rom(folder.path("demo.sfc")), bak(rom + ".bak"), state(folder.path("demo.history/1.sfc")) {
+    stdfs::create_directory(folder.at("demo.history"));
     for (const std::string& path : {rom, bak, state}) {
       testing_support::write_all(path, bytes_of(path));
     }
@@ -76,11 +76,14 @@ TEST(CommandOutputs, NeverReplaceTheRomItsBackupItsHistoryOrAnInput) {
        "is the ROM being read"},
       {"pack over a hard link of its input", hard_link(folder.path("in.bin"), "out.bin"),
        {"pack", folder.path("in.bin"), folder.path("out.bin")}, "is the input"},
-      {"a new file in the history", nullptr, {"map", rom, "--png", rom + ".history/new.png"},
-       "lies in"},
+      {"a new file in the history", nullptr,
+       {"map", rom, "--png", folder.path("demo.history/new.png")}, "lies in"},
       {"export over a hard link of a state", hard_link(files.state, "state.png"),
        {"export", rom, "--entry", "0x10", "--sheet", "-o", folder.path("state.png")},
-       "a state in the history"},
+       "a file in the history of"},
+      {"a patch applied over itself", nullptr,
+       {"patch", "apply", rom, folder.path("in.bin"), "-o", folder.path("in.bin")},
+       "is the patch being applied"},
       {"a dump file that is the backup", hard_link(files.bak, "dump/problems.txt"),
        {"dump", rom, folder.path("dump")}, "is the backup of"},
   };

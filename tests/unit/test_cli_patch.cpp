@@ -98,7 +98,7 @@ TEST(CliPatch, RefusesWithOneLineAndWritesNothing) {
        1, "damaged"},
       {"the output is the ROM", {"patch", "apply", folder.path("a.sfc"), folder.path("p.bps"),
                                  "-o", folder.path("a.sfc")},
-       1, "an input"},
+       1, "is the ROM being read"},
       {"a patch name of no format", {"patch", "create", folder.path("a.sfc"),
                                      folder.path("b.sfc"), "-o", folder.path("p.txt")},
        2, ".bps or .ips"},
