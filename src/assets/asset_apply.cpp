@@ -601,17 +601,29 @@ bool copy_holds_target(const RomImage& changed, const SpriteDirectory& directory
   return false;
 }
 
-// The changed ROM holds no problem the check (verify) does not find in the ROM now.
+// The changed ROM holds no problem the check (verify) does not find in the ROM now. A problem
+// is known when one about the same thing concerned at least the same entries before: an edit
+// that takes an entry away from a fault (its numbers, its frame counts, its line) makes no new
+// one, one that gives an entry a fault it did not have does.
 bool no_new_problems(const RomImage& rom, const SpriteDirectory& directory,
                      const RomImage& changed, std::string* error) {
   const RomCheckReport now = check_rom(rom, directory, false);
   SpriteDirectory changed_directory;
   build_sprite_directory(changed, changed_directory);
   const RomCheckReport after = check_rom(changed, changed_directory, false);
-  const std::set<std::string> known(now.problems.begin(), now.problems.end());
+  const auto known = [&](const RomProblem& problem) {
+    for (const RomProblem& before : now.parts) {
+      if (before.what == problem.what &&
+          std::includes(before.entries.begin(), before.entries.end(), problem.entries.begin(),
+                        problem.entries.end())) {
+        return true;
+      }
+    }
+    return false;
+  };
   std::vector<std::string> added;
-  for (const std::string& problem : after.problems) {
-    if (known.count(problem) == 0) added.push_back(problem);
+  for (size_t i = 0; i < after.parts.size(); ++i) {
+    if (!known(after.parts[i])) added.push_back(after.problems[i]);
   }
   if (added.empty()) return true;
   const std::string count =

@@ -61,6 +61,7 @@ class Checker {
  private:
   void problem(const std::string& what, const std::vector<int>& entries, const std::string& why) {
     report_.problems.push_back(what + " (" + entries_text(entries) + "): " + why);
+    report_.parts.push_back({what, entries, why});
   }
 
   bool inside_file(long long start, long long size) const { return rom_.contains(start, size); }
@@ -254,6 +255,7 @@ class Checker {
         if (a.kind == b.kind && a.start == b.start && a.end == b.end) continue;
         report_.problems.push_back(a.name + " overlaps " + b.name + format(" (%lld bytes)",
                                    std::min(a.end, b.end) - b.start));
+        report_.parts.push_back({report_.problems.back(), {}, ""});
       }
     }
   }

@@ -22,8 +22,17 @@ struct ReencodedBlock {
   bool identical = false;     // the same bytes as stored
 };
 
+// One problem as its parts: what it is about ("graphics 27 at D3:E898"), the entries it
+// concerns (none for an overlap, whose `what` is its whole line) and why.
+struct RomProblem {
+  std::string what;
+  std::vector<int> entries;
+  std::string why;
+};
+
 struct RomCheckReport {
   std::vector<std::string> problems;  // one line each, in table order, overlaps last
+  std::vector<RomProblem> parts;      // the same problems, in the same order, as their parts
   bool reencoded = false;
   std::vector<ReencodedBlock> blocks;  // every decodable packed block, once per address
   int identical_count() const;
