@@ -70,8 +70,10 @@ TEST(CommandOutputs, NeverReplaceTheRomItsBackupItsHistoryOrAnInput) {
   };
   folder.write("in.bin", std::vector<uint8_t>(4096, 7));
   const std::vector<Refusal> cases = {
-      {"map over the ROM", nullptr, {"map", rom, "--png", rom}, "is the ROM being read"},
-      {"map over the backup", nullptr, {"map", rom, "--png", files.bak}, "is the backup of"},
+      {"map over a hard link of the ROM", hard_link(rom, "rom.png"),
+       {"map", rom, "--png", folder.path("rom.png")}, "is the ROM being read"},
+      {"map over a hard link of the backup", hard_link(files.bak, "bak.png"),
+       {"map", rom, "--png", folder.path("bak.png")}, "is the backup of"},
       {"unpack over the ROM", nullptr, {"unpack", rom, rom, "--address", "D2:EE80"},
        "is the ROM being read"},
       {"pack over a hard link of its input", hard_link(folder.path("in.bin"), "out.bin"),
