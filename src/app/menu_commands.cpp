@@ -7,6 +7,7 @@
 #include "app/win32_ui.h"
 #include "patch/patch_file.h"
 #include "platform/text_encoding.h"
+#include "rom/rom_outputs.h"
 #include "res/resource.h"
 
 namespace vcv {
@@ -68,6 +69,13 @@ void export_patch(Application& app) {
   const std::string rom = document.rom_path();
   const std::string stem = rom.substr(0, rom.find_last_of('.'));
   if (!app.ui->choose_patch_output(stem + ".bps", &output)) return;
+  OutputGuard guard;
+  protect_rom(guard, rom);
+  protect_rom(guard, original);
+  if (const std::string refused = guard.refusal(output); !refused.empty()) {
+    app.ui->message(kExportPatchTitle, refused + "; nothing was written.");
+    return;
+  }
   const PatchFileResult made = make_patch_file(original, rom, output);
   std::string text = made.message;
   if (made.ok && document.has_unwritten_edits()) {
