@@ -5,6 +5,7 @@
 // exactly the indices drawn.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,6 +22,7 @@
 #include "image/png_build.h"
 #include "platform/text_encoding.h"
 #include "res/resource.h"
+#include "screenshot.h"
 #include "sprite/frames.h"
 #include "sprite/tiles.h"
 #include "x_clipboard.h"
@@ -364,6 +366,12 @@ TEST_F(HistoryWindow, ThePixelEditorDrawsALineFromRealMouseEventsThatWriteImageC
   for (int x = 2; x <= 13; ++x) EXPECT_EQ(drawn[static_cast<size_t>(2 * 16 + x)], model.colour()) << x;
   EXPECT_EQ(menu_caption(app, IDM_UNDO), L"&Undo Draw\tCtrl+Z");
   EXPECT_NE(frame_pixels(panel, a), frame_before) << "the panel's frame shows the stroke";
+  // The guide's picture of the editor (saved where VANTOR_SCREENSHOT_DIR says).
+  const ScreenPicture picture = capture_window(editor);
+  ASSERT_GT(picture.width, 0);
+  if (const char* folder = std::getenv("VANTOR_SCREENSHOT_DIR"); folder != nullptr && *folder) {
+    EXPECT_TRUE(save_picture(picture, std::string(folder) + "/pixel-editor.png"));
+  }
 
   press_keys({VK_CONTROL, 'Z'});
   EXPECT_EQ(model.pixels(), shown_before);
