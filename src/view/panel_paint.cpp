@@ -62,6 +62,17 @@ void paint_enlarged(const Rect& area, Surface& surface, SourceColumn source_x, S
   }
 }
 
+// Fills the part of `area` outside `kept`.
+void fill_outside(Surface& surface, const Rect& area, const Rect& kept, uint32_t pixel) {
+  if (area.empty()) return;
+  const int top = std::clamp(kept.top, area.top, area.bottom);
+  const int bottom = std::clamp(kept.bottom, area.top, area.bottom);
+  surface.fill(Rect{area.left, area.top, area.right, top}, pixel);
+  surface.fill(Rect{area.left, bottom, area.right, area.bottom}, pixel);
+  surface.fill(Rect{area.left, top, std::min(kept.left, area.right), bottom}, pixel);
+  surface.fill(Rect{std::max(kept.right, area.left), top, area.right, bottom}, pixel);
+}
+
 // The canvas enlarged, each screen pixel taking its nearest source pixel (no smoothing).
 void paint_frame(const DisplayState& display, const ViewAreas& layout, Surface& surface) {
   uint32_t colours[16];
@@ -164,10 +175,11 @@ void Surface::set(int x, int y, uint32_t pixel) {
 }
 
 void Surface::fill(const Rect& area, uint32_t pixel) {
+  const int left = std::max(area.left, 0), right = std::min(area.right, width);
+  if (left >= right) return;
   for (int y = std::max(area.top, 0); y < std::min(area.bottom, height); ++y) {
-    for (int x = std::max(area.left, 0); x < std::min(area.right, width); ++x) {
-      pixels[static_cast<size_t>(y) * width + x] = pixel;
-    }
+    uint32_t* row = &pixels[static_cast<size_t>(y) * width];
+    std::fill(row + left, row + right, pixel);
   }
 }
 
@@ -193,9 +205,9 @@ std::vector<Rect> paint_panel(PanelContext& panel, PanelPainter& painter, const 
   std::vector<Rect> drawn;
   if (parts & kPaintFrame) {
     // Outlines beyond the frame area stay in the surface; wipe them so that a later, wider frame
-    // rectangle does not copy them to the screen again.
+    // rectangle does not copy them to the screen again. The frame covers its own area.
     const Rect wiped = painter.last_outlines;
-    surface.fill(wiped, surface.background);
+    fill_outside(surface, wiped, areas.frame, surface.background);
     paint_frame(panel.display, areas, surface);
     Rect frame_drawn = areas.frame;
     // Without a ROM the panel shows nothing: no outlines of a record that was never read.
