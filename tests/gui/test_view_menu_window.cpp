@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "app/main_window.h"
 #include "app/mouse_wheel.h"
 #include "app/playback_timer.h"
 #include "demo/demo_rom.h"
@@ -153,12 +154,13 @@ TEST_F(ViewMenu, PlayAnimationStepsTheSequenceOnEachTick) {
   EXPECT_EQ(text(IDC_SEQUENCE_FIELD), stopped);
 }
 
-// As the message loop sees the wheel: addressed to the entry list, which would change the entry.
+// The wheel as the message loop gets it: addressed to the entry list, which would change the
+// entry.
 TEST_F(ViewMenu, WheelOverTheFrameAndTheSheetReachesThePanel) {
   open_demo_rom();
   toggle_box(IDC_IMAGE_RADIO);
   const ViewAreas a = areas();
-  auto wheel_at = [&](int x, int y) {
+  auto wheel_message = [&](int x, int y) {
     POINT at = {x, y};
     ClientToScreen(panel, &at);
     MSG message = {};
@@ -166,15 +168,18 @@ TEST_F(ViewMenu, WheelOverTheFrameAndTheSheetReachesThePanel) {
     message.message = WM_MOUSEWHEEL;
     message.wParam = MAKEWPARAM(0, -WHEEL_DELTA);  // one notch toward the user
     message.lParam = MAKELPARAM(at.x, at.y);
-    return route_mouse_wheel(app, message);
+    return message;
   };
   const ViewState& view = app.document.view();
   const int next = (view.image_no + 1) % view.image_count;
-  EXPECT_TRUE(wheel_at(a.frame.left + 100, a.frame.top + 100));
+  MSG over_frame = wheel_message(a.frame.left + 100, a.frame.top + 100);
+  dispatch_message(app, over_frame);
   EXPECT_EQ(text(IDC_IMAGE_FIELD), hex2(next));
-  EXPECT_TRUE(wheel_at(a.sheet.left + 10, a.sheet.top + 10));
+  MSG over_sheet = wheel_message(a.sheet.left + 10, a.sheet.top + 10);
+  dispatch_message(app, over_sheet);
   EXPECT_EQ(text(IDC_PAGE_BUTTON), "+4000");
-  EXPECT_FALSE(wheel_at(a.palette.left + 5, a.palette.top + 5));
+  EXPECT_EQ(view.current_entry, 0);
+  EXPECT_FALSE(route_mouse_wheel(app, wheel_message(a.palette.left + 5, a.palette.top + 5)));
 }
 
 }  // namespace
