@@ -16,6 +16,9 @@ struct Rect {
   int width() const { return right - left; }
   int height() const { return bottom - top; }
   bool empty() const { return right <= left || bottom <= top; }
+  bool operator==(const Rect& o) const {
+    return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+  }
 };
 
 constexpr int kMinZoom = 1;

@@ -49,8 +49,6 @@ TEST_F(PlaybackOnDemo, TicksStepThroughTheSequenceAndLoop) {
     EXPECT_EQ(view.sequence_no, n % count);
     EXPECT_EQ(view.image_no,
               document.working_set().animation[0][1][view.animation_no * 4 + n % count]);
-    panel.take(document);
-    EXPECT_EQ(panel.texts().sequence_field, "0" + std::to_string(n % count));
   }
 }
 
@@ -96,7 +94,6 @@ TEST_F(PlaybackOnDemo, WheelStepsTheFrameOrTurnsThePage) {
   EXPECT_EQ(view.tile_page, 1);
   EXPECT_EQ(panel.take(document).captions[PanelButton::kPage], "+4000");
   document.wheel(areas, sx, sy, 3);  // already on the last page: nothing to do
-  document.wheel(areas, areas.palette.left, areas.palette.top, 1);  // nor elsewhere
   EXPECT_TRUE(panel.take(document).empty());
   document.wheel(areas, sx, sy, -1);
   EXPECT_EQ(view.tile_page, 0);
