@@ -20,16 +20,16 @@
 #define IDM_REDO 32783
 #define IDM_EXIT 32784
 #define IDM_EXPORT_PATCH 32785
-// The View menu. 32786 to 32789 are left for the pixel editor and what comes next.
-#define IDM_ZOOM_1 32790
-#define IDM_ZOOM_2 32791
-#define IDM_ZOOM_3 32792
-#define IDM_ZOOM_4 32793
-#define IDM_PLAY_ANIMATION 32794
-#define IDM_SPEED_100 32795
-#define IDM_SPEED_150 32796
-#define IDM_SPEED_250 32797
-#define IDM_SPEED_500 32798
+// The View menu (32786 to 32789 are left for View > Pixel Editor and what comes next).
+#define IDM_ZOOM_1 32800
+#define IDM_ZOOM_2 32801
+#define IDM_ZOOM_3 32802
+#define IDM_ZOOM_4 32803
+#define IDM_PLAY_ANIMATION 32804
+#define IDM_SPEED_100 32805
+#define IDM_SPEED_150 32806
+#define IDM_SPEED_250 32807
+#define IDM_SPEED_500 32808
 
 // The pixel editor's own menu.
 #define IDM_EDITOR_FLIP_H 32790
