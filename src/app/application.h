@@ -9,6 +9,7 @@
 #include "document/document.h"
 #include "document/pixel_editor.h"
 #include "view/panel_paint.h"
+#include "view/playback.h"
 
 namespace vcv {
 
@@ -35,6 +36,9 @@ struct Application {
   HACCEL accelerators = nullptr;  // the menu's keys (menu_commands.h)
   std::string patch_original;     // the clean original Export Patch was last given
   PixelEditorWindow pixel_editor;
+  int zoom = 1;                   // View > Zoom (panel_zoom.h)
+  Playback playback;              // View > Play Animation (playback_timer.h)
+  int wheel_delta = 0;            // wheel movement short of a whole notch (mouse_wheel.h)
 };
 
 }  // namespace vcv

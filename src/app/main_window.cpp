@@ -6,7 +6,10 @@
 #include <string>
 
 #include "app/menu_commands.h"
+#include "app/mouse_wheel.h"
 #include "app/panel_dialog.h"
+#include "app/panel_zoom.h"
+#include "app/playback_timer.h"
 #include "app/win32_ui.h"
 #include "edit/command_messages.h"
 #include "platform/text_encoding.h"
@@ -49,6 +52,18 @@ LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
     case WM_COMMAND:
       if (app != nullptr) on_menu_command(*app, LOWORD(wparam));
       break;
+    case WM_TIMER:
+      if (app != nullptr && wparam == kPlaybackTimer) on_playback_timer(*app);
+      return 0;
+    case WM_SIZE:
+      if (app != nullptr) update_panel_scrolling(*app);
+      break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      if (app != nullptr) {
+        on_main_window_scroll(*app, message == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wparam));
+      }
+      return 0;
     default:
       break;
   }
@@ -166,6 +181,7 @@ bool on_menu_command(Application& app, int command_id) {
 }
 
 void dispatch_message(Application& app, MSG& message) {
+  if (route_mouse_wheel(app, message)) return;
   // The keys of the menu work whichever control has the focus.
   if (app.accelerators != nullptr && app.main_window != nullptr &&
       TranslateAcceleratorW(app.main_window, app.accelerators, &message)) {

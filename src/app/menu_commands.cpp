@@ -4,6 +4,8 @@
 
 #include "app/main_window.h"
 #include "app/panel_dialog.h"
+#include "app/panel_zoom.h"
+#include "app/playback_timer.h"
 #include "app/win32_ui.h"
 #include "patch/patch_file.h"
 #include "platform/text_encoding.h"
@@ -87,6 +89,24 @@ void export_patch(Application& app) {
 
 void exit_program(Application& app) { SendMessageW(app.main_window, WM_CLOSE, 0, 0); }
 
+template <int Zoom>
+void zoom_to(Application& app) {
+  set_panel_zoom(app, Zoom);
+}
+template <int Zoom>
+bool zoomed_to(const Application& app) {
+  return app.zoom == Zoom;
+}
+
+template <int Milliseconds>
+void play_at(Application& app) {
+  set_playback_interval(app, Milliseconds);
+}
+template <int Milliseconds>
+bool playing_at(const Application& app) {
+  return app.playback.interval_ms == Milliseconds;
+}
+
 std::string undo_caption(const Application& app) { return app.document.undo_caption(); }
 std::string redo_caption(const Application& app) { return app.document.redo_caption(); }
 
@@ -104,10 +124,16 @@ struct MenuRow {
   bool (*enabled)(const Application&);
   void (*run)(Application&);
   std::string (*caption_now)(const Application&);  // a caption that names the action, or null
+  const wchar_t* submenu = nullptr;  // the pop-up inside `popup` that holds the row, or null
+  bool (*checked)(const Application&) = nullptr;  // shows a check mark while true
+  bool radio = false;  // the check mark is a dot: one of a group of choices
 };
 
 const wchar_t kFile[] = L"&File";
 const wchar_t kEdit[] = L"&Edit";
+const wchar_t kView[] = L"&View";
+const wchar_t kZoom[] = L"&Zoom";
+const wchar_t kSpeed[] = L"&Speed";
 
 // In menu order. The captions of the first menu's commands are kept exactly as they have always
 // read, blanks included.
@@ -140,6 +166,26 @@ const std::vector<MenuRow>& menu_rows() {
        run_document_command<&Document::write_tile_info>, nullptr},
       {IDM_WRITE_IMAGE, kEdit, "Write Image Changes", nullptr, {}, writable, write_image_changes,
        nullptr},
+      // View > Pixel Editor goes first here, above the zoom.
+      {IDM_ZOOM_1, kView, "&1x", "Ctrl+1", {{FCONTROL, '1'}}, always, zoom_to<1>, nullptr, kZoom,
+       zoomed_to<1>, true},
+      {IDM_ZOOM_2, kView, "&2x", "Ctrl+2", {{FCONTROL, '2'}}, always, zoom_to<2>, nullptr, kZoom,
+       zoomed_to<2>, true},
+      {IDM_ZOOM_3, kView, "&3x", "Ctrl+3", {{FCONTROL, '3'}}, always, zoom_to<3>, nullptr, kZoom,
+       zoomed_to<3>, true},
+      {IDM_ZOOM_4, kView, "&4x", "Ctrl+4", {{FCONTROL, '4'}}, always, zoom_to<4>, nullptr, kZoom,
+       zoomed_to<4>, true},
+      {0, kView, nullptr, nullptr, {}, nullptr, nullptr, nullptr},
+      {IDM_PLAY_ANIMATION, kView, "&Play Animation", "F5", {{0, VK_F5}}, rom_open,
+       toggle_playback, nullptr, nullptr, is_playing},
+      {IDM_SPEED_100, kView, "&100 ms", nullptr, {}, always, play_at<100>, nullptr, kSpeed,
+       playing_at<100>, true},
+      {IDM_SPEED_150, kView, "1&50 ms", nullptr, {}, always, play_at<150>, nullptr, kSpeed,
+       playing_at<150>, true},
+      {IDM_SPEED_250, kView, "&250 ms", nullptr, {}, always, play_at<250>, nullptr, kSpeed,
+       playing_at<250>, true},
+      {IDM_SPEED_500, kView, "&500 ms", nullptr, {}, always, play_at<500>, nullptr, kSpeed,
+       playing_at<500>, true},
   };
   return rows;
 }
@@ -162,22 +208,42 @@ std::wstring caption_of(const Application* app, const MenuRow& row) {
   return utf8_to_wide(caption);
 }
 
+// A pop-up named `name` appended to `parent`.
+HMENU append_popup(HMENU parent, const wchar_t* name) {
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(parent, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), name);
+  return popup;
+}
+
 }  // namespace
 
 HMENU build_main_menu() {
   HMENU bar = CreateMenu();
-  HMENU popup = nullptr;
+  HMENU popup = nullptr, submenu = nullptr;
   const wchar_t* popup_name = nullptr;
+  const wchar_t* submenu_name = nullptr;
   for (const MenuRow& row : menu_rows()) {
     if (popup_name != row.popup) {
-      popup = CreatePopupMenu();
-      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), row.popup);
+      popup = append_popup(bar, row.popup);
       popup_name = row.popup;
+      submenu_name = nullptr;
     }
+    if (row.submenu != nullptr && submenu_name != row.submenu) {
+      submenu = append_popup(popup, row.submenu);
+    }
+    submenu_name = row.submenu;
+    HMENU target = row.submenu != nullptr ? submenu : popup;
     if (row.id == 0) {
-      AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    } else {
-      AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(row.id), caption_of(nullptr, row).c_str());
+      AppendMenuW(target, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    AppendMenuW(target, MF_STRING, static_cast<UINT_PTR>(row.id), caption_of(nullptr, row).c_str());
+    if (row.radio) {
+      MENUITEMINFOW item = {};
+      item.cbSize = sizeof item;
+      item.fMask = MIIM_FTYPE;
+      item.fType = MFT_STRING | MFT_RADIOCHECK;
+      SetMenuItemInfoW(target, static_cast<UINT>(row.id), FALSE, &item);
     }
   }
   return bar;
@@ -205,6 +271,10 @@ void update_menu_popup(const Application& app, HMENU popup) {
     }
     EnableMenuItem(popup, static_cast<UINT>(row->id),
                    MF_BYCOMMAND | (row->enabled(app) ? MF_ENABLED : MF_GRAYED));
+    if (row->checked != nullptr) {
+      CheckMenuItem(popup, static_cast<UINT>(row->id),
+                    MF_BYCOMMAND | (row->checked(app) ? MF_CHECKED : MF_UNCHECKED));
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 // The menu bar and its keyboard shortcuts as one table: each command is one row with its id, its
-// pop-up, its caption, its keys, when it is enabled and what it runs. The menu, the accelerator
-// table and the greying and captions shown when a pop-up opens are all made from it.
+// pop-up (and the pop-up inside it, as View > Zoom), its caption, its keys, when it is enabled,
+// what it runs and when it is checked. The menu, the accelerator table and the greying, check
+// marks and captions shown when a pop-up opens are all made from it.
 #pragma once
 
 #include <string>
@@ -14,8 +15,9 @@ HMENU build_main_menu();
 // The accelerator table of every key in the table.
 HACCEL build_accelerators();
 
-// Greys the commands of `popup` that cannot run now and captions Undo and Redo with the action
-// they would take ("&Undo Place Tile\tCtrl+Z"). Called when a pop-up opens.
+// Greys the commands of `popup` that cannot run now, checks the choices made (zoom, speed,
+// playing) and captions Undo and Redo with the action they would take ("&Undo Place
+// Tile\tCtrl+Z"). Called when a pop-up opens.
 void update_menu_popup(const Application& app, HMENU popup);
 
 // Runs the command of a row; false for ids the table does not hold.

@@ -65,9 +65,17 @@ void on_paint(Application& app, HWND panel) {
   if (app.surface.width != client.right || app.surface.height != client.bottom) {
     app.surface.resize(client.right, client.bottom, display_to_pixel(GetSysColor(COLOR_BTNFACE)));
   }
+  // Only the parts the invalid rectangle touches: a playback step repaints the frame alone.
+  const ViewAreas areas = panel_view_areas(panel);
+  const Rect dirty{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom};
+  unsigned parts = 0;
+  if (intersects(dirty, unite(areas.frame, app.painter.last_outlines))) parts |= kPaintFrame;
+  if (intersects(dirty, areas.sheet)) parts |= kPaintSheet;
+  if (intersects(dirty, areas.palette)) parts |= kPaintPalette;
   const std::vector<Rect> drawn =
-      app.document.paint(app.painter, panel_view_areas(panel),
-                         IsDlgButtonChecked(panel, IDC_BOUNDARIES) == BST_CHECKED, app.surface);
+      app.document.paint(app.painter, areas,
+                         IsDlgButtonChecked(panel, IDC_BOUNDARIES) == BST_CHECKED, app.surface,
+                         parts);
   for (const Rect& r : drawn) blit_rect(dc, app.surface, r);
   EndPaint(panel, &ps);
 }
@@ -149,10 +157,14 @@ void show_texts(HWND panel, const PanelTexts& texts) {
   set_text(panel, IDC_TILE_INFO_TEXT, texts.tile_info_text);
 }
 
-// Marks the three areas for repainting (without erasing) and repaints them at once.
-void repaint_areas(HWND panel) {
+// Marks the three areas (or the frame alone) for repainting, without erasing, and repaints them
+// at once.
+void repaint_areas(HWND panel, bool frame_only) {
   const ViewAreas areas = panel_view_areas(panel);
-  for (const Rect& area : {areas.frame, areas.sheet, areas.palette}) {
+  const int count = frame_only ? 1 : 3;
+  const Rect order[] = {areas.frame, areas.sheet, areas.palette};
+  for (int i = 0; i < count; ++i) {
+    const Rect& area = order[i];
     RECT r = {area.left, area.top, area.right, area.bottom};
     InvalidateRect(panel, &r, FALSE);
   }
@@ -235,12 +247,14 @@ HWND create_panel(Application& app) {
 }
 
 ViewAreas panel_view_areas(HWND panel) {
+  const Application* app = application_of(panel);
   return compute_view_areas(client_rect_of_control(panel, IDC_FRAME_ANCHOR),
                             client_rect_of_control(panel, IDC_SHEET_ANCHOR),
-                            client_rect_of_control(panel, IDC_PALETTE_ANCHOR));
+                            client_rect_of_control(panel, IDC_PALETTE_ANCHOR),
+                            app != nullptr ? app->zoom : 1);
 }
 
-void show_panel_update(Application& app) {
+void show_panel_update(Application& app, bool frame_only) {
   if (app.panel == nullptr) return;
   const PanelUpdate update = app.document.take_panel_update();
   HWND panel = app.panel;
@@ -257,7 +271,7 @@ void show_panel_update(Application& app) {
   if (update.title && app.main_window != nullptr) {
     SetWindowTextW(app.main_window, utf8_to_wide(*update.title).c_str());
   }
-  if (update.repaint) repaint_areas(panel);
+  if (update.repaint) repaint_areas(panel, frame_only);
   if (!update.empty()) pixel_editor_follow_panel(app);
 }
 

@@ -13,7 +13,7 @@ HWND create_panel(Application& app);
 ViewAreas panel_view_areas(HWND panel);
 
 // Shows what the document's last commands changed: texts, captions, radio buttons, and the
-// drawing areas painted again at once when they changed.
-void show_panel_update(Application& app);
+// drawing areas painted again at once when they changed (only the frame when `frame_only`).
+void show_panel_update(Application& app, bool frame_only = false);
 
 }  // namespace vcv

@@ -4,6 +4,7 @@
 #include "edit/write_image.h"
 #include "sprite/directory.h"
 #include "view/character_list.h"
+#include "view/panel_wheel.h"
 #include "view/refresh.h"
 
 namespace vcv {
@@ -167,9 +168,14 @@ void Document::apply_tile_info(const std::string& text) {
 }
 
 std::vector<Rect> Document::paint(PanelPainter& painter, const ViewAreas& areas, bool boundaries,
-                                  Surface& surface) {
+                                  Surface& surface, unsigned parts) {
   PanelContext context = panel();
-  return paint_panel(context, painter, areas, boundaries, surface);
+  return paint_panel(context, painter, areas, boundaries, surface, parts);
+}
+
+void Document::wheel(const ViewAreas& areas, int x, int y, int notches) {
+  PanelContext context = panel();
+  refresh_if(on_panel_wheel(context, areas, x, y, notches, pending_));
 }
 
 CommandResult Document::copy_img(Ui& ui) { return vcv::copy_img(panel(), ui); }

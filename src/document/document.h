@@ -87,7 +87,9 @@ class Document {
   // What the panel must show since the last call.
   PanelUpdate take_panel_update();
   std::vector<Rect> paint(PanelPainter& painter, const ViewAreas& areas, bool boundaries,
-                          Surface& surface);
+                          Surface& surface, unsigned parts = kPaintAll);
+  // The mouse wheel over the frame or the sheet (view/panel_wheel.h).
+  void wheel(const ViewAreas& areas, int x, int y, int notches);
 
   // ---- the Edit menu ----
   CommandResult copy_img(Ui& ui);

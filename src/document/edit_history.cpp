@@ -67,6 +67,7 @@ void EditHistory::push(EditStep step) {
   bytes_ += step.memory();
   steps_.push_back(std::move(step));
   done_ = steps_.size();
+  ++revision_;
   while (steps_.size() > 1 && (steps_.size() > kMaxSteps || bytes_ > kMaxBytes)) drop_oldest();
 }
 
@@ -88,6 +89,7 @@ void EditHistory::clear() {
   steps_.clear();
   done_ = 0;
   bytes_ = 0;
+  ++revision_;
 }
 
 }  // namespace vcv

@@ -70,12 +70,23 @@ class EditHistory {
   const EditStep* next_undo() const { return can_undo() ? &steps_[done_ - 1] : nullptr; }
   const EditStep* next_redo() const { return can_redo() ? &steps_[done_] : nullptr; }
   // Moves the position past the step just taken back or applied again.
-  void mark_undone() { if (can_undo()) --done_; }
-  void mark_redone() { if (can_redo()) ++done_; }
+  void mark_undone() {
+    if (!can_undo()) return;
+    --done_;
+    ++revision_;
+  }
+  void mark_redone() {
+    if (!can_redo()) return;
+    ++done_;
+    ++revision_;
+  }
 
   void clear();
   size_t size() const { return steps_.size(); }
   size_t memory() const { return bytes_; }
+  // Moves on with every step pushed, taken back or applied again, and with every clear: what is
+  // shown depends on the edits whenever it differs from a value read before.
+  uint64_t revision() const { return revision_; }
 
  private:
   void drop_oldest();
@@ -83,6 +94,7 @@ class EditHistory {
   std::deque<EditStep> steps_;
   size_t done_ = 0;   // steps_[0 .. done_) are applied
   size_t bytes_ = 0;  // memory() of every step held
+  uint64_t revision_ = 0;
 };
 
 }  // namespace vcv

@@ -20,6 +20,16 @@
 #define IDM_REDO 32783
 #define IDM_EXIT 32784
 #define IDM_EXPORT_PATCH 32785
+// The View menu (32786 to 32789 are left for View > Pixel Editor and what comes next).
+#define IDM_ZOOM_1 32800
+#define IDM_ZOOM_2 32801
+#define IDM_ZOOM_3 32802
+#define IDM_ZOOM_4 32803
+#define IDM_PLAY_ANIMATION 32804
+#define IDM_SPEED_100 32805
+#define IDM_SPEED_150 32806
+#define IDM_SPEED_250 32807
+#define IDM_SPEED_500 32808
 
 // The pixel editor's own menu.
 #define IDM_EDITOR_FLIP_H 32790
@@ -58,6 +68,7 @@
 #define IDC_ED_BUTTON 1045
 #define IDC_FLIPX 1046
 #define IDC_FLIPY 1047
+#define IDC_INFO_LABEL 1048
 
 // Write-position dialog controls.
 #define IDC_WRITE_ADDRESS 1032

@@ -7,10 +7,6 @@
 namespace vcv {
 namespace {
 
-constexpr int kBlockBoxSize = 24;     // a 16-pixel block enlarged by 3/2
-constexpr int kQuadrantSize = 12;
-constexpr int kFrameAreaCentre = 144; // the canvas centre, 96, enlarged by 3/2
-constexpr int kTileScreenSize = 16;   // a tile on the sheet, enlarged twice
 constexpr int kTilesPerSheetRow = 16;
 constexpr int kTilesPerPage = 512;
 
@@ -37,41 +33,41 @@ ClickResult recolour(PanelContext& panel, Ui& ui, int index,
   return ClickResult::kRecoloured;
 }
 
-ClickResult select_tile(PanelContext& panel, const Rect& sheet, int x, int y) {
-  const int column = (x - sheet.left) / kTileScreenSize;
-  const int row = (y - sheet.top) / kTileScreenSize;
+ClickResult select_tile(PanelContext& panel, const ViewAreas& layout, int x, int y) {
+  int column = 0, row = 0;
+  layout.sheet_tile_at(x, y, &column, &row);
   panel.display.selected_tile =
       (panel.view.tile_page & 1) * kTilesPerPage + row * kTilesPerSheetRow + column;
   return ClickResult::kTileSelected;
 }
 
-bool block_box_contains(const Frame& frame, int block, int px, int py, int* bx, int* by) {
-  *bx = byte_to_signed(frame.x[block]) * 3 / 2 + kFrameAreaCentre;
-  *by = byte_to_signed(frame.y[block]) * 3 / 2 + kFrameAreaCentre;
-  return *bx <= px && px < *bx + kBlockBoxSize && *by <= py && py < *by + kBlockBoxSize;
+Rect block_box(const ViewAreas& layout, const Frame& frame, int block) {
+  return layout.block_box(byte_to_signed(frame.x[block]), byte_to_signed(frame.y[block]));
 }
 
-ClickResult place_tile(PanelContext& panel, const Rect& frame_area, int x, int y,
+ClickResult place_tile(PanelContext& panel, const ViewAreas& layout, int x, int y,
                        std::vector<BufferChange>* changes) {
   const int image = panel.view.image_no;
   if (image < 0 || image >= kFrameStoreSize) return ClickResult::kNothing;
   const Frame& frame = panel.set.frames[image];
-  const int px = x - frame_area.left;
-  const int py = y - frame_area.top;
-  int target = -1, bx = 0, by = 0;
+  Rect box;
+  auto hit = [&](int block) {
+    box = block_box(layout, frame, block);
+    return point_in_area(x, y, box);
+  };
+  int target = -1;
   const int selected = panel.view.block_no;
   // The selected block wins where blocks overlap; elsewhere the lowest-numbered block does.
-  if (selected >= 0 && selected < kMaxBlocksPerFrame &&
-      block_box_contains(frame, selected, px, py, &bx, &by)) {
+  if (selected >= 0 && selected < kMaxBlocksPerFrame && hit(selected)) {
     target = selected;
   } else {
     const int blocks = panel.set.blocks_per_image();
     for (int b = 0; b < blocks && target < 0; ++b) {
-      if (block_box_contains(frame, b, px, py, &bx, &by)) target = b;
+      if (hit(b)) target = b;
     }
   }
   if (target < 0) return ClickResult::kNothing;
-  const int quadrant = ((py - by) / kQuadrantSize) * 2 + (px - bx) / kQuadrantSize;
+  const int quadrant = layout.block_quadrant(box, x, y);
   // A block past the frame's blocks (a selection left from an entry with more) has no place in
   // the record: the press changes nothing there.
   const int record = frame_record_offset(panel.set, image);
@@ -89,10 +85,10 @@ ClickResult place_tile(PanelContext& panel, const Rect& frame_area, int x, int y
 ClickResult on_panel_left_click(PanelContext& panel, Ui& ui, const ViewAreas& areas, int x,
                                 int y, std::vector<BufferChange>* changes) {
   if (point_in_area(x, y, areas.palette)) {
-    return recolour(panel, ui, (x - areas.palette.left) / kSwatchSize, changes);
+    return recolour(panel, ui, areas.swatch_at(x), changes);
   }
-  if (point_in_area(x, y, areas.sheet)) return select_tile(panel, areas.sheet, x, y);
-  if (point_in_area(x, y, areas.frame)) return place_tile(panel, areas.frame, x, y, changes);
+  if (point_in_area(x, y, areas.sheet)) return select_tile(panel, areas, x, y);
+  if (point_in_area(x, y, areas.frame)) return place_tile(panel, areas, x, y, changes);
   return ClickResult::kNothing;
 }
 

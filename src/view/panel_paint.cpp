@@ -13,13 +13,9 @@ constexpr uint32_t kRed = 0xFF0000;    // surface pixels are 0x00RRGGBB
 constexpr uint32_t kBlue = 0x0000FF;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-constexpr int kCanvasCentre = kCanvasSize / 2;
-constexpr int kBlockOutlineSize = 23;  // a 16-pixel block is 24 screen pixels; the outline 23
-constexpr int kTileOutlineSize = 15;   // an 8-pixel tile is 16 screen pixels; the outline 15
 constexpr int kSheetPictureRows = 512; // only tiles 0..1023 are ever drawn
 constexpr int kSheetPageRows = 256;
 constexpr int kTilesPerPage = 512;
-constexpr int kTilesPerSheetRow = 16;
 constexpr int kBytesPerSheetTileRow = 512;  // 16 tiles of 32 bytes make 8 pixel rows
 
 // The stored Sprite Info record of the current frame, or null when it does not lie wholly
@@ -43,39 +39,63 @@ Rect clip(const Rect& r, const Surface& s) {
   return c;
 }
 
-Rect unite(const Rect& a, const Rect& b) {
-  return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-              std::max(a.bottom, b.bottom)};
-}
-
-// The canvas enlarged 3/2, each screen pixel taking its nearest source pixel (no smoothing).
-void paint_frame(const DisplayState& display, const Rect& area, Surface& surface) {
-  for (int dy = 0; dy < kFrameAreaSize; ++dy) {
-    const int sy = dy * kCanvasSize / kFrameAreaSize;
-    for (int dx = 0; dx < kFrameAreaSize; ++dx) {
-      const int sx = dx * kCanvasSize / kFrameAreaSize;
-      const int index = display.canvas[sy * kCanvasSize + sx] & 15;
-      const uint32_t pixel = index == 0 ? kBlack : display_to_pixel(display.display_palette[index]);
-      surface.set(area.left + dx, area.top + dy, pixel);
+// Draws `area` of the surface from a picture enlarged by whole or fractional factors: screen
+// column x shows picture column source_x(x - area.left), row y picture row source_y(y -
+// area.top). A screen row showing the same picture row as the one above it is copied from it.
+template <typename SourceColumn, typename SourceRow, typename PictureRow>
+void paint_enlarged(const Rect& area, Surface& surface, SourceColumn source_x, SourceRow source_y,
+                    PictureRow picture_row) {
+  const Rect c = clip(area, surface);
+  if (c.empty()) return;
+  std::vector<int> columns(static_cast<size_t>(c.width()));
+  for (int x = c.left; x < c.right; ++x) columns[x - c.left] = source_x(x - area.left);
+  int last_row = -1;
+  for (int y = c.top; y < c.bottom; ++y) {
+    uint32_t* row = &surface.pixels[static_cast<size_t>(y) * surface.width];
+    const int source = source_y(y - area.top);
+    if (source == last_row) {
+      std::copy(row - surface.width + c.left, row - surface.width + c.right, row + c.left);
+      continue;
     }
+    last_row = source;
+    for (int x = c.left; x < c.right; ++x) row[x] = picture_row(source, columns[x - c.left]);
   }
 }
 
+// Fills the part of `area` outside `kept`.
+void fill_outside(Surface& surface, const Rect& area, const Rect& kept, uint32_t pixel) {
+  if (area.empty()) return;
+  const int top = std::clamp(kept.top, area.top, area.bottom);
+  const int bottom = std::clamp(kept.bottom, area.top, area.bottom);
+  surface.fill(Rect{area.left, area.top, area.right, top}, pixel);
+  surface.fill(Rect{area.left, bottom, area.right, area.bottom}, pixel);
+  surface.fill(Rect{area.left, top, std::min(kept.left, area.right), bottom}, pixel);
+  surface.fill(Rect{std::max(kept.right, area.left), top, area.right, bottom}, pixel);
+}
+
+// The canvas enlarged, each screen pixel taking its nearest source pixel (no smoothing).
+void paint_frame(const DisplayState& display, const ViewAreas& layout, Surface& surface) {
+  uint32_t colours[16];
+  colours[0] = kBlack;
+  for (int i = 1; i < 16; ++i) colours[i] = display_to_pixel(display.display_palette[i]);
+  paint_enlarged(
+      layout.frame, surface, [&](int dx) { return layout.screen_to_frame(dx); },
+      [&](int dy) { return layout.screen_to_frame(dy); },
+      [&](int sy, int sx) { return colours[display.canvas[sy * kCanvasSize + sx] & 15]; });
+}
+
 // Block outlines, drawn over the frame and not clipped to it; returns their bounding box.
-Rect paint_boundaries(const PanelContext& panel, const Rect& area, Surface& surface) {
+Rect paint_boundaries(const PanelContext& panel, const ViewAreas& layout, Surface& surface) {
   const SpriteWorkingSet& set = panel.set;
-  Rect bounds = area;
+  Rect bounds;
   const uint8_t* record = current_record(set, panel.view.image_no);
   if (record == nullptr) return bounds;
   const int blocks = set.blocks_per_image();
   for (int i = 0; i < blocks; ++i) {
-    const int x = byte_to_signed(record[8 * blocks + 2 * i]) + kCanvasCentre;
-    const int y = byte_to_signed(record[8 * blocks + 2 * i + 1]) + kCanvasCentre;
-    const int left = x * 3 / 2 + area.left;
-    const int top = y * 3 / 2 + area.top;
-    surface.outline(left, top, kBlockOutlineSize, kBlockOutlineSize,
-                    i == panel.view.block_no ? kBlue : kRed);
-    bounds = unite(bounds, Rect{left, top, left + kBlockOutlineSize, top + kBlockOutlineSize});
+    const Rect r = layout.block_outline(byte_to_signed(record[8 * blocks + 2 * i]),
+                                        byte_to_signed(record[8 * blocks + 2 * i + 1]));
+    surface.outline(r.left, r.top, r.width(), r.height(), i == panel.view.block_no ? kBlue : kRed);
+    bounds = unite(bounds, r);
   }
   return bounds;
 }
@@ -98,33 +118,33 @@ void rebuild_sheet_picture(SpriteWorkingSet& set, const DisplayState& display,
   ++painter.sheet_rebuilds;
 }
 
-void outline_tile(int tile, int page, const Rect& area, uint32_t pixel, Surface& surface) {
+void outline_tile(int tile, int page, const ViewAreas& layout, uint32_t pixel, Surface& surface) {
   const int t = (tile & kTileNumberMask) - page * kTilesPerPage;
   if (t < 0 || t >= kTilesPerPage) return;
-  surface.outline(area.left + (t % kTilesPerSheetRow) * 16, area.top + (t / kTilesPerSheetRow) * 16,
-                  kTileOutlineSize, kTileOutlineSize, pixel);
+  const Rect r = layout.tile_outline(t);
+  surface.outline(r.left, r.top, r.width(), r.height(), pixel);
 }
 
-void paint_sheet(PanelContext& panel, PanelPainter& painter, const Rect& area, Surface& surface) {
+void paint_sheet(PanelContext& panel, PanelPainter& painter, const ViewAreas& layout,
+                 Surface& surface) {
   SpriteWorkingSet& set = panel.set;
   if (!set.sheet_valid || painter.sheet_picture.empty()) {
     rebuild_sheet_picture(set, panel.display, painter);
   }
   const int page = panel.view.tile_page & 1;
-  for (int dy = 0; dy < kSheetAreaHeight; ++dy) {
-    const uint32_t* row = &painter.sheet_picture[(page * kSheetPageRows + dy / 2) * kSheetWidth];
-    for (int dx = 0; dx < kSheetAreaWidth; ++dx) {
-      surface.set(area.left + dx, area.top + dy, row[dx / 2]);
-    }
-  }
+  const uint32_t* picture = &painter.sheet_picture[page * kSheetPageRows * kSheetWidth];
+  paint_enlarged(
+      layout.sheet, surface, [&](int dx) { return layout.screen_to_sheet(dx); },
+      [&](int dy) { return layout.screen_to_sheet(dy); },
+      [&](int sy, int sx) { return picture[sy * kSheetWidth + sx]; });
   const uint8_t* record = panel.rom_open() ? current_record(set, panel.view.image_no) : nullptr;
   if (record != nullptr) {
     const int entries = 4 * set.blocks_per_image();
     for (int i = 0; i < entries; ++i) {
-      outline_tile(record_tile_entry(record, i), page, area, kRed, surface);
+      outline_tile(record_tile_entry(record, i), page, layout, kRed, surface);
     }
   }
-  if (panel.rom_open()) outline_tile(panel.display.selected_tile, page, area, kWhite, surface);
+  if (panel.rom_open()) outline_tile(panel.display.selected_tile, page, layout, kWhite, surface);
 }
 
 void paint_swatches(const DisplayState& display, const Rect& area, Surface& surface) {
@@ -136,29 +156,6 @@ void paint_swatches(const DisplayState& display, const Rect& area, Surface& surf
 }
 
 }  // namespace
-
-Rect area_from_control(const Rect& control, int x_offset, int y_offset, int width, int height) {
-  Rect r;
-  r.left = control.left + x_offset;
-  r.top = control.top + y_offset;
-  r.right = r.left + width;
-  r.bottom = r.top + height;
-  return r;
-}
-
-ViewAreas compute_view_areas(const Rect& frame_anchor, const Rect& sheet_anchor,
-                             const Rect& palette_anchor) {
-  ViewAreas areas;
-  areas.frame = area_from_control(frame_anchor, 0, 0, kFrameAreaSize, kFrameAreaSize);
-  areas.sheet =
-      area_from_control(sheet_anchor, 0, kSheetAreaTopOffset, kSheetAreaWidth, kSheetAreaHeight);
-  areas.palette = area_from_control(palette_anchor, 0, 0, kPaletteAreaWidth, kSwatchSize);
-  return areas;
-}
-
-bool point_in_area(int x, int y, const Rect& area) {
-  return area.left <= x && x < area.right && area.top <= y && y < area.bottom;
-}
 
 void Surface::resize(int new_width, int new_height, uint32_t pixel) {
   width = std::max(new_width, 0);
@@ -178,10 +175,11 @@ void Surface::set(int x, int y, uint32_t pixel) {
 }
 
 void Surface::fill(const Rect& area, uint32_t pixel) {
+  const int left = std::max(area.left, 0), right = std::min(area.right, width);
+  if (left >= right) return;
   for (int y = std::max(area.top, 0); y < std::min(area.bottom, height); ++y) {
-    for (int x = std::max(area.left, 0); x < std::min(area.right, width); ++x) {
-      pixels[static_cast<size_t>(y) * width + x] = pixel;
-    }
+    uint32_t* row = &pixels[static_cast<size_t>(y) * width];
+    std::fill(row + left, row + right, pixel);
   }
 }
 
@@ -203,18 +201,36 @@ uint32_t display_to_pixel(uint32_t c) {
 uint32_t pixel_to_display(uint32_t p) { return display_to_pixel(p); }
 
 std::vector<Rect> paint_panel(PanelContext& panel, PanelPainter& painter, const ViewAreas& areas,
-                              bool boundaries, Surface& surface) {
-  // Outlines beyond the frame area stay in the surface; wipe them so that a later, wider frame
-  // rectangle does not copy them to the screen again.
-  surface.fill(painter.last_outlines, surface.background);
-  paint_frame(panel.display, areas.frame, surface);
-  Rect frame_drawn = areas.frame;
-  // Without a ROM the panel shows nothing: no outlines of a record that was never read.
-  if (boundaries && panel.rom_open()) frame_drawn = paint_boundaries(panel, areas.frame, surface);
-  painter.last_outlines = frame_drawn;
-  paint_sheet(panel, painter, areas.sheet, surface);
-  paint_swatches(panel.display, areas.palette, surface);
-  return {clip(frame_drawn, surface), clip(areas.sheet, surface), clip(areas.palette, surface)};
+                              bool boundaries, Surface& surface, unsigned parts) {
+  std::vector<Rect> drawn;
+  if (parts & kPaintFrame) {
+    // Outlines beyond the frame area stay in the surface; wipe them so that a later, wider frame
+    // rectangle does not copy them to the screen again. The frame covers its own area.
+    const Rect wiped = painter.last_outlines;
+    fill_outside(surface, wiped, areas.frame, surface.background);
+    paint_frame(panel.display, areas, surface);
+    Rect frame_drawn = areas.frame;
+    // Without a ROM the panel shows nothing: no outlines of a record that was never read.
+    if (boundaries && panel.rom_open()) {
+      frame_drawn = unite(frame_drawn, paint_boundaries(panel, areas, surface));
+    }
+    painter.last_outlines = frame_drawn;
+    // Outlines and their wiping reach the other areas only where they lie under them.
+    for (const Rect& r : {wiped, frame_drawn}) {
+      if (intersects(r, areas.sheet)) parts |= kPaintSheet;
+      if (intersects(r, areas.palette)) parts |= kPaintPalette;
+    }
+    drawn.push_back(clip(unite(frame_drawn, wiped), surface));
+  }
+  if (parts & kPaintSheet) {
+    paint_sheet(panel, painter, areas, surface);
+    drawn.push_back(clip(areas.sheet, surface));
+  }
+  if (parts & kPaintPalette) {
+    paint_swatches(panel.display, areas.palette, surface);
+    drawn.push_back(clip(areas.palette, surface));
+  }
+  return drawn;
 }
 
 }  // namespace vcv

@@ -1,43 +1,17 @@
-// Painting of the panel's three drawing areas: the frame enlarged by 3/2 with its block
-// outlines, one page of the tile sheet enlarged twice with the used and selected tiles outlined,
-// and the sixteen palette swatches. Everything is drawn into a 32-bit pixel surface; the window
-// copies the painted rectangles to the screen.
+// Painting of the panel's three drawing areas: the frame enlarged by 3/2 (times the zoom) with
+// its block outlines, one page of the tile sheet enlarged twice (times the zoom) with the used and
+// selected tiles outlined, and the sixteen palette swatches (view_layout.h places them).
+// Everything is drawn into a 32-bit pixel surface; the window copies the painted rectangles to
+// the screen.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "view/panel_context.h"
+#include "view/view_layout.h"
 
 namespace vcv {
-
-struct Rect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
-};
-
-// Sizes of the three areas in panel pixels.
-constexpr int kFrameAreaSize = 288;   // the 192-pixel canvas enlarged by 3/2
-constexpr int kSheetAreaWidth = 256;  // 128 sheet pixels enlarged twice
-constexpr int kSheetAreaHeight = 512;
-constexpr int kSheetAreaTopOffset = 16;  // below the "Img." label it is anchored to
-constexpr int kSwatchSize = 12;
-constexpr int kPaletteAreaWidth = 16 * kSwatchSize;
-
-struct ViewAreas {
-  Rect frame, sheet, palette;
-};
-
-// The rectangle at (x_offset, y_offset) from the control's top-left corner, both given in the
-// same coordinates, `width` x `height` in size.
-Rect area_from_control(const Rect& control, int x_offset, int y_offset, int width, int height);
-// The three areas from the rectangles of their anchor controls (frame box, "Img." label,
-// palette strip), in panel client coordinates.
-ViewAreas compute_view_areas(const Rect& frame_anchor, const Rect& sheet_anchor,
-                             const Rect& palette_anchor);
-
-bool point_in_area(int x, int y, const Rect& area);
 
 // A 32-bit picture, row by row from the top; each pixel 0x00RRGGBB (the byte order of a
 // 32-bit device-independent bitmap).
@@ -65,9 +39,19 @@ struct PanelPainter {
   Rect last_outlines;  // where the last block outlines lay, to be wiped before the next paint
 };
 
-// Paints the three areas into `surface` (which covers the panel's client area) and returns the
-// rectangles it drew, clipped to the surface, for the window to copy to the screen.
+// The parts of the panel a paint draws, as bits.
+enum PanelPart : unsigned {
+  kPaintFrame = 1,  // the frame and its block outlines
+  kPaintSheet = 2,
+  kPaintPalette = 4,
+  kPaintAll = 7,
+};
+
+// Paints the `parts` of the panel into `surface` (which covers the panel's client area) and
+// returns the rectangles it drew, clipped to the surface, for the window to copy to the screen.
+// Where block outlines (new or wiped) reach into the sheet or the palette, those are painted as
+// well, so the surface always holds what a paint of every part gives.
 std::vector<Rect> paint_panel(PanelContext& panel, PanelPainter& painter, const ViewAreas& areas,
-                              bool boundaries, Surface& surface);
+                              bool boundaries, Surface& surface, unsigned parts = kPaintAll);
 
 }  // namespace vcv

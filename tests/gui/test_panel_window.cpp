@@ -63,7 +63,7 @@ TEST_F(PanelWindow, StartUpShowsTheEmptyPanel) {
 
   HMENU menu = GetMenu(app.main_window);
   ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(GetMenuItemCount(menu), 2);
+  EXPECT_EQ(GetMenuItemCount(menu), 3);
   EXPECT_EQ(menu_text(menu, IDM_OPEN), L"&Open");
   EXPECT_EQ(menu_text(menu, IDM_PASTE_ALL_IMG), L"Paste All Img ");
   EXPECT_EQ(menu_text(menu, IDM_WRITE_PALETTE), L"Write Palette  ");

@@ -155,5 +155,57 @@ TEST_F(MouseEdit, SelectedBlockBeyondTheCountChangesNothing) {
   EXPECT_FALSE(document.can_undo());
 }
 
+// ---- the same presses at every zoom: a press on what is drawn at a place takes that place ----
+
+// The frame, the sheet and the palette apart from each other at every zoom.
+ViewAreas zoomed(int zoom) {
+  return compute_view_areas(Rect{10, 20, 300, 310}, Rect{1200, 4, 1240, 16},
+                            Rect{10, 1300, 200, 1312}, zoom);
+}
+
+TEST_F(MouseEdit, PressOnTheTileDrawnAtColumnAndRowSelectsItAtEveryZoom) {
+  const int tiles[][2] = {{0, 0}, {15, 0}, {0, 31}, {15, 31}, {7, 13}};
+  PanelPainter painter;
+  Surface surface;
+  for (int zoom = kMinZoom; zoom <= kMaxZoom; ++zoom) {
+    areas = zoomed(zoom);
+    const int side = 16 * zoom;  // an 8-pixel tile enlarged twice, times the zoom
+    for (const auto& [column, row] : tiles) {
+      for (const int inside : {0, side - 1}) {
+        click(areas.sheet.left + column * side + inside, areas.sheet.top + row * side + inside);
+        ASSERT_EQ(document.display().selected_tile, row * 16 + column)
+            << "zoom " << zoom << " tile " << column << "," << row << " +" << inside;
+      }
+      surface.resize(2300, 2100, 0);  // the white outline is drawn on the tile pressed
+      document.paint(painter, areas, false, surface);
+      EXPECT_EQ(surface.at(areas.sheet.left + column * side, areas.sheet.top + row * side),
+                0xFFFFFFu);
+    }
+  }
+}
+
+TEST_F(MouseEdit, PressInTheMiddleOfAQuadrantReplacesItsTileAtEveryZoom) {
+  // Four blocks apart, offsets odd and negative where truncation matters.
+  const int offsets[4][2] = {{-1, -3}, {21, -41}, {-61, 33}, {41, 41}};
+  uint8_t* xy = document.working_set().position_data + 40 + 32;
+  for (int b = 0; b < 8; ++b) xy[b] = static_cast<uint8_t>(offsets[b / 2][b % 2]);
+  unpack_all_frames(document.working_set(), 2);
+  for (int zoom = kMinZoom; zoom <= kMaxZoom; ++zoom) {
+    areas = zoomed(zoom);
+    for (int b = 0; b < 4; ++b) {
+      for (int q = 0; q < 4; ++q) {
+        // The canvas point in the middle of the quadrant, enlarged 3/2 x zoom.
+        const int cx = 96 + offsets[b][0] + kQuadrantX[q] + 4;
+        const int cy = 96 + offsets[b][1] + kQuadrantY[q] + 4;
+        document.display().selected_tile = 0x100 + 4 * b + q;
+        ASSERT_EQ(click(areas.frame.left + cx * 3 * zoom / 2, areas.frame.top + cy * 3 * zoom / 2),
+                  ClickResult::kTilePlaced);
+        EXPECT_EQ(stored_entry(b, q) & 0x7FF, 0x100 + 4 * b + q)
+            << "zoom " << zoom << " block " << b << " quadrant " << q;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vcv

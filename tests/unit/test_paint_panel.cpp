@@ -214,6 +214,22 @@ TEST_F(PaintPanel, ImageNumberBeyondThePositionDataDrawsNoOutlines) {
   EXPECT_EQ(surface.at(areas.frame.left + 144, areas.frame.top + 144), kBlack);
 }
 
+// A playback step paints the frame alone; where outlines reach another area, it is painted too,
+// so the surface holds what a paint of everything gives.
+TEST_F(PaintPanel, FrameAlonePaintsTheAreasItsOutlinesReachOnly) {
+  paint(true);
+  surface.fill(areas.sheet, kGrey);
+  surface.fill(areas.palette, kGrey);
+  EXPECT_EQ(document.paint(painter, areas, true, surface, kPaintFrame).size(), 1u);
+  EXPECT_EQ(surface.at(areas.sheet.left + 1, areas.sheet.top + 1), kGrey);
+  EXPECT_EQ(surface.at(areas.palette.right - 1, areas.palette.top), kGrey);
+  const uint16_t tiles[4] = {0, 0, 0, 0};
+  set_block(0, 1, 0x80, 0x7F, tiles);  // outline at (left - 48, top + 334): over the palette
+  EXPECT_EQ(document.paint(painter, areas, true, surface, kPaintFrame).size(), 2u);
+  EXPECT_EQ(surface.at(areas.palette.right - 1, areas.palette.top), colour(15));
+  EXPECT_EQ(surface.at(areas.sheet.left + 1, areas.sheet.top + 1), kGrey);
+}
+
 TEST(Surface, ColourOrderAndBounds) {
   EXPECT_EQ(display_to_pixel(0x00112233u), 0x00332211u);
   EXPECT_EQ(pixel_to_display(0x00332211u), 0x00112233u);
