@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/panel_dialog.h"
+#include "app/pixel_editor_window.h"
 #include "app/panel_zoom.h"
 #include "app/playback_timer.h"
 #include "app/win32_ui.h"
@@ -107,6 +108,8 @@ bool playing_at(const Application& app) {
   return app.playback.interval_ms == Milliseconds;
 }
 
+void open_block_editor(Application& app) { open_pixel_editor(app); }
+
 std::string undo_caption(const Application& app) { return app.document.undo_caption(); }
 std::string redo_caption(const Application& app) { return app.document.redo_caption(); }
 
@@ -166,7 +169,9 @@ const std::vector<MenuRow>& menu_rows() {
        run_document_command<&Document::write_tile_info>, nullptr},
       {IDM_WRITE_IMAGE, kEdit, "Write Image Changes", nullptr, {}, writable, write_image_changes,
        nullptr},
-      // View > Pixel Editor goes first here, above the zoom.
+      {IDM_PIXEL_EDITOR, kView, "&Pixel Editor", "Ctrl+E", {{FCONTROL, 'E'}}, rom_open,
+       open_block_editor, nullptr},
+      {0, kView, nullptr, nullptr, {}, nullptr, nullptr, nullptr},
       {IDM_ZOOM_1, kView, "&1x", "Ctrl+1", {{FCONTROL, '1'}}, always, zoom_to<1>, nullptr, kZoom,
        zoomed_to<1>, true},
       {IDM_ZOOM_2, kView, "&2x", "Ctrl+2", {{FCONTROL, '2'}}, always, zoom_to<2>, nullptr, kZoom,

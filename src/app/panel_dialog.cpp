@@ -222,6 +222,14 @@ INT_PTR CALLBACK panel_procedure(HWND panel, UINT message, WPARAM wparam, LPARAM
                                HIWORD(lparam));
       show_panel_update(*app);
       return FALSE;
+    case WM_LBUTTONDBLCLK: {
+      const Document::DoubleClick target =
+          app->document.double_click(panel_view_areas(panel), LOWORD(lparam), HIWORD(lparam));
+      show_panel_update(*app);
+      if (target.kind == Document::DoubleClick::kTile) open_pixel_editor(*app, target.number);
+      if (target.kind == Document::DoubleClick::kBlock) open_pixel_editor(*app);
+      return FALSE;
+    }
     case WM_DROPFILES:
       on_dropped_files(*app, reinterpret_cast<HDROP>(wparam));
       return FALSE;

@@ -1,5 +1,7 @@
 #include "document/document.h"
 
+#include <cstdio>
+
 #include "edit/edit_commands.h"
 #include "edit/write_image.h"
 #include "sprite/directory.h"
@@ -67,7 +69,6 @@ RomOpenResult Document::open(const std::string& path, bool read_only) {
   history_.clear();
   edits_.clear();
   end_stroke();
-  ++edit_revision_;
   view_.current_entry = 0;
   view_.animation_no = 0;
   view_.sequence_no = 0;
@@ -156,8 +157,37 @@ ClickResult Document::left_click(Ui& ui, const ViewAreas& areas, int x, int y) {
   const ClickResult result = on_panel_left_click(context, ui, areas, x, y, &changes);
   const EditAction action =
       result == ClickResult::kRecoloured ? EditAction::kRecolour : EditAction::kPlaceTile;
-  if (!apply_changes(action, changes)) refresh_if(click_needs_refresh(result));
+  const bool changed = apply_changes(action, changes);
+  click_revision_ = changed && result == ClickResult::kTilePlaced ? history_.revision()
+                                                                   : ~uint64_t{0};
+  if (!changed) refresh_if(click_needs_refresh(result));
   return result;
+}
+
+Document::DoubleClick Document::double_click(const ViewAreas& areas, int x, int y) {
+  DoubleClick found;
+  if (!is_open()) return found;
+  PanelContext context = panel();
+  const int tile = sheet_tile_at(context, areas, x, y);
+  if (tile >= 0) {
+    display_.selected_tile = tile;
+    found = {DoubleClick::kTile, tile};
+  } else {
+    const int block = frame_block_at(context, areas, x, y, nullptr);
+    if (block < 0) return found;
+    if (history_.revision() == click_revision_ && history_.can_undo()) {
+      undo();
+      history_.drop_redo();
+    }
+    view_.block_no = block;
+    char caption[16];
+    std::snprintf(caption, sizeof caption, "%02X", block);
+    pending_.captions[PanelButton::kBlock] = caption;
+    found = {DoubleClick::kBlock, block};
+  }
+  click_revision_ = ~uint64_t{0};
+  refresh();
+  return found;
 }
 
 void Document::apply_tile_info(const std::string& text) {

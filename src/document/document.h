@@ -77,6 +77,14 @@ class Document {
   void panel_command(PanelCommand command);
   void arrows(PanelArrows bar, int request);
   ClickResult left_click(Ui& ui, const ViewAreas& areas, int x, int y);
+  // A double click: on a block of the frame it selects that block, on a tile of the sheet that
+  // tile, and says which, for the pixel editor to open on. A tile the double click's first press
+  // placed is taken back: the double click means "edit this", not "place twice".
+  struct DoubleClick {
+    enum Kind { kNothing, kBlock, kTile } kind = kNothing;
+    int number = 0;  // the block or the tile
+  };
+  DoubleClick double_click(const ViewAreas& areas, int x, int y);
   // "Ed": the Tile Info text as the user left it.
   void apply_tile_info(const std::string& text);
   // Loads the current entry when needed, then refreshes; false (nothing done) without a ROM.
@@ -112,9 +120,6 @@ class Document {
   // one step, shown as it grows. Undo or Redo in between ends the stroke first.
   void begin_stroke(EditAction action);
   void end_stroke();
-  // Counts every change of the edit history (an edit, an undo, a redo): views that must stop or
-  // redraw when sprite data changes compare it.
-  uint64_t edit_revision() const { return edit_revision_; }
   bool can_undo() const { return history_.can_undo(); }
   bool can_redo() const { return history_.can_redo(); }
   // "Undo Place Tile", "Redo Paste Sprite"; "Undo" / "Redo" when there is nothing to take.
@@ -167,13 +172,13 @@ class Document {
   bool stroke_open_ = false;     // between begin_stroke and end_stroke
   bool stroke_has_step_ = false; // the open stroke has pushed its step
   EditAction stroke_action_ = EditAction::kDraw;
-  uint64_t edit_revision_ = 0;
   std::vector<EntryHeader> headers_;  // of the ROM as last read or written
   std::vector<bool> marked_;          // entries the list shows as holding unwritten edits
   std::string rom_path_;
   std::string write_note_;            // after a write: where the ROM as it was before is kept
   std::string shown_title_;           // the title the panel update last carried
   PanelUpdate pending_;
+  uint64_t click_revision_ = ~uint64_t{0};  // the history's revision after a press placed a tile
 };
 
 // The title text for a ROM path: the program name and the file name (the text after the last

@@ -64,7 +64,6 @@ bool Document::apply_changes(EditAction action, const std::vector<BufferChange>&
     history_.push(std::move(step));
   }
   if (stroke_open_ && action == stroke_action_) stroke_has_step_ = true;
-  ++edit_revision_;
   after_edits_changed();
   refresh();
   return true;
@@ -113,7 +112,6 @@ bool Document::undo() {
   take_step_view(*step);
   apply_step(*step, true);
   history_.mark_undone();
-  ++edit_revision_;
   after_edits_changed();
   refresh();
   return true;
@@ -126,7 +124,6 @@ bool Document::redo() {
   take_step_view(*step);
   apply_step(*step, false);
   history_.mark_redone();
-  ++edit_revision_;
   after_edits_changed();
   refresh();
   return true;

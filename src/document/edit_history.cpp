@@ -59,6 +59,14 @@ std::vector<ByteEdit> diff_bytes(BufferId buffer, int offset, const uint8_t* bef
   return runs;
 }
 
+void EditHistory::drop_redo() {
+  while (steps_.size() > done_) {
+    bytes_ -= steps_.back().memory();
+    steps_.pop_back();
+  }
+  ++revision_;
+}
+
 void EditHistory::push(EditStep step) {
   while (steps_.size() > done_) {
     bytes_ -= steps_.back().memory();
@@ -77,6 +85,7 @@ void EditHistory::extend_last(std::vector<ByteEdit> edits) {
   bytes_ -= last.memory();
   for (ByteEdit& edit : edits) last.edits.push_back(std::move(edit));
   bytes_ += last.memory();
+  ++revision_;
 }
 
 void EditHistory::drop_oldest() {

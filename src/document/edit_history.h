@@ -81,6 +81,8 @@ class EditHistory {
     ++revision_;
   }
 
+  // Forgets the steps Redo would apply.
+  void drop_redo();
   void clear();
   size_t size() const { return steps_.size(); }
   size_t memory() const { return bytes_; }

@@ -20,6 +20,7 @@
 #define IDM_REDO 32783
 #define IDM_EXIT 32784
 #define IDM_EXPORT_PATCH 32785
+#define IDM_PIXEL_EDITOR 32786
 // The View menu (32786 to 32789 are left for View > Pixel Editor and what comes next).
 #define IDM_ZOOM_1 32800
 #define IDM_ZOOM_2 32801

@@ -34,10 +34,7 @@ ClickResult recolour(PanelContext& panel, Ui& ui, int index,
 }
 
 ClickResult select_tile(PanelContext& panel, const ViewAreas& layout, int x, int y) {
-  int column = 0, row = 0;
-  layout.sheet_tile_at(x, y, &column, &row);
-  panel.display.selected_tile =
-      (panel.view.tile_page & 1) * kTilesPerPage + row * kTilesPerSheetRow + column;
+  panel.display.selected_tile = sheet_tile_at(panel, layout, x, y);
   return ClickResult::kTileSelected;
 }
 
@@ -50,24 +47,9 @@ ClickResult place_tile(PanelContext& panel, const ViewAreas& layout, int x, int 
   const int image = panel.view.image_no;
   if (image < 0 || image >= kFrameStoreSize) return ClickResult::kNothing;
   const Frame& frame = panel.set.frames[image];
-  Rect box;
-  auto hit = [&](int block) {
-    box = block_box(layout, frame, block);
-    return point_in_area(x, y, box);
-  };
-  int target = -1;
-  const int selected = panel.view.block_no;
-  // The selected block wins where blocks overlap; elsewhere the lowest-numbered block does.
-  if (selected >= 0 && selected < kMaxBlocksPerFrame && hit(selected)) {
-    target = selected;
-  } else {
-    const int blocks = panel.set.blocks_per_image();
-    for (int b = 0; b < blocks && target < 0; ++b) {
-      if (hit(b)) target = b;
-    }
-  }
+  int quadrant = 0;
+  const int target = frame_block_at(panel, layout, x, y, &quadrant);
   if (target < 0) return ClickResult::kNothing;
-  const int quadrant = layout.block_quadrant(box, x, y);
   // A block past the frame's blocks (a selection left from an entry with more) has no place in
   // the record: the press changes nothing there.
   const int record = frame_record_offset(panel.set, image);
@@ -81,6 +63,38 @@ ClickResult place_tile(PanelContext& panel, const ViewAreas& layout, int x, int 
 }
 
 }  // namespace
+
+int frame_block_at(const PanelContext& panel, const ViewAreas& areas, int x, int y,
+                   int* quadrant) {
+  const int image = panel.view.image_no;
+  if (!point_in_area(x, y, areas.frame) || image < 0 || image >= kFrameStoreSize) return -1;
+  const Frame& frame = panel.set.frames[image];
+  Rect box;
+  auto hit = [&](int block) {
+    box = block_box(areas, frame, block);
+    return point_in_area(x, y, box);
+  };
+  int target = -1;
+  const int selected = panel.view.block_no;
+  // The selected block wins where blocks overlap; elsewhere the lowest-numbered block does.
+  if (selected >= 0 && selected < kMaxBlocksPerFrame && hit(selected)) {
+    target = selected;
+  } else {
+    const int blocks = panel.set.blocks_per_image();
+    for (int b = 0; b < blocks && target < 0; ++b) {
+      if (hit(b)) target = b;
+    }
+  }
+  if (target >= 0 && quadrant != nullptr) *quadrant = areas.block_quadrant(box, x, y);
+  return target;
+}
+
+int sheet_tile_at(const PanelContext& panel, const ViewAreas& areas, int x, int y) {
+  if (!point_in_area(x, y, areas.sheet)) return -1;
+  int column = 0, row = 0;
+  areas.sheet_tile_at(x, y, &column, &row);
+  return (panel.view.tile_page & 1) * kTilesPerPage + row * kTilesPerSheetRow + column;
+}
 
 ClickResult on_panel_left_click(PanelContext& panel, Ui& ui, const ViewAreas& areas, int x,
                                 int y, std::vector<BufferChange>* changes) {

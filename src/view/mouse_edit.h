@@ -34,6 +34,13 @@ ClickResult on_panel_left_click(PanelContext& panel, Ui& ui, const ViewAreas& ar
 // of the entry it replaces (the game uses them; the panel cannot show or set them).
 uint16_t placed_tile_entry(uint16_t replaced, int selected_tile, int flip_bits);
 
+// The block of the current frame under (x, y) as a press there finds it (the selected block
+// first, then the lowest-numbered one), with the quadrant; -1 outside every block.
+int frame_block_at(const PanelContext& panel, const ViewAreas& areas, int x, int y,
+                   int* quadrant);
+// The tile of the shown sheet page under (x, y); -1 outside the sheet.
+int sheet_tile_at(const PanelContext& panel, const ViewAreas& areas, int x, int y);
+
 // Every press that changed something ends in a refresh (which does nothing without a ROM).
 bool click_needs_refresh(ClickResult result);
 

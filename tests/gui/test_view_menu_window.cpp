@@ -48,8 +48,11 @@ class ViewMenu : public PanelWindow {
   bool menu_checked(int command_id) {
     HMENU bar = GetMenu(app.main_window);
     HMENU view = GetSubMenu(bar, 2);
-    for (HMENU popup : {view, GetSubMenu(view, 0), GetSubMenu(view, 3)}) {
-      SendMessageW(app.main_window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    SendMessageW(app.main_window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(view), 0);
+    for (int i = 0; i < GetMenuItemCount(view); ++i) {
+      if (HMENU popup = GetSubMenu(view, i)) {
+        SendMessageW(app.main_window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+      }
     }
     return (GetMenuState(bar, static_cast<UINT>(command_id), MF_BYCOMMAND) & MF_CHECKED) != 0;
   }

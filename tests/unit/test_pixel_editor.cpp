@@ -7,6 +7,7 @@
 
 #include "document/pixel_editor.h"
 #include "sprite/frames.h"
+#include "panel_test_ui.h"
 #include "write_test_support.h"
 
 namespace vcv {
@@ -98,6 +99,31 @@ TEST_F(PixelEditorTest, ThePanelShowsTheStrokeAndRightPicks) {
   editor.show_tile(0x12);
   EXPECT_EQ(editor.target().side(), 8);
   EXPECT_EQ(editor.usage_text().rfind("tile 012: ", 0), 0u) << editor.usage_text();
+}
+
+TEST_F(PixelEditorTest, ADoubleClickOnABlockTakesBackItsFirstPressAndSelectsTheBlock) {
+  const ViewAreas areas = compute_view_areas(Rect{100, 20, 400, 320}, Rect{500, 4, 540, 16},
+                                             Rect{10, 400, 200, 412});
+  const std::vector<uint8_t> before(document.working_set().position_data,
+                                    document.working_set().position_data + kPositionDataCapacity);
+  const Frame& frame = document.working_set().frames[document.view().image_no];
+  const int x = areas.frame.left + byte_to_signed(frame.x[1]) * 3 / 2 + 144 + 2;
+  const int y = areas.frame.top + byte_to_signed(frame.y[1]) * 3 / 2 + 144 + 2;
+  document.display().selected_tile = 0x2F;
+  PanelTestUi ui;
+  ASSERT_EQ(document.left_click(ui, areas, x, y), ClickResult::kTilePlaced);
+  ASSERT_TRUE(document.can_undo());
+  const Document::DoubleClick hit = document.double_click(areas, x, y);
+  EXPECT_EQ(hit.kind, Document::DoubleClick::kBlock);
+  EXPECT_EQ(document.view().block_no, hit.number);
+  EXPECT_FALSE(document.can_undo());
+  EXPECT_FALSE(document.can_redo());
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), document.working_set().position_data));
+  // On the sheet: the tile under the pointer, and nothing is taken back.
+  const Document::DoubleClick tile = document.double_click(areas, areas.sheet.left + 16 * 2 + 1,
+                                                           areas.sheet.top + 16 + 1);
+  EXPECT_EQ(tile.kind, Document::DoubleClick::kTile);
+  EXPECT_EQ(tile.number, 0x12);
 }
 
 TEST(PixelEditorLayout, ZoomFitsTheWindowAndTheHitTestsFollowIt) {
