@@ -10,6 +10,7 @@
 
 #include "demo/demo_rom.h"
 #include "document/document.h"
+#include "document/pixel_editor.h"
 #include "view/panel_paint.h"
 #include "view/playback.h"
 
@@ -124,6 +125,31 @@ void paint_whole_panel(benchmark::State& state) {
   }
 }
 BENCHMARK(paint_whole_panel)->Arg(1)->Arg(4)->Unit(benchmark::kMicrosecond);
+
+// One mouse move of a pixel-editor stroke as the window runs it: a line of the block drawn into
+// the tile data as part of the open step, the refresh, and the whole panel painted again (the
+// sheet picture rebuilt, since its tiles changed). Argument: the zoom.
+void pixel_editor_stroke_step(benchmark::State& state) {
+  DemoSession session(kGiantEntry, static_cast<int>(state.range(0)));
+  if (!session.ready) {
+    state.SkipWithError("demo ROM not available");
+    return;
+  }
+  session.show();
+  PixelEditor editor(session.document);
+  editor.choose_colour(3);
+  editor.press({0, 0}, false);
+  int step = 0;
+  for (auto _ : state) {
+    ++step;
+    editor.choose_colour(1 + step % 15);  // every move changes pixels
+    editor.drag({step % 16, (step / 16) % 16});
+    benchmark::DoNotOptimize(session.show());
+  }
+  editor.release();
+  state.counters["history_steps"] = static_cast<double>(session.document.history().size());
+}
+BENCHMARK(pixel_editor_stroke_step)->Arg(1)->Arg(4)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace vcv
