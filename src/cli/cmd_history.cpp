@@ -28,26 +28,13 @@ struct KeptState {
   bool backup = false;  // the ROM's .bak rather than a state of the history folder
 };
 
-std::string local_time_text(int64_t seconds) {
-  const std::time_t t = static_cast<std::time_t>(seconds);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &t);
-#else
-  localtime_r(&t, &local);
-#endif
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
-
 // The history's states, oldest first, then the backup: the numbers history and restore use.
 std::vector<KeptState> kept_states(const std::string& rom) {
   std::vector<KeptState> states;
   for (const HistoryState& s : list_history(rom)) states.push_back({s.path, s.time, false});
   FileInfo info;
   if (!native_file_system().stat_path(rom + ".bak", &info).failed() && info.regular) {
-    states.push_back({rom + ".bak", local_time_text(info.modified), true});
+    states.push_back({rom + ".bak", local_time_text(info.modified, "%Y-%m-%d %H:%M:%S"), true});
   }
   return states;
 }

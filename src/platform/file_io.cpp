@@ -41,9 +41,8 @@ bool read_regular_file(const std::string& path, uint64_t max_bytes, std::vector<
   return !failure.failed();
 }
 
-bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& bytes,
-                           std::string* error, FileSystem& fs) {
-  const std::string target = fs.final_path(path);
+bool replace_regular_file(const std::string& target, const std::vector<uint8_t>& bytes,
+                          std::string* error, FileSystem& fs) {
   FileInfo info;
   const FileError missing = fs.stat_path(target, &info);
   const bool exists = !missing.failed();
@@ -61,6 +60,11 @@ bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& 
     *error = std::string(place_step_name(outcome.failed_step)) + ": " + outcome.error.text;
   }
   return !outcome.failed();
+}
+
+bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& bytes,
+                           std::string* error, FileSystem& fs) {
+  return replace_regular_file(fs.final_path(path), bytes, error, fs);
 }
 
 }  // namespace vcv

@@ -22,6 +22,11 @@ bool read_regular_file(const std::string& path, uint64_t max_bytes, std::vector<
 // permissions are kept). Something other than a regular file at `path` (a device, a folder) is
 // refused and left alone. On failure only the temporary file is removed; nothing the call did
 // not create is ever removed.
+// The same for the name `target` itself: a link there is replaced by the file, never written
+// through (write_file_atomically gives it the link's final target).
+bool replace_regular_file(const std::string& target, const std::vector<uint8_t>& bytes,
+                          std::string* error, FileSystem& fs = native_file_system());
+
 bool write_file_atomically(const std::string& path, const std::vector<uint8_t>& bytes,
                            std::string* error, FileSystem& fs = native_file_system());
 

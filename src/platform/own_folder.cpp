@@ -91,24 +91,10 @@ bool write_own_file(const std::string& folder, const std::string& relative,
   *error = own_name_refusal(folder, relative, fs);
   if (!error->empty() || !make_folders_on_the_way(folder, relative, error, fs)) return false;
   const std::string path = path_below(folder, relative);
-  FileInfo info;
-  const FileError missing = fs.stat_path(path, &info);
-  const bool exists = !missing.failed();
-  if (missing.failed() && missing.kind != FileErrorKind::kNotFound) {
-    *error = path + ": " + missing.text;
-    return false;
-  }
-  if (exists && !info.regular) {
-    *error = path + ": not a regular file (a folder or a device); left as it is";
-    return false;
-  }
   // The rename replaces whatever has the name, a link included, and never writes through it.
-  const PlaceOutcome outcome =
-      put_file_in_place(fs, path, bytes, exists ? &info : nullptr, nullptr, nullptr);
-  if (outcome.failed()) {
-    *error = path + ": " + place_step_name(outcome.failed_step) + ": " + outcome.error.text;
-  }
-  return !outcome.failed();
+  if (replace_regular_file(path, bytes, error, fs)) return true;
+  *error = path + ": " + *error;
+  return false;
 }
 
 bool remove_own_file(const std::string& folder, const std::string& relative, bool* removed,

@@ -6,6 +6,19 @@
 #include <ctime>
 
 namespace vcv {
+
+std::string local_time_text(int64_t seconds, const char* format) {
+  const std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &t);
+#else
+  localtime_r(&t, &local);
+#endif
+  char text[64];
+  if (std::strftime(text, sizeof text, format, &local) == 0) return std::string();
+  return text;
+}
 namespace {
 
 constexpr size_t kStampLength = 15;  // YYYYMMDD-HHMMSS
@@ -67,19 +80,7 @@ bool parse_state_name(const RomName& rom, const std::string& name, std::string* 
   return *suffix >= 2;
 }
 
-std::string stamp_of(int64_t seconds) {
-  const std::time_t t = static_cast<std::time_t>(seconds);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &t);
-#else
-  localtime_r(&t, &local);
-#endif
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", local.tm_year + 1900,
-                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-  return text;
-}
+std::string stamp_of(int64_t seconds) { return local_time_text(seconds, "%Y%m%d-%H%M%S"); }
 
 struct Entry {
   std::string name;

@@ -15,6 +15,9 @@
 
 namespace vcv {
 
+// A file time (seconds since 1970) as local time in strftime's `format`.
+std::string local_time_text(int64_t seconds, const char* format);
+
 // States kept unless told otherwise (the window program always keeps this many).
 constexpr int kDefaultHistoryKeep = 20;
 
