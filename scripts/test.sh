@@ -17,6 +17,9 @@ failures=()
 log_dir="$root/build/logs"
 mkdir -p "$log_dir"
 
+# stage NAME: a heading with the seconds since the start, to see where the time goes.
+stage() { echo "== $* [at ${SECONDS}s]"; }
+
 note_pass() { passed=$((passed + $1)); }
 note_fail() { failed=$((failed + $1)); failures+=("$2"); }
 
@@ -25,7 +28,7 @@ configure_and_build() {
   local name="$1"
   shift
   local dir="$root/build/$name"
-  echo "== build $name"
+  stage "build $name"
   if ! cmake -S "$root" -B "$dir" -G Ninja "$@" >"$log_dir/$name-configure.log" 2>&1; then
     cat "$log_dir/$name-configure.log"
     note_fail 1 "configure $name"
@@ -56,7 +59,7 @@ count_gtest() {
 }
 
 # ---- layering: includes point down the layers; windows.h only in the window program ----
-echo "== layering check"
+stage "layering check"
 if "$root/scripts/check-layers.sh"; then
   note_pass 1
 else
@@ -65,7 +68,7 @@ fi
 
 # ---- native ----
 if configure_and_build native -DCMAKE_BUILD_TYPE=Release; then
-  echo "== native unit tests"
+  stage "native unit tests"
   (cd "$root/build/native" && ./unit_tests --gtest_brief=1) >"$log_dir/native-unit.log" 2>&1
   count_gtest "native unit tests" "$log_dir/native-unit.log" $?
 fi
@@ -81,7 +84,7 @@ fi
 
 # ---- writes that cannot corrupt a ROM: concurrent writers, killed writers, a full disk ----
 if [ -x "$root/build/native/vantorchar" ]; then
-  echo "== write safety"
+  stage "write safety"
   if "$root/scripts/write-safety-tests.sh" >"$log_dir/write-safety.log" 2>&1; then
     note_pass 1
   else
@@ -92,7 +95,7 @@ fi
 
 # ---- patches: sizes and times beside xdelta3's on a repacking import of the demo ROM ----
 if [ -x "$root/build/native/vantorchar" ]; then
-  echo "== patch benchmark"
+  stage "patch benchmark"
   if "$root/scripts/bench-patch.sh" >"$log_dir/bench-patch.log" 2>&1; then
     note_pass 1
   else
@@ -104,7 +107,7 @@ fi
 # ---- sanitizers ----
 if configure_and_build asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_SANITIZE=ON \
     -DVANTOR_BENCH=OFF; then
-  echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+  stage "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
   (cd "$root/build/asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ./unit_tests --gtest_brief=1) >"$log_dir/asan-unit.log" 2>&1
   count_gtest "sanitizer unit tests" "$log_dir/asan-unit.log" $?
@@ -121,7 +124,7 @@ if CC=clang CXX=clang++ configure_and_build fuzz -DCMAKE_BUILD_TYPE=RelWithDebIn
     mkdir -p "$corpus" "$findings"
     seeds=()
     [ -d "$root/fuzz/seeds/$name" ] && seeds=("$root/fuzz/seeds/$name")
-    echo "== fuzz $name for ${fuzz_seconds}s"
+    stage "fuzz $name for ${fuzz_seconds}s"
     if (cd "$root/build/fuzz" && "$target" -max_total_time="$fuzz_seconds" -timeout=10 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
         "$corpus" "${seeds[@]}") \
@@ -141,22 +144,22 @@ if configure_and_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw
   # shellcheck source=wine-env.sh
   source "$root/scripts/wine-env.sh"
   trap wine_stop EXIT
-  echo "== Wine prefix and display"
+  stage "Wine prefix and display"
   if ! wine_start "$root/build/wine"; then
     note_fail 1 "Wine prefix"
   fi
-  echo "== Windows unit tests under Wine"
+  stage "Windows unit tests under Wine"
   (cd "$root/build/win64" && wine_run 900 ./unit_tests.exe --gtest_brief=1) \
     >"$log_dir/win64-unit.log" 2>&1
   count_gtest "Windows unit tests" "$log_dir/win64-unit.log" $?
   if [ -f "$root/build/win64/gui_tests.exe" ]; then
-    echo "== window tests under Wine (they also take the user guide's pictures)"
+    stage "window tests under Wine (they also take the user guide's pictures)"
     mkdir -p "$root/docs/images"
     (cd "$root/build/win64" && VANTOR_SCREENSHOT_DIR="$root/docs/images" \
       wine_run 900 ./gui_tests.exe --gtest_brief=1) >"$log_dir/win64-gui.log" 2>&1
     count_gtest "window tests" "$log_dir/win64-gui.log" $?
   fi
-  echo "== window tests of the Japanese texts on a prefix without the Japanese font settings"
+  stage "window tests of the Japanese texts on a prefix without the Japanese font settings"
   plain="$root/build/wine-plain"
   if wine_plain_prefix "$plain"; then
     (cd "$root/build/win64" && WINEPREFIX="$plain/prefix" wine_run 300 ./gui_tests.exe \
@@ -167,7 +170,7 @@ if configure_and_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw
     note_fail 1 "Wine prefix without the Japanese font settings"
   fi
   if [ -x "$root/scripts/gui-extra-tests.sh" ]; then
-    echo "== end-to-end checks with real windows"
+    stage "end-to-end checks with real windows"
     if "$root/scripts/gui-extra-tests.sh" >"$log_dir/gui-extra.log" 2>&1; then
       note_pass 1
     else
@@ -187,7 +190,7 @@ fi
 
 # ---- the release: both zips, and what a Windows user gets checked ----
 if [ -f "$root/build/win32/vantorchar.exe" ] && [ -f "$root/build/win64/vantorchar.exe" ]; then
-  echo "== release packages"
+  stage "release packages"
   if "$root/scripts/package.sh" >"$log_dir/package.log" 2>&1 &&
       "$root/scripts/check-package.sh" >"$log_dir/check-package.log" 2>&1; then
     note_pass 1
