@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every target and runs every test: native unit tests, the write-safety checks, the patch
-# benchmark against xdelta3, the same unit tests under Address- and UndefinedBehaviorSanitizer,
-# the fuzzers, the unit tests and
+# benchmark against xdelta3, the same unit tests under Address- and UndefinedBehaviorSanitizer
+# (clang, in the fuzz build) beside the fuzzers, the unit tests and
 # window tests of the Windows x86_64 build under Wine (which also take the user guide's
 # pictures), a build of the Windows i686 target, and the release zips with their checks. Ends
 # with one "N passed, N failed" line. FUZZ_SECONDS (default 20) sets the time per fuzz target.
@@ -104,18 +104,15 @@ if [ -x "$root/build/native/vantorchar" ]; then
   sed 's/^/   /' "$log_dir/bench-patch.log"
 fi
 
-# ---- sanitizers ----
-if configure_and_build asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_SANITIZE=ON \
-    -DVANTOR_BENCH=OFF; then
-  stage "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-  (cd "$root/build/asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ./unit_tests --gtest_brief=1) >"$log_dir/asan-unit.log" 2>&1
-  count_gtest "sanitizer unit tests" "$log_dir/asan-unit.log" $?
-fi
-
-# ---- fuzzers ----
+# ---- sanitizers and fuzzers: one clang build with Address- and UndefinedBehaviorSanitizer ----
+# The fuzz build holds the unit tests too, built with the same sanitizers; they run on the
+# second core while the fuzzers (one core each, for a fixed time) run on the first.
 if CC=clang CXX=clang++ configure_and_build fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTOR_FUZZ=ON; then
+  stage "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer, beside the fuzzers"
+  (cd "$root/build/fuzz" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ./unit_tests --gtest_brief=1) >"$log_dir/asan-unit.log" 2>&1 &
+  sanitizer_tests=$!
   for target in "$root"/build/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
     name=$(basename "$target")
@@ -136,6 +133,8 @@ if CC=clang CXX=clang++ configure_and_build fuzz -DCMAKE_BUILD_TYPE=RelWithDebIn
       note_fail 1 "fuzz $name"
     fi
   done
+  wait "$sanitizer_tests"
+  count_gtest "sanitizer unit tests" "$log_dir/asan-unit.log" $?
 fi
 
 # ---- Windows x86_64, under Wine ----
