@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/pixel_editor_window.h"
+#include "app/playback_timer.h"
 #include "app/readable_dialogs.h"
 #include "app/surface_blit.h"
 #include "app/win32_ui.h"
@@ -178,6 +179,11 @@ void on_command(Application& app, HWND panel, int id, int notification) {
           static_cast<int>(SendDlgItemMessageW(panel, IDC_ENTRY_LIST, CB_GETCURSEL, 0, 0));
       if (selection >= 0) app.document.select_entry(selection);
     }
+    return;
+  }
+  if (id == IDC_TILE_INFO_TEXT && notification == EN_SETFOCUS && is_playing(app)) {
+    // Each step rewrites the Tile Info text: what the user is about to type there would be lost.
+    toggle_playback(app);
     return;
   }
   if (notification != BN_CLICKED) return;

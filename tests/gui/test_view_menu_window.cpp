@@ -150,6 +150,13 @@ TEST_F(ViewMenu, PlayAnimationStepsTheSequenceOnEachTick) {
   const std::string stopped = text(IDC_SEQUENCE_FIELD);
   timer_tick();
   EXPECT_EQ(text(IDC_SEQUENCE_FIELD), stopped);
+  // Going into the Tile Info box to type stops it, so that no step rewrites the text typed.
+  choose_menu(IDM_PLAY_ANIMATION);
+  SetFocus(GetDlgItem(panel, IDC_TILE_INFO_TEXT));
+  EXPECT_FALSE(menu_checked(IDM_PLAY_ANIMATION));
+  SetWindowTextW(GetDlgItem(panel, IDC_TILE_INFO_TEXT), L"typed");
+  timer_tick();
+  EXPECT_EQ(text(IDC_TILE_INFO_TEXT), "typed");
 }
 
 // The wheel as the message loop gets it: addressed to the entry list, which would change the
