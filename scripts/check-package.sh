@@ -73,7 +73,7 @@ check "vantorchar --version prints $version" \
 
 # The guide's pictures, as the window tests made them.
 for picture in window.png:842x648 panel-labelled.png:842x648 tile-placed.png:842x648 \
-    zoom.png:1280x1024 map.png:1132x288; do
+    zoom.png:1280x1024 pixel-editor.png:336x335 map.png:1132x288; do
   file=docs/images/${picture%%:*}
   check "$file is ${picture#*:}" test "$(png_size "$file")" = "${picture#*:}"
 done
