@@ -200,20 +200,12 @@ std::string repack_failure_text(int code) {
 }
 
 std::string nearest_colours_question(const OutsideColours& outside) {
-  char text[200];
-  const unsigned rgb = outside.first_rgb & 0xFFFFFF;
-  if (outside.pixels == 1) {
-    std::snprintf(text, sizeof text,
-                  "1 pixel has a colour outside the palette (at (%d, %d): #%06X). Use the "
-                  "nearest palette colour?",
-                  outside.first_x, outside.first_y, rgb);
-  } else {
-    std::snprintf(text, sizeof text,
-                  "%lld pixels have colours outside the palette (the first at (%d, %d): #%06X). "
-                  "Use the nearest palette colours?",
-                  outside.pixels, outside.first_x, outside.first_y, rgb);
-  }
-  return text;
+  return describe_outside_colours(
+      outside,
+      "1 pixel has a colour outside the palette (at (%d, %d): #%06X). Use the nearest palette "
+      "colour?",
+      "%lld pixels have colours outside the palette (the first at (%d, %d): #%06X). Use the "
+      "nearest palette colours?");
 }
 
 std::string write_confirm_text(uint32_t address, uint32_t file_position, int stored_size,

@@ -258,20 +258,23 @@ PaletteMapping map_picture_to_palette(const Picture& picture,
   return map_indexed(picture, palette, current, options);
 }
 
-std::string outside_palette_message(const PaletteMapping& mapping) {
-  char text[160];
-  const OutsideColours& outside = mapping.outside;
+std::string describe_outside_colours(const OutsideColours& outside, const char* one_pixel,
+                                    const char* many_pixels) {
+  char text[240];
   const unsigned rgb = outside.first_rgb & 0xFFFFFF;
   if (outside.pixels == 1) {
-    std::snprintf(text, sizeof text,
-                  "1 pixel has a colour outside the palette; it is at (%d, %d): #%06X",
-                  outside.first_x, outside.first_y, rgb);
+    std::snprintf(text, sizeof text, one_pixel, outside.first_x, outside.first_y, rgb);
   } else {
-    std::snprintf(text, sizeof text,
-                  "%lld pixels have colours outside the palette; the first is at (%d, %d): #%06X",
-                  outside.pixels, outside.first_x, outside.first_y, rgb);
+    std::snprintf(text, sizeof text, many_pixels, outside.pixels, outside.first_x,
+                  outside.first_y, rgb);
   }
   return text;
+}
+
+std::string outside_palette_message(const PaletteMapping& mapping) {
+  return describe_outside_colours(
+      mapping.outside, "1 pixel has a colour outside the palette; it is at (%d, %d): #%06X",
+      "%lld pixels have colours outside the palette; the first is at (%d, %d): #%06X");
 }
 
 std::string nearest_colours_message(const PaletteMapping& mapping) {
@@ -291,21 +294,12 @@ std::string nearest_colours_message(const PaletteMapping& mapping) {
 }
 
 std::string own_table_message(const PaletteMapping& mapping) {
-  char text[200];
-  const OutsideColours& outside = mapping.outside;
-  const unsigned rgb = outside.first_rgb & 0xFFFFFF;
-  if (outside.pixels == 1) {
-    std::snprintf(text, sizeof text,
-                  "The picture's colour table is not the palette (1 pixel has a colour outside "
-                  "it, at (%d, %d): #%06X), so its indices were taken as stored",
-                  outside.first_x, outside.first_y, rgb);
-  } else {
-    std::snprintf(text, sizeof text,
-                  "The picture's colour table is not the palette (%lld pixels have colours "
-                  "outside it, the first at (%d, %d): #%06X), so its indices were taken as stored",
-                  outside.pixels, outside.first_x, outside.first_y, rgb);
-  }
-  return text;
+  return describe_outside_colours(
+      mapping.outside,
+      "The picture's colour table is not the palette (1 pixel has a colour outside it, at (%d, "
+      "%d): #%06X), so its indices were taken as stored",
+      "The picture's colour table is not the palette (%lld pixels have colours outside it, the "
+      "first at (%d, %d): #%06X), so its indices were taken as stored");
 }
 
 }  // namespace vcv

@@ -116,6 +116,11 @@ PaletteMapping map_picture_to_palette(const Picture& picture,
                                       const uint16_t palette[kMappingPaletteSize],
                                       const uint8_t* current, const MappingOptions& options = {});
 
+// The outside colours in a sentence: `one_pixel` formats the first pixel's x, y and 0xRRGGBB,
+// `many_pixels` the count (long long) before them.
+std::string describe_outside_colours(const OutsideColours& outside, const char* one_pixel,
+                                    const char* many_pixels);
+
 // The user's message for a refused mapping, e.g.
 // "12 pixels have colours outside the palette; the first is at (3, 7): #FF00FF".
 std::string outside_palette_message(const PaletteMapping& mapping);
