@@ -70,14 +70,13 @@ void paint_texts(const Application& app, HDC dc, const PixelEditorLayout& layout
   HGDIOBJ old_font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
   const uint32_t* colours = app.document.display().display_palette;
   for (int i = 0; i < 16; ++i) {
-    const int left = layout.swatches.left + (i / 8) * layout.swatch_size;
-    const int top = layout.swatches.top + (i % 8) * layout.swatch_size;
+    const Rect swatch = editor_swatch_rect(layout, i);
     const uint32_t c = colours[i];
     const int light = (c & 0xFF) * 3 + ((c >> 8) & 0xFF) * 6 + ((c >> 16) & 0xFF);
     SetTextColor(dc, light > 1280 ? RGB(0, 0, 0) : RGB(255, 255, 255));
     wchar_t number[4];
     std::swprintf(number, 4, L"%X", i);
-    TextOutW(dc, left + 4, top + 4, number, static_cast<int>(wcslen(number)));
+    TextOutW(dc, swatch.left + 4, swatch.top + 4, number, static_cast<int>(wcslen(number)));
   }
   char extra[64];
   std::snprintf(extra, sizeof extra, "   colour %X, %dx", app.pixel_editor.editor->colour(),

@@ -63,6 +63,13 @@ int editor_swatch_at(const PixelEditorLayout& layout, int x, int y) {
   return column * kSwatchRows + row;
 }
 
+Rect editor_swatch_rect(const PixelEditorLayout& layout, int index) {
+  const int size = layout.swatch_size;
+  const int left = layout.swatches.left + (index / kSwatchRows) * size;
+  const int top = layout.swatches.top + (index % kSwatchRows) * size;
+  return Rect{left, top, left + size, top + size};
+}
+
 DrawTarget PixelEditor::target() const {
   if (!showing_block_) return tile_target(tile_);
   const SpriteWorkingSet& set = document_.working_set();
@@ -190,13 +197,12 @@ void paint_pixel_editor(const PixelEditor& editor, const uint32_t display_palett
   }
   const int size = layout.swatch_size;
   for (int i = 0; i < 16; ++i) {
-    const int left = layout.swatches.left + (i / kSwatchRows) * size;
-    const int top = layout.swatches.top + (i % kSwatchRows) * size;
-    surface.fill(Rect{left, top, left + size, top + size}, display_to_pixel(display_palette[i]));
-    surface.outline(left, top, size, size, kFrameColour);
+    const Rect swatch = editor_swatch_rect(layout, i);
+    surface.fill(swatch, display_to_pixel(display_palette[i]));
+    surface.outline(swatch.left, swatch.top, size, size, kFrameColour);
     if (i == editor.colour()) {
-      surface.outline(left + 1, top + 1, size - 2, size - 2, kMarkColour);
-      surface.outline(left + 2, top + 2, size - 4, size - 4, kFrameColour);
+      surface.outline(swatch.left + 1, swatch.top + 1, size - 2, size - 2, kMarkColour);
+      surface.outline(swatch.left + 2, swatch.top + 2, size - 4, size - 4, kFrameColour);
     }
   }
 }

@@ -39,6 +39,8 @@ void pixel_editor_client_size(int side, int zoom, int* width, int* height);
 bool editor_pixel_at(const PixelEditorLayout& layout, int side, int x, int y, PixelPoint* out);
 // The swatch under (x, y); -1 outside them.
 int editor_swatch_at(const PixelEditorLayout& layout, int x, int y);
+// Where swatch `index` (0 to 15) lies: two columns of eight, 0 to 7 on the left.
+Rect editor_swatch_rect(const PixelEditorLayout& layout, int index);
 
 class PixelEditor;
 
